@@ -1,0 +1,248 @@
+#include "platform/dispatching_loop.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace korvex {
+
+struct DispatchingLoop::TimerState {
+  std::string name;
+  int interval = 0;
+  bool enabled = false;
+  bool running = false;
+  std::int64_t due = 0;
+  std::uint64_t order = 0;
+  std::function<void()> handler;
+};
+
+struct DispatchingLoop::WatchState {
+  int fd = -1;
+  bool want_write = false;
+  std::function<void(FdEvent)> handler;
+};
+
+class DispatchingLoop::LoopTimer : public Timer {
+ public:
+  LoopTimer(DispatchingLoop& loop, std::shared_ptr<TimerState> state)
+      : loop_(loop), state_(std::move(state)) {}
+  ~LoopTimer() override { loop_.Unregister(state_.get()); }
+
+  const std::string& Name() const override { return state_->name; }
+  int Interval() const override { return state_->interval; }
+  void SetInterval(int milliseconds) override {
+    state_->interval = std::max(milliseconds, 0);
+    if (state_->enabled) state_->due = loop_.Now() + state_->interval;
+  }
+  bool Enabled() const override { return state_->enabled; }
+  void SetEnabled(bool enabled) override {
+    if (enabled && !state_->enabled) state_->due = loop_.Now() + state_->interval;
+    state_->enabled = enabled;
+  }
+  void SetOnTimer(std::function<void()> handler) override { state_->handler = std::move(handler); }
+
+ private:
+  DispatchingLoop& loop_;
+  std::shared_ptr<TimerState> state_;
+};
+
+class DispatchingLoop::LoopWatch : public FdWatch {
+ public:
+  LoopWatch(DispatchingLoop& loop, std::shared_ptr<WatchState> state)
+      : loop_(loop), state_(std::move(state)) {}
+  ~LoopWatch() override { loop_.Unregister(state_.get()); }
+  void SetWantWrite(bool want) override { state_->want_write = want; }
+
+ private:
+  DispatchingLoop& loop_;
+  std::shared_ptr<WatchState> state_;
+};
+
+DispatchingLoop::DispatchingLoop()
+    : loop_thread_(std::this_thread::get_id()), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+DispatchingLoop::~DispatchingLoop() {
+  if (wake_fd_ >= 0) close(wake_fd_);
+}
+
+std::unique_ptr<Timer> DispatchingLoop::CreateTimer(std::string name, int interval_ms,
+                                                    std::function<void()> on_tick) {
+  auto state = std::make_shared<TimerState>();
+  state->name = std::move(name);
+  state->interval = std::max(interval_ms, 0);
+  state->order = next_order_++;
+  state->handler = std::move(on_tick);
+  timers_.push_back(state);
+  return std::make_unique<LoopTimer>(*this, std::move(state));
+}
+
+std::unique_ptr<FdWatch> DispatchingLoop::WatchFd(int fd, std::function<void(FdEvent)> handler) {
+  auto state = std::make_shared<WatchState>();
+  state->fd = fd;
+  state->handler = std::move(handler);
+  watches_.push_back(state);
+  return std::make_unique<LoopWatch>(*this, std::move(state));
+}
+
+void DispatchingLoop::Unregister(const TimerState* timer) {
+  std::erase_if(timers_, [timer](const auto& t) { return t.get() == timer; });
+}
+
+void DispatchingLoop::Unregister(const WatchState* watch) {
+  std::erase_if(watches_, [watch](const auto& w) { return w.get() == watch; });
+}
+
+void DispatchingLoop::PollDescriptors(int timeout_ms) {
+  std::vector<pollfd> fds;
+  fds.reserve(watches_.size() + 1);
+  fds.push_back({wake_fd_, POLLIN, 0});
+  for (const auto& w : watches_) {
+    fds.push_back({w->fd, static_cast<short>(POLLIN | (w->want_write ? POLLOUT : 0)), 0});
+  }
+  // The watch list may change while handlers run; remember whom we polled.
+  const std::vector<std::shared_ptr<WatchState>> polled = watches_;
+  int n = poll(fds.data(), fds.size(), timeout_ms);
+  if (n <= 0) return;
+  if (fds[0].revents & POLLIN) {
+    std::uint64_t count = 0;
+    while (read(wake_fd_, &count, sizeof count) > 0) {
+    }
+  }
+  ready_.clear();
+  for (std::size_t i = 1; i < fds.size(); ++i) {
+    const short ev = fds[i].revents;
+    if (ev & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) {
+      ready_.push_back({polled[i - 1], FdEvent::kReadable});
+    } else if (ev & POLLOUT) {
+      ready_.push_back({polled[i - 1], FdEvent::kWritable});
+    }
+  }
+}
+
+bool DispatchingLoop::AnythingReady() const {
+  if (!ready_.empty()) return true;
+  std::lock_guard lock(posted_mutex_);
+  return !posted_.empty();
+}
+
+bool DispatchingLoop::RunOnePostedCall() {
+  PostedCall* posted = nullptr;
+  {
+    std::lock_guard lock(posted_mutex_);
+    if (posted_.empty()) return false;
+    posted = posted_.front();
+    posted_.pop_front();
+  }
+  (*posted->call)();
+  {
+    std::lock_guard lock(posted_mutex_);
+    posted->done = true;
+  }
+  posted_done_.notify_all();
+  return true;
+}
+
+bool DispatchingLoop::DispatchOneReadyDescriptor() {
+  while (!ready_.empty()) {
+    Ready ready = ready_.front();
+    ready_.pop_front();
+    if (auto watch = ready.watch.lock()) {
+      if (ready.event == FdEvent::kWritable && !watch->want_write) continue;
+      auto handler = watch->handler;
+      handler(ready.event);
+      return true;
+    }
+  }
+  return false;
+}
+
+void DispatchingLoop::FireTimer(const std::shared_ptr<TimerState>& timer) {
+  timer->running = true;
+  auto handler = timer->handler;
+  if (handler) handler();
+  timer->running = false;
+  const std::int64_t now = Now();
+  timer->due += timer->interval;
+  if (timer->due <= now) timer->due = now + std::max(timer->interval, 1);
+}
+
+bool DispatchingLoop::FireOneDueTimer() {
+  const std::int64_t now = Now();
+  std::shared_ptr<TimerState> earliest;
+  for (const auto& t : timers_) {
+    if (!t->enabled || t->running || t->due > now) continue;
+    if (!earliest || t->due < earliest->due ||
+        (t->due == earliest->due && t->order < earliest->order)) {
+      earliest = t;
+    }
+  }
+  if (!earliest) return false;
+  FireTimer(earliest);
+  return true;
+}
+
+std::optional<std::int64_t> DispatchingLoop::NextDue() const {
+  std::optional<std::int64_t> next;
+  for (const auto& t : timers_) {
+    if (t->enabled && !t->running && (!next || t->due < *next)) next = t->due;
+  }
+  return next;
+}
+
+bool DispatchingLoop::DispatchOne() {
+  if (RunOnePostedCall()) return true;
+  if (ready_.empty()) PollDescriptors(0);
+  if (DispatchOneReadyDescriptor()) return true;
+  return FireOneDueTimer();
+}
+
+void DispatchingLoop::ProcessMessages() {
+  while (RunOnePostedCall()) {
+  }
+  PollDescriptors(0);
+  while (DispatchOneReadyDescriptor()) {
+  }
+  // Each timer that is due now fires once; a timer cannot fall due again
+  // within this call because its next period starts after its handler.
+  const std::int64_t now = Now();
+  std::vector<std::shared_ptr<TimerState>> due;
+  for (const auto& t : timers_) {
+    if (t->enabled && !t->running && t->due <= now) due.push_back(t);
+  }
+  std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) {
+    return a->due != b->due ? a->due < b->due : a->order < b->order;
+  });
+  for (const auto& t : due) {
+    if (t->enabled && !t->running && t->due <= now &&
+        std::find(timers_.begin(), timers_.end(), t) != timers_.end()) {
+      FireTimer(t);
+    }
+  }
+}
+
+void DispatchingLoop::HandleMessage() {
+  while (!DispatchOne()) WaitForEvents(NextDue());
+}
+
+void DispatchingLoop::Synchronize(const std::function<void()>& call) {
+  if (std::this_thread::get_id() == loop_thread_) {
+    call();
+    return;
+  }
+  PostedCall posted{&call};
+  std::unique_lock lock(posted_mutex_);
+  posted_.push_back(&posted);
+  const std::uint64_t one = 1;
+  [[maybe_unused]] auto written = write(wake_fd_, &one, sizeof one);
+  posted_done_.wait(lock, [&posted] { return posted.done; });
+}
+
+void DispatchingLoop::Run() {
+  while (!quit_) HandleMessage();
+  quit_ = false;
+}
+
+void DispatchingLoop::Quit() { quit_ = true; }
+
+}  // namespace korvex

@@ -1,0 +1,87 @@
+// The part of a poll()-based message loop that does not depend on how time
+// passes: timers, descriptor watches and calls posted from other threads. The
+// real-time loop and the virtual-time loop differ only in their clock and in
+// what "waiting" means.
+#pragma once
+
+#include <poll.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "platform/event_loop.h"
+
+namespace korvex {
+
+class DispatchingLoop : public EventLoop {
+ public:
+  DispatchingLoop();
+  ~DispatchingLoop() override;
+  DispatchingLoop(const DispatchingLoop&) = delete;
+  DispatchingLoop& operator=(const DispatchingLoop&) = delete;
+
+  std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
+                                     std::function<void()> on_tick) override;
+  std::unique_ptr<FdWatch> WatchFd(int fd, std::function<void(FdEvent)> handler) override;
+  void ProcessMessages() override;
+  void HandleMessage() override;
+  void Synchronize(const std::function<void()>& call) override;
+  void Run() override;
+  void Quit() override;
+
+  // Milliseconds on this loop's clock.
+  virtual std::int64_t Now() const = 0;
+
+ protected:
+  // Called when nothing is pending. Returns when something may be: a
+  // descriptor became ready (PollDescriptors has recorded it), a call was
+  // posted, or the clock reached `next_due` (no value: no timer is running).
+  virtual void WaitForEvents(std::optional<std::int64_t> next_due) = 0;
+
+  // Polls the watched descriptors and the wake-up descriptor for at most
+  // `timeout_ms` (-1: without limit) and records which are ready.
+  void PollDescriptors(int timeout_ms);
+  bool AnythingReady() const;
+
+ private:
+  struct TimerState;
+  struct WatchState;
+  class LoopTimer;
+  class LoopWatch;
+  struct PostedCall {
+    const std::function<void()>* call;
+    bool done = false;
+  };
+
+  bool DispatchOne();
+  bool RunOnePostedCall();
+  bool DispatchOneReadyDescriptor();
+  bool FireOneDueTimer();
+  void FireTimer(const std::shared_ptr<TimerState>& timer);
+  std::optional<std::int64_t> NextDue() const;
+  void Unregister(const TimerState* timer);
+  void Unregister(const WatchState* watch);
+
+  std::thread::id loop_thread_;
+  int wake_fd_ = -1;
+  bool quit_ = false;
+  std::uint64_t next_order_ = 0;
+  std::vector<std::shared_ptr<TimerState>> timers_;
+  std::vector<std::shared_ptr<WatchState>> watches_;
+  struct Ready {
+    std::weak_ptr<WatchState> watch;
+    FdEvent event;
+  };
+  std::deque<Ready> ready_;
+
+  mutable std::mutex posted_mutex_;
+  std::condition_variable posted_done_;
+  std::deque<PostedCall*> posted_;
+};
+
+}  // namespace korvex

@@ -1,0 +1,70 @@
+// The message loop the whole communicator runs on. All logic runs on the loop
+// thread; waits pump the loop instead of blocking it (nested dispatch), and the
+// one helper thread (the serial event thread) reaches the loop only through
+// Synchronize.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace korvex {
+
+// A named interval timer. It starts disabled. Its tick handler is never
+// re-entered: ticks that fall due while the handler runs (for example while it
+// pumps events) are dropped, and the next tick is one interval after the
+// handler returned.
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  virtual const std::string& Name() const = 0;
+  virtual int Interval() const = 0;
+  // Changing the interval of an enabled timer restarts its period.
+  virtual void SetInterval(int milliseconds) = 0;
+  virtual bool Enabled() const = 0;
+  // Enabling starts a full period from now; enabling an enabled timer does not.
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual void SetOnTimer(std::function<void()> handler) = 0;
+};
+
+// Interest in a file descriptor; removed when this object is destroyed.
+class FdWatch {
+ public:
+  virtual ~FdWatch() = default;
+  // Write interest is wanted only while waiting for a connect to complete.
+  virtual void SetWantWrite(bool want) = 0;
+};
+
+enum class FdEvent { kReadable, kWritable };
+
+class EventLoop {
+ public:
+  virtual ~EventLoop() = default;
+
+  // Creates a disabled timer owned by the caller.
+  virtual std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
+                                             std::function<void()> on_tick) = 0;
+
+  // Calls `handler` on the loop thread when `fd` is readable (error and hang-up
+  // count as readable) or, with write interest, writable.
+  virtual std::unique_ptr<FdWatch> WatchFd(int fd, std::function<void(FdEvent)> handler) = 0;
+
+  // Dispatches every event pending now, then returns without blocking.
+  virtual void ProcessMessages() = 0;
+
+  // Dispatches one pending event; blocks until one arrives when none is pending.
+  virtual void HandleMessage() = 0;
+
+  // Runs `call` on the loop thread while the calling thread waits. Called on
+  // the loop thread itself, it runs `call` at once.
+  virtual void Synchronize(const std::function<void()>& call) = 0;
+
+  // Blocks the loop thread; nothing is dispatched meanwhile.
+  virtual void Sleep(int milliseconds) = 0;
+
+  // Dispatches events until Quit.
+  virtual void Run() = 0;
+  virtual void Quit() = 0;
+};
+
+}  // namespace korvex

@@ -1,0 +1,17 @@
+// Where log lines go: the window's event log.
+#pragma once
+
+#include <string_view>
+
+namespace korvex {
+
+class LogSink {
+ public:
+  virtual ~LogSink() = default;
+  // Adds `text` as a new last line and shows the newest line.
+  virtual void AddLine(std::string_view text) = 0;
+  // Extends the last line by `text` (starts a line when the log is empty).
+  virtual void AppendToLastLine(std::string_view text) = 0;
+};
+
+}  // namespace korvex

@@ -1,0 +1,174 @@
+#include "protocol/vardos_comm.h"
+
+#include "protocol/frame.h"
+
+namespace korvex {
+namespace {
+
+constexpr int kCommTimerInterval = 100;
+constexpr double kTickSeconds = 0.1;
+constexpr int kTicksPerDot = 10;
+
+}  // namespace
+
+TVardosComm::TVardosComm(EventLoop& loop) : loop_(loop) {}
+
+TVardosComm::~TVardosComm() {
+  Close();
+  LogMemo = nullptr;
+}
+
+void TVardosComm::Setup(SocketClient& socket) {
+  Timer = loop_.CreateTimer("VARDOS_COMM_TIMER", kCommTimerInterval, [this] { OnCommTimer(); });
+  RxBuffer.clear();
+  Elapsed = 0.0;
+  ResponseTimeout = 3.0;
+  TimedOut = false;
+  MasterAddress = 0;
+  Address = 1;
+  Retranslation = 1;
+  AbortFlag = false;
+  Client = std::make_unique<TMyTCPClient>(loop_, socket);
+}
+
+void TVardosComm::Close() {
+  Closing = true;
+  // The timer handler never runs when we get here from the loop thread, so
+  // InTimer is clear and the timer can go.
+  Timer.reset();
+  if (Client && (Client->Connected || Client->Client().Connected())) Client->Disconnect();
+}
+
+bool TVardosComm::BuildFrame(std::string_view request, std::string& frame) const {
+  return WrapFrame(Retranslation, {kFrameKind, MasterAddress, Address, MasterAddress}, request,
+                   frame);
+}
+
+bool TVardosComm::ParseAnswer(std::string& buffer, std::string& answer) const {
+  return TakeFrame(buffer, FrameCheck{MasterAddress, 7, Address}, answer);
+}
+
+bool TVardosComm::PollAnswer(std::string& answer) {
+  if (InRx) return false;
+  return ParseAnswer(UseTCP ? Client->RxBuffer : RxBuffer, answer);
+}
+
+void TVardosComm::StartTimer(eTimerMode mode) {
+  TimerMode = mode;
+  Elapsed = 0.0;
+  TimedOut = false;
+  if (Timer) Timer->SetEnabled(true);
+}
+
+void TVardosComm::OnCommTimer() {
+  InTimer = true;
+  Elapsed += kTickSeconds;
+  ++DotTicks;
+  const bool answer_wait = TimerMode == eTimerMode::tmAnswer;
+  const double limit = answer_wait ? ResponseTimeout : kConnectLimitSeconds;
+  if (answer_wait && ShowProgress && DotTicks >= kTicksPerDot) {
+    DotTicks = 0;
+    LogAppend(".");
+  }
+  if (Elapsed > limit) {
+    Elapsed = 0.0;
+    TimedOut = true;
+    if (answer_wait && ShowProgress) {
+      LogAppend("bez odpovědi!");
+      LogLine("");
+    }
+    Timer->SetEnabled(false);
+  }
+  InTimer = false;
+}
+
+bool TVardosComm::WaitConnect() {
+  if (!Client) return false;
+  if (Client->Connected) return true;
+  StartTimer(eTimerMode::tmConnect);
+  // The connect completes, fails or times out in the event loop; each of
+  // these wakes the wait, so it never spins.
+  while (Client && !Client->Connected && !Client->ConnectFailed && !TimedOut && !AbortFlag) {
+    loop_.HandleMessage();
+  }
+  return Client && Client->Connected;
+}
+
+void TVardosComm::AbortTransaction() {
+  if (Busy) AbortFlag = true;
+  if (UseTCP && Client && Client->Connected) Client->Disconnect();
+}
+
+void TVardosComm::LogLine(std::string_view text) {
+  if (LogMemo) LogMemo->AddLine(text);
+}
+
+void TVardosComm::LogAppend(std::string_view text) {
+  if (LogMemo) LogMemo->AppendToLastLine(text);
+}
+
+bool TVardosComm::SendOverTcp(std::string_view frame) {
+  if (!Client->Connected) {
+    if (Client->Client().Connected()) Client->Disconnect();
+    Client->Connect();
+    if (!WaitConnect()) return false;
+  }
+  return Client->WriteString(frame);
+}
+
+bool TVardosComm::AnswerReady(bool link_up, std::string& answer) {
+  if (Closing) return false;
+  if (PollAnswer(answer)) return true;
+  if (link_up) return false;
+  // The peer closed the connection: whatever it sent before closing is all
+  // there will be, so look through it to the end rather than one byte a pass.
+  std::string& buffer = UseTCP ? Client->RxBuffer : RxBuffer;
+  while (!buffer.empty()) {
+    const std::size_t before = buffer.size();
+    if (PollAnswer(answer)) return true;
+    if (buffer.size() == before) break;
+  }
+  return false;
+}
+
+bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
+  std::string frame;
+  if (!BuildFrame(request, frame)) {
+    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) +
+            " bajtů, nejvýše " + std::to_string(kMaxFrameData) + "), neodeslán.");
+    return false;
+  }
+  Busy = true;
+  TimerMode = eTimerMode::tmAnswer;
+  Elapsed = 0.0;
+  TimedOut = false;
+  AbortFlag = false;
+  if (Timer) Timer->SetEnabled(true);
+  RxBuffer.clear();
+
+  // A frame that could not be sent leaves the link down, which ends the
+  // receive loop at its first pass.
+  if (UseTCP) SendOverTcp(frame);
+
+  std::string received;
+  bool ready = false;
+  bool link_up = true;
+  for (;;) {
+    link_up = !UseTCP || Client->Connected;
+    ready = AnswerReady(link_up, received);
+    if (AbortFlag || TimedOut || ready || !link_up || Closing) break;
+    loop_.HandleMessage();
+  }
+
+  if (Timer) Timer->SetEnabled(false);
+  if (UseTCP) Client->Disconnect();
+  if (AbortFlag) LogLine("Přerušeno uživatelem!");
+  // A complete answer counts even when the peer closed right after sending
+  // it: the controller has carried out the request.
+  const bool result = ready && !AbortFlag && !TimedOut && !Closing;
+  if (result) answer = std::move(received);
+  Busy = false;
+  return result;
+}
+
+}  // namespace korvex

@@ -1,0 +1,76 @@
+// The protocol engine: frames requests, runs one transaction at a time over
+// the chosen transport and pumps the event loop while it waits, so timers,
+// host messages and button clicks are handled in the middle of a transaction.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/event_loop.h"
+#include "platform/log_sink.h"
+#include "protocol/link_setup.h"
+#include "transport/tcp_client.h"
+
+namespace korvex {
+
+enum class eTimerMode { tmAnswer, tmConnect };
+
+inline constexpr double kConnectLimitSeconds = 60.0;
+
+class TVardosComm {
+ public:
+  explicit TVardosComm(EventLoop& loop);
+  ~TVardosComm();
+  TVardosComm(const TVardosComm&) = delete;
+  TVardosComm& operator=(const TVardosComm&) = delete;
+
+  // Creates the engine's timer and its TCP transport over `socket`.
+  void Setup(SocketClient& socket);
+  // Stops the timer for good and drops the connection.
+  void Close();
+
+  // One attempt: send `request`, wait for its answer. On true `answer` holds
+  // the answer's data; on false it is left as it was.
+  bool Transaction(std::string_view request, std::string& answer);
+  bool BuildFrame(std::string_view request, std::string& frame) const;
+  bool ParseAnswer(std::string& buffer, std::string& answer) const;
+  bool PollAnswer(std::string& answer);
+  void OnCommTimer();
+  void StartTimer(eTimerMode mode);
+  bool WaitConnect();
+  void AbortTransaction();
+  // Engine lines bypass the log pause.
+  void LogLine(std::string_view text);
+  void LogAppend(std::string_view text);
+
+  std::unique_ptr<korvex::Timer> Timer;
+  bool InTimer = false;
+  std::unique_ptr<TMyTCPClient> Client;
+  bool ShowProgress = true;
+  bool UseTCP = false;
+  LogSink* LogMemo = nullptr;
+  eTimerMode TimerMode = eTimerMode::tmAnswer;
+  bool InRx = false;
+  TModemSetup Modem;
+  std::string RxBuffer;
+  double ResponseTimeout = 3.0;
+  double Elapsed = 0.0;
+  std::int32_t DotTicks = 0;
+  bool TimedOut = false;
+  std::uint8_t MasterAddress = 0;
+  std::uint8_t Address = 1;
+  std::uint8_t Retranslation = 1;
+  bool AbortFlag = false;
+  bool Closing = false;
+  bool Busy = false;
+
+ private:
+  bool SendOverTcp(std::string_view frame);
+  bool AnswerReady(bool link_up, std::string& answer);
+
+  EventLoop& loop_;
+};
+
+}  // namespace korvex

@@ -1,0 +1,37 @@
+// The window's handle on the controller link: creates, opens, closes and
+// frees the protocol engine.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/event_loop.h"
+#include "platform/log_sink.h"
+#include "platform/socket_client.h"
+#include "protocol/link_setup.h"
+#include "protocol/vardos_comm.h"
+
+namespace korvex {
+
+inline constexpr std::string_view kLinkVersionLine = "COM/TCP-Vardos, v.1.303";
+
+class TVardosLink {
+ public:
+  void Init(EventLoop& loop);
+  void Setup(SocketClient& socket);
+  // Applies the settings, opens the link and describes it in `log`.
+  bool Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* log);
+  void Close();
+  void Done();
+  bool Transaction(std::string_view request, std::string& answer);
+
+  std::unique_ptr<TVardosComm> Comm;
+  bool Opened = false;
+  EventLoop* Owner = nullptr;
+};
+
+// The log line that describes a serial link.
+std::string SerialLinkDescription(const TLinkSetup& link);
+
+}  // namespace korvex

@@ -1,0 +1,133 @@
+#include "shell/korvex_window.h"
+
+#include "locale/runtime_texts.h"
+
+namespace korvex {
+namespace {
+
+constexpr int kStartupInterval = 100;
+constexpr int kUploadInterval = 1000;
+constexpr int kRemoteInterval = 100;
+constexpr int kRunInterval = 100;
+
+}  // namespace
+
+TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments)
+    : platform_(platform), arguments_(std::move(arguments)) {
+  EventLoop& loop = platform_.loop;
+  TimerStartup = loop.CreateTimer("TimerStartup", kStartupInterval, [this] { TimerStartupTimer(); });
+  Timer1 = loop.CreateTimer("Timer1", kUploadInterval, {});
+  TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
+  TimerRun = loop.CreateTimer("TimerRun", kRunInterval, {});
+}
+
+TDlgKORVEX::~TDlgKORVEX() { FormDestroy(); }
+
+void TDlgKORVEX::FormCreate() {
+  MainView& view = platform_.view;
+  view.SetVersionText(kVersionCaption);
+  InstallCzechTexts();
+  view.ClearLog();
+  SetLampBusy(false);
+  WriteLog("Inicializace...");
+  LinkSetup = TLinkSetup{};
+  TcpSetup = TTCPsetup{};
+  FirmwareMin = FirmwareMax = ProjectCRC = DeviceCRC = QQChecksum = 0;
+  view.SetProgress(0);
+  QQCount = 0;
+  UploadConfirmed = false;
+  CloseCode = 0;
+  RunBusy = false;
+  TimerRun->SetEnabled(false);
+  CloseAllowed = false;
+  LinkReady = false;
+  SetCanEnabled(false);
+  Link.Init(platform_.loop);
+  Link.Setup(platform_.socket);
+  TimerStartup->SetEnabled(true);
+}
+
+bool TDlgKORVEX::FormClose() {
+  if (!CloseAllowed) {
+    platform_.boxes.Show(MessageKind::kInformation, "Nemáte oprávnění k této akci.",
+                         {MessageButton::kOk});
+    return false;
+  }
+  TVardosComm* comm = Link.Comm.get();
+  if (comm) comm->Closing = true;
+  TimerStartup->SetEnabled(false);
+  Timer1->SetEnabled(false);
+  TimerRemote->SetEnabled(false);
+  TimerRun->SetEnabled(false);
+  if (comm) {
+    comm->AbortFlag = true;
+    comm->LogMemo = nullptr;
+    comm->AbortTransaction();
+  }
+  Link.Close();
+  return true;
+}
+
+void TDlgKORVEX::FormDestroy() { Link.Done(); }
+
+void TDlgKORVEX::Close() {
+  if (Closed || !FormClose()) return;
+  Closed = true;
+  platform_.view.CloseWindow();
+}
+
+void TDlgKORVEX::WriteLog(std::string_view text) {
+  if (!LogPaused) platform_.view.AddLine(text);
+}
+
+void TDlgKORVEX::AppendLog(std::string_view text) {
+  if (!LogPaused) platform_.view.AppendToLastLine(text);
+}
+
+void TDlgKORVEX::RequestClose(int code) {
+  CloseCode = code;
+  TimerRemote->SetEnabled(true);
+}
+
+void TDlgKORVEX::SetLampBusy(bool busy) { platform_.view.SetLampBusy(busy); }
+
+void TDlgKORVEX::SetCanEnabled(bool enabled) {
+  CanEnabled = enabled;
+  platform_.view.SetCanButtonsEnabled(enabled);
+}
+
+void TDlgKORVEX::Image1DblClick() {
+  if (!CloseAllowed) {
+    CloseAllowed = true;
+    WriteLog("Uzavření povoleno.");
+  } else {
+    RequestClose(1);
+  }
+}
+
+void TDlgKORVEX::Button1Click() {
+  if (Link.Comm) Link.Comm->AbortFlag = true;
+}
+
+void TDlgKORVEX::CAN0Click() { WriteLog("CAN stop"); }
+
+void TDlgKORVEX::CAN1Click() { WriteLog("CAN start"); }
+
+void TDlgKORVEX::TimerStartupTimer() {
+  TimerStartup->SetEnabled(false);
+  AppendLog("OK");
+}
+
+void TDlgKORVEX::TimerRemoteTimer() {
+  TimerRemote->SetEnabled(false);
+  if (CloseCode != 1) return;
+  TimerRun->SetEnabled(false);
+  if (TVardosComm* comm = Link.Comm.get()) {
+    comm->AbortFlag = true;
+    if (comm->UseTCP) comm->AbortTransaction();
+  }
+  CloseAllowed = true;
+  Close();
+}
+
+}  // namespace korvex

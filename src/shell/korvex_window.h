@@ -1,0 +1,102 @@
+// The communicator's main window as logic: its state, its handlers and its
+// timers. It owns everything that lives for the whole run and talks to a view,
+// never to widgets.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/event_loop.h"
+#include "platform/main_view.h"
+#include "platform/message_boxes.h"
+#include "protocol/link_setup.h"
+#include "protocol/vardos_link.h"
+
+namespace korvex {
+
+class SocketClient;
+
+// The platform pieces the window runs on; all outlive the window.
+struct WindowPlatform {
+  EventLoop& loop;
+  MainView& view;
+  MessageBoxes& boxes;
+  SocketClient& socket;
+};
+
+inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
+
+class TDlgKORVEX : public MainViewEvents {
+ public:
+  // `arguments` are the command-line arguments after the program name.
+  TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments);
+  ~TDlgKORVEX() override;
+  TDlgKORVEX(const TDlgKORVEX&) = delete;
+  TDlgKORVEX& operator=(const TDlgKORVEX&) = delete;
+
+  void FormCreate();
+  // Runs the close handling; true when the window may close.
+  bool FormClose();
+  void FormDestroy();
+  static bool FormCanResize() { return false; }
+
+  // Closes the window the way the close box does: through FormClose, and the
+  // view closes only when it allows.
+  void Close();
+
+  void WriteLog(std::string_view text);
+  void AppendLog(std::string_view text);
+  void RequestClose(int code);
+  void SetLampBusy(bool busy);
+
+  // MainViewEvents
+  void CloseRequestedByUser() override { Close(); }
+  void Image1DblClick() override;
+  void Button1Click() override;
+  void CAN0Click() override;
+  void CAN1Click() override;
+  void chbstopClick(bool checked) override { LogPaused = checked; }
+
+  // Timer handlers.
+  void TimerStartupTimer();
+  void TimerRemoteTimer();
+
+  const std::vector<std::string>& Arguments() const { return arguments_; }
+
+  // The window's state.
+  TVardosLink Link;
+  TLinkSetup LinkSetup;
+  TTCPsetup TcpSetup;
+  std::uint32_t FirmwareMin = 0;
+  std::uint32_t FirmwareMax = 0;
+  std::uint32_t DeviceFirmware = 0;
+  std::uint32_t ProjectCRC = 0;
+  std::uint32_t DeviceCRC = 0;
+  std::uint32_t QQChecksum = 0;
+  std::int32_t QQCount = 0;
+  bool DdeMode = false;
+  bool LinkReady = false;
+  bool RunBusy = false;
+  bool UploadConfirmed = false;
+  std::int32_t CloseCode = 0;
+  bool CloseAllowed = false;
+  bool LogPaused = false;  // the "Zastav výpis" box
+  bool CanEnabled = false;
+  bool Closed = false;
+
+  std::unique_ptr<Timer> TimerStartup;
+  std::unique_ptr<Timer> Timer1;
+  std::unique_ptr<Timer> TimerRemote;
+  std::unique_ptr<Timer> TimerRun;
+
+ private:
+  void SetCanEnabled(bool enabled);
+
+  WindowPlatform platform_;
+  std::vector<std::string> arguments_;
+};
+
+}  // namespace korvex

@@ -1,0 +1,82 @@
+#include "transport/tcp_client.h"
+
+namespace korvex {
+
+TMyTCPClient::TMyTCPClient(EventLoop& loop, SocketClient& client) : loop_(loop), client_(client) {}
+
+TMyTCPClient::~TMyTCPClient() {
+  if (Connected || connecting_) Disconnect();
+}
+
+bool TMyTCPClient::Connect() {
+  if (Connected || connecting_) Disconnect();
+  ConnectFailed = false;
+  last_error_.clear();
+  switch (client_.Connect(Host, Port)) {
+    case ConnectState::kConnected:
+      ClientConnected();
+      return true;
+    case ConnectState::kInProgress:
+      connecting_ = true;
+      Watch(true);
+      return false;
+    case ConnectState::kFailed:
+      break;
+  }
+  last_error_ = client_.LastError();
+  ConnectFailed = true;
+  client_.Disconnect();
+  return false;
+}
+
+void TMyTCPClient::Disconnect() {
+  watch_.reset();
+  client_.Disconnect();
+  connecting_ = false;
+  Connected = false;
+}
+
+bool TMyTCPClient::WriteString(std::string_view data) {
+  if (client_.Write(data)) return true;
+  last_error_ = client_.LastError();
+  Disconnect();
+  return false;
+}
+
+void TMyTCPClient::ClientConnected() {
+  connecting_ = false;
+  RxBuffer.clear();
+  Connected = true;
+  Watch(false);
+}
+
+void TMyTCPClient::Watch(bool want_write) {
+  watch_ = loop_.WatchFd(client_.Descriptor(), [this](FdEvent event) { OnSocketEvent(event); });
+  watch_->SetWantWrite(want_write);
+}
+
+void TMyTCPClient::OnSocketEvent(FdEvent) {
+  if (connecting_) {
+    switch (client_.FinishConnect()) {
+      case ConnectState::kConnected:
+        ClientConnected();
+        break;
+      case ConnectState::kInProgress:
+        break;
+      case ConnectState::kFailed:
+        last_error_ = client_.LastError();
+        ConnectFailed = true;
+        Disconnect();
+        break;
+    }
+    return;
+  }
+  // Everything that has arrived goes to RxBuffer before a close is noticed,
+  // so an answer followed at once by the peer's close is kept.
+  if (!client_.Receive(RxBuffer)) {
+    last_error_ = client_.LastError();
+    Disconnect();
+  }
+}
+
+}  // namespace korvex
