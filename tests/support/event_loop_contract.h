@@ -1,0 +1,213 @@
+// What every event loop must do, whatever its platform. Instantiate with
+//   INSTANTIATE_TEST_SUITE_P(Name, EventLoopContract,
+//                            ::testing::Values(LoopFactory{[] { return ...; }}));
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/event_loop.h"
+
+namespace korvex {
+
+struct LoopFactory {
+  std::function<std::unique_ptr<EventLoop>()> make;
+};
+
+inline void PrintTo(const LoopFactory&, std::ostream* os) { *os << "loop"; }
+
+class EventLoopContract : public ::testing::TestWithParam<LoopFactory> {
+ protected:
+  void SetUp() override { loop = GetParam().make(); }
+
+  // Pumps until `done` or a generous number of events has passed, so that a
+  // broken loop fails the test instead of hanging it.
+  void PumpUntil(const std::function<bool()>& done, int max_events = 10000) {
+    for (int i = 0; i < max_events && !done(); ++i) loop->HandleMessage();
+    ASSERT_TRUE(done());
+  }
+
+  std::unique_ptr<EventLoop> loop;
+};
+
+struct Pipe {
+  Pipe() { EXPECT_EQ(pipe(fds), 0); }
+  ~Pipe() {
+    close(fds[0]);
+    close(fds[1]);
+  }
+  void Put(char c) { EXPECT_EQ(write(fds[1], &c, 1), 1); }
+  char Take() {
+    char c = 0;
+    EXPECT_EQ(read(fds[0], &c, 1), 1);
+    return c;
+  }
+  int fds[2] = {-1, -1};
+};
+
+TEST_P(EventLoopContract, TimersFireInOrderOfTheirIntervals) {
+  std::vector<std::string> fired;
+  std::vector<std::unique_ptr<Timer>> timers;
+  for (auto [name, interval] : {std::pair{"slow", 30}, {"fast", 10}, {"middle", 20}}) {
+    std::string n = name;
+    timers.push_back(loop->CreateTimer(n, interval, [&fired, n, &timers] {
+      fired.push_back(n);
+      for (auto& t : timers) {
+        if (t->Name() == n) t->SetEnabled(false);
+      }
+    }));
+  }
+  for (auto& t : timers) {
+    EXPECT_FALSE(t->Enabled()) << "timers start disabled";
+    t->SetEnabled(true);
+  }
+  PumpUntil([&] { return fired.size() == 3; });
+  EXPECT_EQ(fired, (std::vector<std::string>{"fast", "middle", "slow"}));
+  EXPECT_EQ(timers[1]->Name(), "fast");
+  EXPECT_EQ(timers[1]->Interval(), 10);
+}
+
+TEST_P(EventLoopContract, IntervalTimerKeepsTickingAndStopsWhenDisabled) {
+  int ticks = 0;
+  int other = 0;
+  auto timer = loop->CreateTimer("t", 10, {});
+  timer->SetOnTimer([&] {
+    if (++ticks == 3) timer->SetEnabled(false);
+  });
+  auto watchdog = loop->CreateTimer("watchdog", 100, [&] { ++other; });
+  timer->SetEnabled(true);
+  watchdog->SetEnabled(true);
+  PumpUntil([&] { return other == 2; });
+  EXPECT_EQ(ticks, 3);
+}
+
+TEST_P(EventLoopContract, NestedDispatchRunsOtherHandlersButNeverReentersTheRunningOne) {
+  int outer_calls = 0;
+  int inner_ticks = 0;
+  bool outer_done = false;
+  auto inner = loop->CreateTimer("inner", 10, [&] { ++inner_ticks; });
+  auto outer = loop->CreateTimer("outer", 10, {});
+  outer->SetOnTimer([&] {
+    ++outer_calls;
+    outer->SetEnabled(false);
+    outer->SetEnabled(true);  // still enabled: must not fire while we pump
+    while (inner_ticks < 5) loop->HandleMessage();
+    outer->SetEnabled(false);
+    outer_done = true;
+  });
+  outer->SetEnabled(true);
+  inner->SetEnabled(true);
+  PumpUntil([&] { return outer_done; });
+  EXPECT_EQ(outer_calls, 1);
+  EXPECT_GE(inner_ticks, 5);
+}
+
+TEST_P(EventLoopContract, ProcessMessagesReturnsWhenNothingIsPending) {
+  int ticks = 0;
+  auto timer = loop->CreateTimer("t", 60000, [&] { ++ticks; });
+  timer->SetEnabled(true);
+  loop->ProcessMessages();
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST_P(EventLoopContract, ProcessMessagesDispatchesPendingDescriptors) {
+  Pipe pipe;
+  std::vector<char> got;
+  auto watch = loop->WatchFd(pipe.fds[0], [&](FdEvent event) {
+    EXPECT_EQ(event, FdEvent::kReadable);
+    got.push_back(pipe.Take());
+  });
+  pipe.Put('a');
+  loop->ProcessMessages();
+  EXPECT_EQ(got, std::vector<char>{'a'});
+}
+
+TEST_P(EventLoopContract, WatchReportsReadableAndWritable) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::vector<FdEvent> seen;
+  auto read_watch = loop->WatchFd(fds[0], [&](FdEvent e) { seen.push_back(e); });
+  auto write_watch = loop->WatchFd(fds[1], [&](FdEvent e) { seen.push_back(e); });
+  write_watch->SetWantWrite(true);
+  PumpUntil([&] { return !seen.empty(); });
+  EXPECT_EQ(seen.front(), FdEvent::kWritable);
+  write_watch.reset();
+  seen.clear();
+  ASSERT_EQ(write(fds[1], "x", 1), 1);
+  PumpUntil([&] { return !seen.empty(); });
+  EXPECT_EQ(seen.front(), FdEvent::kReadable);
+  read_watch.reset();
+  close(fds[0]);
+  close(fds[1]);
+}
+
+TEST_P(EventLoopContract, WatchAndTimerMayBeDestroyedInsideTheirHandlers) {
+  Pipe pipe;
+  int watch_calls = 0;
+  int timer_calls = 0;
+  std::unique_ptr<FdWatch> watch;
+  watch = loop->WatchFd(pipe.fds[0], [&](FdEvent) {
+    ++watch_calls;
+    watch.reset();
+  });
+  std::unique_ptr<Timer> timer;
+  timer = loop->CreateTimer("t", 10, [&] {
+    ++timer_calls;
+    timer.reset();
+  });
+  timer->SetEnabled(true);
+  pipe.Put('a');
+  bool stop = false;
+  auto end = loop->CreateTimer("end", 200, [&] { stop = true; });
+  end->SetEnabled(true);
+  PumpUntil([&] { return stop; });
+  EXPECT_EQ(watch_calls, 1);
+  EXPECT_EQ(timer_calls, 1);
+  EXPECT_EQ(watch, nullptr);
+  EXPECT_EQ(timer, nullptr);
+}
+
+TEST_P(EventLoopContract, SynchronizeRunsOnTheLoopThreadWhileTheCallerWaits) {
+  const auto loop_thread = std::this_thread::get_id();
+  std::thread::id ran_on;
+  std::atomic<bool> caller_returned{false};
+  bool value_seen_by_caller = false;
+  int value = 0;
+  std::thread caller([&] {
+    loop->Synchronize([&] {
+      ran_on = std::this_thread::get_id();
+      value = 42;
+    });
+    value_seen_by_caller = value == 42;
+    caller_returned = true;
+  });
+  PumpUntil([&] { return value == 42; });
+  caller.join();
+  EXPECT_TRUE(caller_returned);
+  EXPECT_TRUE(value_seen_by_caller);
+  EXPECT_EQ(ran_on, loop_thread);
+
+  bool direct = false;
+  loop->Synchronize([&] { direct = true; });
+  EXPECT_TRUE(direct) << "on the loop thread the call runs at once";
+}
+
+TEST_P(EventLoopContract, QuitEndsRunAfterTheCurrentHandler) {
+  int ticks = 0;
+  auto timer = loop->CreateTimer("t", 10, [&] {
+    if (++ticks == 2) loop->Quit();
+  });
+  timer->SetEnabled(true);
+  loop->Run();
+  EXPECT_EQ(ticks, 2);
+}
+
+}  // namespace korvex

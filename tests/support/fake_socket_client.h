@@ -1,0 +1,126 @@
+// A socket client whose peer is the test: bytes the peer sends travel
+// through a real socket pair, so the event loop sees them arrive.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/socket_client.h"
+
+namespace korvex {
+
+class FakeSocketClient : public SocketClient {
+ public:
+  enum class ConnectBehaviour { kAtOnce, kLater, kNever, kRefused };
+
+  ~FakeSocketClient() override {
+    Disconnect();
+    CloseIdle();
+  }
+
+  ConnectState Connect(const std::string& host, int port) override {
+    Disconnect();
+    ++connects;
+    last_host = host;
+    last_port = port;
+    if (behaviour == ConnectBehaviour::kRefused) return ConnectState::kFailed;
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair) != 0) {
+      return ConnectState::kFailed;
+    }
+    fd_ = pair[0];
+    peer_fd_ = pair[1];
+    ++open_sockets;
+    if (behaviour == ConnectBehaviour::kAtOnce) {
+      connected_ = true;
+      return ConnectState::kConnected;
+    }
+    return ConnectState::kInProgress;
+  }
+
+  ConnectState FinishConnect() override {
+    connected_ = true;
+    return ConnectState::kConnected;
+  }
+
+  bool Connected() const override { return connected_; }
+
+  void Disconnect() override {
+    if (fd_ >= 0) {
+      close(fd_);
+      --open_sockets;
+    }
+    if (peer_fd_ >= 0) close(peer_fd_);
+    fd_ = peer_fd_ = -1;
+    connected_ = false;
+  }
+
+  int Descriptor() const override {
+    // A connect that never completes: a descriptor that never becomes ready.
+    if (behaviour == ConnectBehaviour::kNever && !connected_) return IdleDescriptor();
+    return fd_;
+  }
+
+  bool Receive(std::string& into) override {
+    char chunk[512];
+    for (;;) {
+      const ssize_t n = read(fd_, chunk, sizeof chunk);
+      if (n > 0) {
+        into.append(chunk, static_cast<std::size_t>(n));
+        continue;
+      }
+      return n < 0;  // 0: the peer closed
+    }
+  }
+
+  bool Write(std::string_view data) override {
+    written.emplace_back(data);
+    if (on_write) on_write(std::string(data));
+    return true;
+  }
+
+  std::string LastError() const override { return "spojení odmítnuto"; }
+  std::string VersionText() const override { return "fake 1.0"; }
+  std::string LocalHostName() const override { return "testhost"; }
+
+  // The peer's side.
+  void PeerSend(std::string_view bytes) const {
+    if (peer_fd_ >= 0) (void)!write(peer_fd_, bytes.data(), bytes.size());
+  }
+  void PeerClose() {
+    if (peer_fd_ >= 0) close(peer_fd_);
+    peer_fd_ = -1;
+  }
+
+  ConnectBehaviour behaviour = ConnectBehaviour::kAtOnce;
+  std::function<void(const std::string&)> on_write;
+  std::vector<std::string> written;
+  int connects = 0;
+  int open_sockets = 0;
+  std::string last_host;
+  int last_port = 0;
+
+ private:
+  int IdleDescriptor() const {
+    if (idle_[0] < 0) (void)!pipe2(idle_, O_CLOEXEC);
+    return idle_[0];
+  }
+  void CloseIdle() {
+    for (int& fd : idle_) {
+      if (fd >= 0) close(fd);
+      fd = -1;
+    }
+  }
+
+  int fd_ = -1;
+  int peer_fd_ = -1;
+  bool connected_ = false;
+  mutable int idle_[2] = {-1, -1};
+};
+
+}  // namespace korvex

@@ -1,0 +1,33 @@
+// Message boxes answered from a script, remembering what was shown.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/message_boxes.h"
+
+namespace korvex {
+
+class ScriptedMessageBoxes : public MessageBoxes {
+ public:
+  struct Shown {
+    MessageKind kind;
+    std::string text;
+    std::vector<MessageButton> buttons;
+  };
+
+  MessageButton Show(MessageKind kind, std::string_view text,
+                     const std::vector<MessageButton>& buttons) override {
+    shown.push_back({kind, std::string(text), buttons});
+    if (answers.empty()) return buttons.empty() ? MessageButton::kOk : buttons.front();
+    const MessageButton answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::deque<MessageButton> answers;
+  std::vector<Shown> shown;
+};
+
+}  // namespace korvex

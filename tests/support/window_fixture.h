@@ -1,0 +1,43 @@
+// The main window's logic on virtual time, with a recording view, scripted
+// message boxes and a fake socket.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/korvex_window.h"
+#include "support/fake_socket_client.h"
+#include "support/recording_view.h"
+#include "support/scripted_message_boxes.h"
+#include "support/virtual_event_loop.h"
+
+namespace korvex {
+
+class WindowFixture : public ::testing::Test {
+ protected:
+  void Create(std::vector<std::string> arguments = {}) {
+    window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket},
+                                          std::move(arguments));
+    window->FormCreate();
+  }
+
+  // Dispatches events until the virtual clock has moved `ms` on.
+  void Advance(std::int64_t ms) {
+    const std::int64_t until = loop.Now() + ms;
+    auto marker = loop.CreateTimer("advance", static_cast<int>(ms), {});
+    marker->SetEnabled(true);
+    while (loop.Now() < until) loop.HandleMessage();
+    loop.ProcessMessages();
+  }
+
+  VirtualEventLoop loop;
+  RecordingView view;
+  ScriptedMessageBoxes boxes;
+  FakeSocketClient socket;
+  std::unique_ptr<TDlgKORVEX> window;
+};
+
+}  // namespace korvex

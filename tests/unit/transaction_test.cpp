@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "protocol/vardos_link.h"
+#include "support/bytes.h"
+#include "support/fake_socket_client.h"
+#include "support/recording_view.h"
+#include "support/virtual_event_loop.h"
+
+namespace korvex {
+namespace {
+
+const std::string kRead = Hex("51 71 00 00 02");
+const std::string kReadFrame = Hex("E1 5C 01 0A 59 00 01 00 51 71 00 00 02 71");
+const std::string kAnswer = Hex("E1 5C 00 0B 00 00 00 01 51 78 04 03 02 01 27");
+const std::string kAnswerData = Hex("51 78 04 03 02 01");
+
+// Log lines with the virtual time at which each dot arrived.
+class TimedLog : public RecordingView {
+ public:
+  explicit TimedLog(VirtualEventLoop& loop) : loop_(loop) {}
+  void AppendToLastLine(std::string_view text) override {
+    if (text == ".") dot_times.push_back(loop_.Now());
+    RecordingView::AppendToLastLine(text);
+  }
+  std::vector<std::int64_t> dot_times;
+
+ private:
+  VirtualEventLoop& loop_;
+};
+
+class Transactions : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    link.Init(loop);
+    link.Setup(socket);
+  }
+  void TearDown() override { link.Done(); }
+
+  bool Open() {
+    TTCPsetup tcp;
+    tcp.Active = true;
+    return link.Open(TLinkSetup{}, tcp, &log);
+  }
+
+  // Runs `action` once, `ms` from now, in the event loop.
+  void Later(int ms, std::function<void()> action) {
+    auto timer = loop.CreateTimer("later", ms, {});
+    Timer* raw = timer.get();
+    raw->SetOnTimer([raw, action = std::move(action)] {
+      raw->SetEnabled(false);
+      action();
+    });
+    raw->SetEnabled(true);
+    pending.push_back(std::move(timer));
+  }
+
+  void AnswerEveryRequestWith(std::string bytes) {
+    socket.on_write = [this, bytes](const std::string&) { socket.PeerSend(bytes); };
+  }
+
+  TVardosComm& comm() { return *link.Comm; }
+
+  VirtualEventLoop loop;
+  FakeSocketClient socket;
+  TimedLog log{loop};
+  TVardosLink link;
+  std::vector<std::unique_ptr<Timer>> pending;
+};
+
+TEST_F(Transactions, OpenDescribesTheTcpLink) {
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"COM/TCP-Vardos, v.1.303",
+                                                 "TCP/IP, Indy verze: fake 1.0",
+                                                 "Tento počítač: testhost",
+                                                 "Host: 127.0.0.1 : 1998"}));
+  EXPECT_EQ(socket.last_host, "127.0.0.1");
+  EXPECT_EQ(socket.last_port, 1998);
+  EXPECT_TRUE(comm().UseTCP);
+}
+
+TEST_F(Transactions, SerialLinkDescriptionWithDefaults) {
+  EXPECT_EQ(SerialLinkDescription(TLinkSetup{}), "RS232 COM1 38400Bd, Adr=1, Odezva=3.0s");
+  TLinkSetup rs485;
+  rs485.RS485 = true;
+  EXPECT_EQ(SerialLinkDescription(rs485).substr(0, 6), "RS485 ");
+  rs485.Modem = true;
+  EXPECT_EQ(SerialLinkDescription(rs485).substr(0, 6), "MODEM ");
+}
+
+TEST_F(Transactions, ReadReturnsTheAnswerDataAndClosesTheConnection) {
+  ASSERT_TRUE(Open());
+  AnswerEveryRequestWith(kAnswer);
+  std::string answer;
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_EQ(answer, kAnswerData);
+  EXPECT_EQ(socket.written, std::vector<std::string>{kReadFrame});
+  EXPECT_EQ(socket.open_sockets, 0) << "every transaction ends its connection";
+  EXPECT_FALSE(comm().Timer->Enabled());
+  EXPECT_FALSE(comm().Busy);
+}
+
+TEST_F(Transactions, TwoTransactionsMakeTwoConnections) {
+  ASSERT_TRUE(Open());
+  AnswerEveryRequestWith(kAnswer);
+  std::string answer;
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_EQ(socket.connects, 2) << "the first uses the connection made by Open";
+}
+
+TEST_F(Transactions, ConnectCompletingLaterIsWaitedForInTheLoop) {
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kLater;
+  ASSERT_TRUE(Open()) << "a connect on its way opens the link";
+  ASSERT_TRUE(comm().WaitConnect());
+  AnswerEveryRequestWith(kAnswer);
+  std::string answer;
+  EXPECT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(link.Transaction(kRead, answer));
+}
+
+TEST_F(Transactions, TimeOutOnTheThirtiethTickWithProgressDots) {
+  ASSERT_TRUE(Open());
+  const std::int64_t start = loop.Now();
+  std::string answer = "unchanged";
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now() - start, 3000);
+  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_EQ(answer, "unchanged");
+  ASSERT_GE(log.lines.size(), 2u);
+  EXPECT_EQ(log.lines[log.lines.size() - 2], "Host: 127.0.0.1 : 1998...bez odpovědi!");
+  EXPECT_EQ(log.lines.back(), "");
+}
+
+TEST_F(Transactions, WithoutShowProgressATimeOutIsSilent) {
+  ASSERT_TRUE(Open());
+  comm().ShowProgress = false;
+  const std::size_t lines_before = log.lines.size();
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_EQ(log.lines.size(), lines_before);
+  EXPECT_EQ(log.lines.back(), "Host: 127.0.0.1 : 1998");
+}
+
+TEST_F(Transactions, DotTicksCarryOverBetweenTransactions) {
+  ASSERT_TRUE(Open());
+  socket.on_write = [this](const std::string&) { Later(550, [this] { socket.PeerSend(kAnswer); }); };
+  std::string answer;
+  ASSERT_TRUE(link.Transaction(kRead, answer));  // five ticks counted
+  socket.on_write = nullptr;
+  const std::int64_t start = loop.Now();
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  ASSERT_EQ(log.dot_times.size(), 3u);
+  EXPECT_EQ(log.dot_times[0] - start, 500) << "the first dot comes early";
+  EXPECT_EQ(log.dot_times[1] - start, 1500);
+}
+
+TEST_F(Transactions, ConnectionLimitOnTheSixHundredthTick) {
+  ASSERT_TRUE(Open());
+  AnswerEveryRequestWith(kAnswer);
+  std::string answer;
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
+  const std::size_t lines_before = log.lines.size();
+  const std::int64_t start = loop.Now();
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now() - start, 60000);
+  EXPECT_EQ(log.lines.size(), lines_before) << "no dots while connecting";
+  EXPECT_EQ(socket.written.size(), 1u);
+}
+
+TEST_F(Transactions, XComEndsTheWaitWithALogLine) {
+  ASSERT_TRUE(Open());
+  Later(1000, [this] { comm().AbortFlag = true; });
+  const std::int64_t start = loop.Now();
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now() - start, 1000);
+  EXPECT_EQ(log.lines.back(), "Přerušeno uživatelem!");
+  EXPECT_EQ(socket.open_sockets, 0);
+}
+
+TEST_F(Transactions, XComEndsAConnectionWait) {
+  ASSERT_TRUE(Open());
+  AnswerEveryRequestWith(kAnswer);
+  std::string answer;
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
+  Later(2000, [this] { comm().AbortTransaction(); });
+  const std::int64_t start = loop.Now();
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now() - start, 2000);
+  EXPECT_EQ(log.lines.back(), "Přerušeno uživatelem!");
+}
+
+TEST_F(Transactions, AnswerFollowedAtOnceByThePeersCloseCounts) {
+  ASSERT_TRUE(Open());
+  socket.on_write = [this](const std::string&) {
+    socket.PeerSend(Hex("00 FF") + kAnswer);
+    socket.PeerClose();
+  };
+  std::string answer;
+  EXPECT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_EQ(answer, kAnswerData);
+}
+
+TEST_F(Transactions, PeerClosingWithoutAnAnswerEndsTheWaitAtOnce) {
+  ASSERT_TRUE(Open());
+  socket.on_write = [this](const std::string&) {
+    socket.PeerSend(kAnswer.substr(0, 9));
+    socket.PeerClose();
+  };
+  const std::int64_t start = loop.Now();
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now(), start);
+  EXPECT_FALSE(comm().TimedOut);
+}
+
+TEST_F(Transactions, AnswerInSegmentsAndAfterNoiseIsAccepted) {
+  ASSERT_TRUE(Open());
+  socket.on_write = [this](const std::string&) {
+    socket.PeerSend(Hex("00 FF E1") + kAnswer.substr(0, 6));
+    Later(50, [this] { socket.PeerSend(kAnswer.substr(6)); });
+  };
+  std::string answer;
+  EXPECT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_EQ(answer, kAnswerData);
+}
+
+TEST_F(Transactions, InvalidAnswersAreDiscardedAndTheWaitGoesOn) {
+  ASSERT_TRUE(Open());
+  std::string bad = kAnswer;
+  bad.back() ^= 0x40;
+  AnswerEveryRequestWith(bad);
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(comm().TimedOut);
+
+  socket.on_write = [this, bad](const std::string&) {
+    socket.PeerSend(bad);
+    Later(200, [this] { socket.PeerSend(kAnswer); });
+  };
+  EXPECT_TRUE(link.Transaction(kRead, answer)) << "a later valid answer is still taken";
+}
+
+TEST_F(Transactions, LinkNotOpenedReturnsAtOnce) {
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kRefused;
+  EXPECT_FALSE(Open());
+  EXPECT_TRUE(comm().Client->ConnectFailed);
+  const std::size_t lines_before = log.lines.size();
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(socket.written.empty());
+  EXPECT_FALSE(comm().Timer->Enabled());
+  EXPECT_EQ(log.lines.size(), lines_before);
+}
+
+TEST_F(Transactions, RefusedConnectEndsTheTransactionWithoutWaiting) {
+  ASSERT_TRUE(Open());
+  AnswerEveryRequestWith(kAnswer);
+  std::string answer;
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kRefused;
+  const std::int64_t start = loop.Now();
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now(), start);
+}
+
+TEST_F(Transactions, OverlongRequestIsRefusedBeforeSending) {
+  ASSERT_TRUE(Open());
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(std::string(251, 'a'), answer));
+  EXPECT_TRUE(socket.written.empty());
+  EXPECT_EQ(log.lines.back(), "Požadavek je příliš dlouhý (251 bajtů, nejvýše 250), neodeslán.");
+  EXPECT_FALSE(comm().Busy);
+}
+
+TEST_F(Transactions, CloseIsFinal) {
+  ASSERT_TRUE(Open());
+  link.Close();
+  EXPECT_FALSE(link.Opened);
+  EXPECT_EQ(comm().Timer, nullptr);
+  EXPECT_EQ(socket.open_sockets, 0);
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+}
+
+}  // namespace
+}  // namespace korvex
