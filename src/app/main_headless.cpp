@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/czech_cli.h"
 #include "platform/console_message_boxes.h"
 #include "platform/console_output.h"
 #include "platform/console_view.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
       "Prvním argumentem /DDE se spouští režim pro nadřízenou aplikaci; "
       "vlastní volby následují za ním.",
       "korvex-headless"};
-  app.set_help_flag("-h,--help", "Vypíše tuto nápovědu a skončí.");
+  korvex::UseCzechCliMessages(app);
   app.add_option("--assume", assume, "Odpověď na otázky Ano/Ne v dialozích (yes nebo no).")
       ->check(CLI::IsMember({"yes", "no"}))
       ->default_str("no");

@@ -19,12 +19,32 @@ namespace {
 // time means the connection is dead.
 constexpr int kWriteWaitMs = 5000;
 
+// The operator reads these in the log, so the common cases are in Czech.
+std::string SocketErrorText(int error) {
+  switch (error) {
+    case ECONNREFUSED:
+      return "spojení odmítnuto";
+    case ETIMEDOUT:
+      return "vypršel časový limit spojení";
+    case EHOSTUNREACH:
+      return "cílový počítač je nedostupný";
+    case ENETUNREACH:
+      return "síť je nedostupná";
+    case ECONNRESET:
+      return "spojení zrušeno protistranou";
+    case EPIPE:
+      return "spojení je přerušeno";
+    default:
+      return std::strerror(error);
+  }
+}
+
 }  // namespace
 
 PosixSocketClient::~PosixSocketClient() { Disconnect(); }
 
 ConnectState PosixSocketClient::Fail(int error) {
-  last_error_ = std::strerror(error);
+  last_error_ = SocketErrorText(error);
   Disconnect();
   return ConnectState::kFailed;
 }
@@ -37,7 +57,7 @@ ConnectState PosixSocketClient::Connect(const std::string& host, int port) {
   addrinfo* found = nullptr;
   const std::string service = std::to_string(port);
   if (int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
-    last_error_ = gai_strerror(rc);
+    last_error_ = "neznámý počítač " + host + " (" + gai_strerror(rc) + ")";
     return ConnectState::kFailed;
   }
   fd_ = socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -90,7 +110,7 @@ bool PosixSocketClient::Receive(std::string& into) {
     }
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
-    last_error_ = std::strerror(errno);
+    last_error_ = SocketErrorText(errno);
     return false;
   }
 }
@@ -113,7 +133,7 @@ bool PosixSocketClient::Write(std::string_view data) {
       last_error_ = "odeslání se nezdařilo v časovém limitu";
       return false;
     }
-    last_error_ = std::strerror(errno);
+    last_error_ = SocketErrorText(errno);
     return false;
   }
   return true;
