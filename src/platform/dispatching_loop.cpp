@@ -192,9 +192,11 @@ std::optional<std::int64_t> DispatchingLoop::NextDue() const {
 
 bool DispatchingLoop::DispatchOne() {
   if (RunOnePostedCall()) return true;
+  // Timers before descriptors: a descriptor that stays ready must not starve
+  // the time-outs. A timer cannot stay due, its next period starts after it.
+  if (FireOneDueTimer()) return true;
   if (ready_.empty()) PollDescriptors(0);
-  if (DispatchOneReadyDescriptor()) return true;
-  return FireOneDueTimer();
+  return DispatchOneReadyDescriptor();
 }
 
 void DispatchingLoop::ProcessMessages() {

@@ -149,6 +149,18 @@ TEST_P(EventLoopContract, WatchReportsReadableAndWritable) {
   close(fds[1]);
 }
 
+TEST_P(EventLoopContract, DescriptorThatStaysReadyDoesNotStarveTimers) {
+  Pipe pipe;
+  pipe.Put('x');  // never read: the descriptor stays readable
+  int readable = 0;
+  auto watch = loop->WatchFd(pipe.fds[0], [&](FdEvent) { ++readable; });
+  bool fired = false;
+  auto timer = loop->CreateTimer("t", 20, [&] { fired = true; });
+  timer->SetEnabled(true);
+  PumpUntil([&] { return fired; }, 1000000);
+  EXPECT_GT(readable, 0);
+}
+
 TEST_P(EventLoopContract, WatchAndTimerMayBeDestroyedInsideTheirHandlers) {
   Pipe pipe;
   int watch_calls = 0;
