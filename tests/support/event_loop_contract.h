@@ -20,6 +20,9 @@ namespace korvex {
 
 struct LoopFactory {
   std::function<std::unique_ptr<EventLoop>()> make;
+  // A virtual clock moves only when nothing is ready, so a descriptor that
+  // stays ready holds it still; such loops skip the tests of real time.
+  bool real_time = true;
 };
 
 inline void PrintTo(const LoopFactory&, std::ostream* os) { *os << "loop"; }
@@ -150,6 +153,7 @@ TEST_P(EventLoopContract, WatchReportsReadableAndWritable) {
 }
 
 TEST_P(EventLoopContract, DescriptorThatStaysReadyDoesNotStarveTimers) {
+  if (!GetParam().real_time) GTEST_SKIP() << "virtual time stands still while work is ready";
   Pipe pipe;
   pipe.Put('x');  // never read: the descriptor stays readable
   int readable = 0;
