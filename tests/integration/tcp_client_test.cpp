@@ -1,0 +1,128 @@
+#include "transport/tcp_client.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "platform/posix_event_loop.h"
+#include "platform/posix_socket_client.h"
+
+namespace korvex {
+namespace {
+
+// A listening socket on an ephemeral loopback port, accepting by hand.
+class Listener {
+ public:
+  Listener() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(fd_, 8);
+    socklen_t length = sizeof address;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+  }
+  ~Listener() { close(fd_); }
+  int port() const { return port_; }
+  // The next connection's peer socket (blocks; the client has connected).
+  int Accept() const { return accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC); }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+// A port on which nothing listens.
+int ClosedPort() {
+  Listener temporary;
+  return temporary.port();
+}
+
+class TcpClient : public ::testing::Test {
+ protected:
+  void Pump(const std::function<bool()>& done) {
+    auto guard = loop.CreateTimer("guard", 5000, [this] { timed_out = true; });
+    guard->SetEnabled(true);
+    while (!done() && !timed_out) loop.HandleMessage();
+    ASSERT_FALSE(timed_out);
+  }
+  bool ConnectNow() {
+    client.Port = listener.port();
+    client.Connect();
+    Pump([this] { return client.Connected || client.ConnectFailed; });
+    return client.Connected;
+  }
+
+  PosixEventLoop loop;
+  PosixSocketClient socket;
+  TMyTCPClient client{loop, socket};
+  Listener listener;
+  bool timed_out = false;
+};
+
+TEST_F(TcpClient, EveryByteValueAndLargeBurstsArriveInOrder) {
+  ASSERT_TRUE(ConnectNow());
+  const int peer = listener.Accept();
+  std::string sent;
+  for (int i = 0; i < 256; ++i) sent += static_cast<char>(i);
+  for (int i = 0; i < 400; ++i) sent += static_cast<char>(i * 7);
+  std::string burst(200000, '\0');
+  for (std::size_t i = 0; i < burst.size(); ++i) burst[i] = static_cast<char>(i % 251);
+  sent += burst;
+  ASSERT_EQ(write(peer, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+  Pump([&] { return client.RxBuffer.size() >= sent.size(); });
+  EXPECT_EQ(client.RxBuffer, sent);
+  close(peer);
+}
+
+TEST_F(TcpClient, SegmentsArriveInOrderAndAPeerCloseKeepsTheBytes) {
+  ASSERT_TRUE(ConnectNow());
+  const int peer = listener.Accept();
+  ASSERT_EQ(write(peer, "ab", 2), 2);
+  Pump([&] { return client.RxBuffer.size() == 2; });
+  ASSERT_EQ(write(peer, "cd", 2), 2);
+  close(peer);
+  Pump([&] { return !client.Connected; });
+  EXPECT_EQ(client.RxBuffer, "abcd");
+}
+
+TEST_F(TcpClient, ConnectWhileConnectedDropsTheOldConnectionFirst) {
+  ASSERT_TRUE(ConnectNow());
+  const int first = listener.Accept();
+  ASSERT_EQ(write(first, "old", 3), 3);
+  Pump([&] { return client.RxBuffer == "old"; });
+  ASSERT_TRUE(ConnectNow());
+  EXPECT_TRUE(client.RxBuffer.empty()) << "a new connection starts with an empty buffer";
+  char c;
+  EXPECT_EQ(read(first, &c, 1), 0) << "the old connection was closed";
+  close(first);
+  const int second = listener.Accept();
+  EXPECT_TRUE(client.WriteString("Qq"));
+  char got[2];
+  EXPECT_EQ(read(second, got, 2), 2);
+  close(second);
+}
+
+TEST_F(TcpClient, ConnectWhereNothingListensFails) {
+  client.Port = ClosedPort();
+  client.Connect();
+  Pump([this] { return client.Connected || client.ConnectFailed; });
+  EXPECT_FALSE(client.Connected);
+  EXPECT_TRUE(client.ConnectFailed);
+  EXPECT_EQ(client.LastError(), "spojení odmítnuto");
+  EXPECT_EQ(socket.Descriptor(), -1);
+}
+
+TEST_F(TcpClient, WriteWithoutConnectionFailsInsteadOfCrashing) {
+  EXPECT_FALSE(client.WriteString("Qq"));
+  EXPECT_FALSE(client.Connected);
+}
+
+}  // namespace
+}  // namespace korvex
