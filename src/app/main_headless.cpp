@@ -1,7 +1,6 @@
 // korvex-headless: the communicator without a display. The log goes to
 // standard output; message boxes are answered by --assume.
 #include <CLI/CLI.hpp>
-#include <csignal>
 #include <string>
 #include <vector>
 
@@ -36,11 +35,8 @@ int main(int argc, char** argv) {
   korvex::PosixSocketClient socket;
   korvex::TDlgKORVEX window({loop, view, boxes, socket},
                             std::vector<std::string>(argv + 1, argv + argc));
-  korvex::TerminationSignals signals(loop, [&window](int signal) {
-    window.WriteLog(signal == SIGINT ? "Přijat signál SIGINT: ukončuji komunikátor."
-                                     : "Přijat signál SIGTERM: ukončuji komunikátor.");
-    window.RequestClose(1);
-  });
+  korvex::TerminationSignals signals(loop,
+                                     [&window](int signal) { window.TerminationSignal(signal); });
   window.FormCreate();
   loop.Run();
   window.FormDestroy();

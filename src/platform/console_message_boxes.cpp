@@ -25,7 +25,9 @@ MessageButton Choose(const std::vector<MessageButton>& buttons, bool answer_yes)
 MessageButton ConsoleMessageBoxes::Show(MessageKind kind, std::string_view text,
                                         const std::vector<MessageButton>& buttons) {
   const MessageButton chosen = Choose(buttons, answer_yes_);
-  std::string box = "[" + std::string(MessageTitle(kind)) + "] ";
+  std::string box = "[";
+  box += MessageTitle(kind);
+  box += "] ";
   for (char c : text) box += c == '\r' ? '\n' : c;
   box += "\n  [";
   for (std::size_t i = 0; i < buttons.size(); ++i) {

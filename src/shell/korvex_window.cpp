@@ -1,5 +1,7 @@
 #include "shell/korvex_window.h"
 
+#include <csignal>
+
 #include "locale/runtime_texts.h"
 
 namespace korvex {
@@ -15,13 +17,16 @@ constexpr int kRunInterval = 100;
 TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments)
     : platform_(platform), arguments_(std::move(arguments)) {
   EventLoop& loop = platform_.loop;
-  TimerStartup = loop.CreateTimer("TimerStartup", kStartupInterval, [this] { TimerStartupTimer(); });
+  TimerStartup =
+      loop.CreateTimer("TimerStartup", kStartupInterval, [this] { TimerStartupTimer(); });
   Timer1 = loop.CreateTimer("Timer1", kUploadInterval, {});
   TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
   TimerRun = loop.CreateTimer("TimerRun", kRunInterval, {});
 }
 
-TDlgKORVEX::~TDlgKORVEX() { FormDestroy(); }
+TDlgKORVEX::~TDlgKORVEX() {
+  FormDestroy();
+}
 
 void TDlgKORVEX::FormCreate() {
   MainView& view = platform_.view;
@@ -68,7 +73,9 @@ bool TDlgKORVEX::FormClose() {
   return true;
 }
 
-void TDlgKORVEX::FormDestroy() { Link.Done(); }
+void TDlgKORVEX::FormDestroy() {
+  Link.Done();
+}
 
 void TDlgKORVEX::Close() {
   if (Closed || !FormClose()) return;
@@ -89,7 +96,15 @@ void TDlgKORVEX::RequestClose(int code) {
   TimerRemote->SetEnabled(true);
 }
 
-void TDlgKORVEX::SetLampBusy(bool busy) { platform_.view.SetLampBusy(busy); }
+void TDlgKORVEX::TerminationSignal(int signal) {
+  WriteLog(signal == SIGINT ? "Přijat signál SIGINT: ukončuji komunikátor."
+                            : "Přijat signál SIGTERM: ukončuji komunikátor.");
+  RequestClose(1);
+}
+
+void TDlgKORVEX::SetLampBusy(bool busy) {
+  platform_.view.SetLampBusy(busy);
+}
 
 void TDlgKORVEX::SetCanEnabled(bool enabled) {
   CanEnabled = enabled;
@@ -109,9 +124,13 @@ void TDlgKORVEX::Button1Click() {
   if (Link.Comm) Link.Comm->AbortFlag = true;
 }
 
-void TDlgKORVEX::CAN0Click() { WriteLog("CAN stop"); }
+void TDlgKORVEX::CAN0Click() {
+  WriteLog("CAN stop");
+}
 
-void TDlgKORVEX::CAN1Click() { WriteLog("CAN start"); }
+void TDlgKORVEX::CAN1Click() {
+  WriteLog("CAN start");
+}
 
 void TDlgKORVEX::TimerStartupTimer() {
   TimerStartup->SetEnabled(false);

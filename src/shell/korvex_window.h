@@ -50,6 +50,8 @@ class TDlgKORVEX : public MainViewEvents {
   void WriteLog(std::string_view text);
   void AppendLog(std::string_view text);
   void RequestClose(int code);
+  // SIGINT or SIGTERM: closes as a close requested by the host does.
+  void TerminationSignal(int signal);
   void SetLampBusy(bool busy);
 
   // MainViewEvents

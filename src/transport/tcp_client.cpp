@@ -51,6 +51,7 @@ void TMyTCPClient::ClientConnected() {
 }
 
 void TMyTCPClient::Watch(bool want_write) {
+  watch_.reset();  // one watch per descriptor at a time
   watch_ = loop_.WatchFd(client_.Descriptor(), [this](FdEvent event) { OnSocketEvent(event); });
   watch_->SetWantWrite(want_write);
 }

@@ -1,0 +1,54 @@
+// korvex: the communicator in its window.
+#include <QApplication>
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "gui/main_form.h"
+#include "gui/qt_event_loop.h"
+#include "gui/qt_main_view.h"
+#include "gui/qt_message_boxes.h"
+#include "platform/posix_socket_client.h"
+#include "platform/termination_signals.h"
+#include "shell/korvex_window.h"
+
+namespace {
+
+// Qt starts threads of its own while the application is created. They inherit
+// this mask, so SIGINT and SIGTERM reach only the loop's signal descriptor.
+void BlockTerminationSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  BlockTerminationSignals();
+  QApplication app(argc, argv);
+  // The name, not the display name: Qt would append a display name to the
+  // window's caption.
+  QApplication::setApplicationName(QStringLiteral("LumadexVX2"));
+  // The window is laid out to the pixel; a desktop style must not change it.
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  QApplication::setFont(korvex::FormFont());
+
+  korvex::QtEventLoop loop;
+  korvex::QtMainView view([&loop] { loop.Quit(); });
+  korvex::QtMessageBoxes boxes(&view.Form());
+  korvex::PosixSocketClient socket;
+  // QApplication has taken its own arguments out of argv.
+  korvex::TDlgKORVEX window({loop, view, boxes, socket},
+                            std::vector<std::string>(argv + 1, argv + argc));
+  view.SetEvents(window);
+  korvex::TerminationSignals termination(
+      loop, [&window](int signal) { window.TerminationSignal(signal); });
+  window.FormCreate();
+  view.Form().show();
+  loop.Run();
+  window.FormDestroy();
+  return 0;
+}

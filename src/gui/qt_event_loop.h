@@ -1,0 +1,39 @@
+// The GUI binary's message loop: the event loop of the Qt application.
+// Needs a QCoreApplication (or QApplication) and runs on its thread.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "platform/event_loop.h"
+
+class QEventLoop;
+
+namespace korvex {
+
+class QtEventLoop : public EventLoop {
+ public:
+  QtEventLoop();
+  ~QtEventLoop() override;
+  QtEventLoop(const QtEventLoop&) = delete;
+  QtEventLoop& operator=(const QtEventLoop&) = delete;
+
+  std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
+                                     std::function<void()> on_tick) override;
+  std::unique_ptr<FdWatch> WatchFd(int fd, std::function<void(FdEvent)> handler) override;
+  void ProcessMessages() override;
+  void HandleMessage() override;
+  void Synchronize(const std::function<void()>& call) override;
+  void Sleep(int milliseconds) override;
+  void Run() override;
+  void Quit() override;
+
+ private:
+  // Lives on the loop thread: the target of synchronised calls and the
+  // parent of every timer and notifier, so none outlives the loop.
+  QObject context_;
+  QEventLoop* running_ = nullptr;
+  bool quit_requested_ = false;
+};
+
+}  // namespace korvex
