@@ -159,9 +159,12 @@ bool DispatchingLoop::DispatchOneReadyDescriptor() {
 
 void DispatchingLoop::FireTimer(const std::shared_ptr<TimerState>& timer) {
   timer->running = true;
+  const std::int64_t due = timer->due;
   auto handler = timer->handler;
   if (handler) handler();
   timer->running = false;
+  // A handler that re-armed its timer has set the next period itself.
+  if (timer->due != due) return;
   const std::int64_t now = Now();
   timer->due += timer->interval;
   if (timer->due <= now) timer->due = now + std::max(timer->interval, 1);

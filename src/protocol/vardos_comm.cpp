@@ -112,6 +112,11 @@ bool TVardosComm::SendOverTcp(std::string_view frame) {
     if (Client->Client().Connected()) Client->Disconnect();
     Client->Connect();
     if (!WaitConnect()) return false;
+    // Our connect does not block the loop, so it ends in WaitConnect almost
+    // every time; once it stands, the answer gets its own time-out as after a
+    // connect that came back connected.
+    TimerMode = eTimerMode::tmAnswer;
+    Elapsed = 0.0;
   }
   return Client->WriteString(frame);
 }

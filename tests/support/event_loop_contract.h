@@ -113,6 +113,23 @@ TEST_P(EventLoopContract, NestedDispatchRunsOtherHandlersButNeverReentersTheRunn
   EXPECT_GE(inner_ticks, 5);
 }
 
+TEST_P(EventLoopContract, TimerReArmedInItsHandlerWaitsOneFullPeriod) {
+  std::vector<std::string> fired;
+  auto slow = loop->CreateTimer("slow", 10, {});
+  auto reference = loop->CreateTimer("reference", 50, [&] { fired.push_back("reference"); });
+  slow->SetOnTimer([&] {
+    fired.push_back("slow");
+    slow->SetEnabled(false);
+    slow->SetInterval(60);
+    slow->SetEnabled(true);
+    if (fired.size() == 1) reference->SetEnabled(true);
+  });
+  slow->SetEnabled(true);
+  PumpUntil([&] { return fired.size() == 3; });
+  // Re-armed at 10 ms for 60 ms: due at 70, after the reference at 60, not at 130.
+  EXPECT_EQ(fired, (std::vector<std::string>{"slow", "reference", "slow"}));
+}
+
 TEST_P(EventLoopContract, ProcessMessagesReturnsWhenNothingIsPending) {
   int ticks = 0;
   auto timer = loop->CreateTimer("t", 60000, [&] { ++ticks; });

@@ -121,6 +121,21 @@ TEST_F(Transactions, ConnectCompletingLaterIsWaitedForInTheLoop) {
   EXPECT_TRUE(link.Transaction(kRead, answer));
 }
 
+TEST_F(Transactions, AfterAReconnectTheAnswerHasItsOwnTimeOut) {
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kLater;
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(comm().WaitConnect());
+  AnswerEveryRequestWith(kAnswer);
+  std::string answer;
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  socket.on_write = nullptr;
+  const std::int64_t start = loop.Now();
+  EXPECT_FALSE(link.Transaction(kRead, answer)) << "reconnects, then gets no answer";
+  EXPECT_EQ(loop.Now() - start, 3000) << "not the connection limit";
+  EXPECT_EQ(log.lines[log.lines.size() - 2].substr(log.lines[log.lines.size() - 2].size() - 14),
+            "bez odpovědi!");
+}
+
 TEST_F(Transactions, TimeOutOnTheThirtiethTickWithProgressDots) {
   ASSERT_TRUE(Open());
   const std::int64_t start = loop.Now();
