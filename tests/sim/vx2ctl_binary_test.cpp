@@ -1,0 +1,123 @@
+// The real vx2ctl against the real vx2sim: the communicator's engine end to
+// end over loopback TCP.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "sim_harness.h"
+
+namespace vx2::test {
+namespace {
+
+Finished Ctl(const RunningSim& sim, std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), {"--host", "127.0.0.1", "--port", std::to_string(sim.Port()),
+                                       "--timeout", "0.3"});
+  return RunToEnd(VX2CTL_BINARY, arguments);
+}
+
+bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(Vx2ctlBinary, ReadsWritesAndShowsFirmwareAndChecksum) {
+  RunningSim sim({"--item", "000102=42", "--firmware", "111054046", "--crc", "0xABCD"});
+  ASSERT_GT(sim.Port(), 0);
+
+  Finished run = Ctl(sim, {"read", "000102", "000103"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "\n000102 = 0x0000002A (42)\n000103 = 0x00000000 (0)\n"))
+      << run.output;
+
+  run = Ctl(sim, {"write", "000103", "0x10"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "000103 = 0x00000010 (16) zapsáno")) << run.output;
+  run = Ctl(sim, {"read", "000103"});
+  EXPECT_TRUE(Contains(run.output, "000103 = 0x00000010 (16)")) << run.output;
+
+  run = Ctl(sim, {"firmware"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "\n111054046 (1.11.2005 v.4.046)\n")) << run.output;
+  run = Ctl(sim, {"crc"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "\nABCD\n")) << run.output;
+}
+
+TEST(Vx2ctlBinary, ManyItemsAreReadInRequestsOfAtMost32) {
+  RunningSim sim({"--item", "000128=40"});
+  ASSERT_GT(sim.Port(), 0);
+  std::vector<std::string> arguments{"read"};
+  for (int item = 0x101; item <= 0x128; ++item) {
+    char code[8];
+    std::snprintf(code, sizeof code, "%06X", item);
+    arguments.push_back(code);
+  }
+  const Finished run = Ctl(sim, arguments);
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "000101 = 0x00000000 (0)\n")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "000128 = 0x00000028 (40)\n")) << run.output;
+  const std::string& log = sim.Process().Output(50ms);
+  EXPECT_TRUE(Contains(log, "[2] přijato")) << log;
+  EXPECT_FALSE(Contains(log, "[3] přijato")) << log;
+}
+
+TEST(Vx2ctlBinary, RetriesAfterABadAnswer) {
+  RunningSim sim({"--item", "000102=42", "--bad-check", "--fault-count", "1"});
+  ASSERT_GT(sim.Port(), 0);
+  const Finished run = Ctl(sim, {"read", "000102"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "pokus 1 z 3 se nezdařil")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "000102 = 0x0000002A (42)")) << run.output;
+}
+
+TEST(Vx2ctlBinary, GivesUpAfterThreeAttempts) {
+  // Each answer is broken and the connection closes with it, so every
+  // attempt fails at once.
+  RunningSim sim({"--bad-check", "--close-after-answer"});
+  ASSERT_GT(sim.Port(), 0);
+  const Finished run = Ctl(sim, {"crc"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "pokus 3 z 3 se nezdařil")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "řadič nedal platnou odpověď ani na 3. pokus")) << run.output;
+}
+
+TEST(Vx2ctlBinary, EveryAttemptWaitsOnlyTheGivenTimeout) {
+  // Three attempts of 0.3 s end well within RunToEnd's limit; an attempt
+  // that waited under the 60-s connection limit would not.
+  RunningSim sim({"--no-answer"});
+  ASSERT_GT(sim.Port(), 0);
+  const Finished run = Ctl(sim, {"firmware"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "pokus 3 z 3 se nezdařil: řadič neodpověděl včas"))
+      << run.output;
+}
+
+TEST(Vx2ctlBinary, RefusedConnectionIsAnError) {
+  RunningSim sim({"--refuse"});
+  ASSERT_GT(sim.Port(), 0);
+  const Finished run = Ctl(sim, {"firmware"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "se nepodařilo navázat (spojení odmítnuto)")) << run.output;
+}
+
+TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnecting) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"read", "0102"},
+           {"write", "000102", "-1"},
+           {"write", "000102"},
+           {"read"},
+           {"erase"},
+           {"--bogus", "crc"},
+           {"--timeout", "0", "crc"},
+           {"--address", "256", "crc"},
+       }) {
+    // Port 1: nothing listens there, so a connect would fail differently.
+    std::vector<std::string> all{"--port", "1"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    const Finished run = RunToEnd(VX2CTL_BINARY, all);
+    EXPECT_EQ(run.status, 2) << arguments[0] << ": " << run.output;
+    EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
+  }
+}
+
+}  // namespace
+}  // namespace vx2::test

@@ -1,0 +1,42 @@
+#include "byte_text.h"
+
+#include <cstdint>
+
+#include "shell/text_helpers.h"
+
+namespace vx2 {
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string HexBytes(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size() * 3);
+  for (char c : bytes) {
+    if (!text.empty()) text += ' ';
+    text += korvex::ByteToHex(static_cast<std::uint8_t>(c));
+  }
+  return text;
+}
+
+std::optional<std::string> ParseHexBytes(std::string_view digits) {
+  if (digits.size() % 2 != 0) return std::nullopt;
+  std::string bytes;
+  bytes.reserve(digits.size() / 2);
+  for (std::size_t i = 0; i < digits.size(); i += 2) {
+    const int high = HexValue(digits[i]);
+    const int low = HexValue(digits[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes += static_cast<char>(high << 4 | low);
+  }
+  return bytes;
+}
+
+}  // namespace vx2

@@ -1,0 +1,58 @@
+// One controller reached through the communicator's own engine over TCP:
+// the event loop, the socket client and the link object, wired as the
+// communicator wires them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/log_sink.h"
+#include "platform/posix_event_loop.h"
+#include "platform/posix_socket_client.h"
+#include "protocol/vardos_link.h"
+
+namespace vx2::ctl {
+
+struct SessionSettings {
+  std::string host = "127.0.0.1";
+  std::uint16_t port = 1998;
+  std::uint8_t address = 1;
+  std::uint8_t relay = 1;
+  double timeout = 3.0;  // seconds
+};
+
+// Attempts per exchange, as the communicator's service commands make.
+inline constexpr int kAttempts = 3;
+
+class ControllerSession {
+ public:
+  // The engine writes its lines into `log`, which must outlive the session.
+  explicit ControllerSession(korvex::LogSink& log);
+  ~ControllerSession();
+  ControllerSession(const ControllerSession&) = delete;
+  ControllerSession& operator=(const ControllerSession&) = delete;
+
+  // Opens the link and waits until the connection stands. False with a
+  // Czech reason in `error`.
+  bool Open(const SessionSettings& settings, std::string& error);
+
+  // Sends `request` until its answer passes `accept`, at most kAttempts
+  // times. False with a Czech reason in `error`.
+  bool Exchange(std::string_view request, const std::function<bool(std::string_view)>& accept,
+                std::string& answer, std::string& error);
+
+ private:
+  std::string ConnectFailure() const;
+  // Why the attempt that just ended brought no usable answer.
+  std::string FailureReason(bool answered, std::string_view answer) const;
+
+  korvex::LogSink& log_;
+  korvex::PosixEventLoop loop_;
+  korvex::PosixSocketClient socket_;
+  korvex::TVardosLink link_;
+  std::string endpoint_;
+};
+
+}  // namespace vx2::ctl

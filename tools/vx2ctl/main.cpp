@@ -1,0 +1,119 @@
+// vx2ctl: reads and writes a VX2 controller's items over TCP with the
+// communicator's own protocol engine. Results go to standard output, the
+// engine's log and errors to standard error.
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "controller_session.h"
+#include "ctl_arguments.h"
+#include "ctl_commands.h"
+#include "stderr_log.h"
+#include "tool_cli.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Čte a zapisuje položky řadiče VX2 přes TCP protokolovým jádrem komunikátoru. "
+      "Každý dotaz zkusí nejvýše třikrát.",
+      "vx2ctl"};
+  vx2::UseCzechCommandLine(app);
+
+  vx2::ctl::SessionSettings settings;
+  int port = settings.port;
+  int address = settings.address;
+  int relay = settings.relay;
+  app.add_option("--host", settings.host, "Adresa řadiče (jeho koncového bodu TCP).")
+      ->type_name("ADRESA")
+      ->capture_default_str();
+  app.add_option("--port", port, "Port TCP řadiče.")
+      ->type_name("PORT")
+      ->check(vx2::WholeNumberFromTo(1, 65535))
+      ->capture_default_str();
+  app.add_option("--address", address, "Adresa řadiče.")
+      ->type_name("ADRESA")
+      ->check(vx2::WholeNumberFromTo(0, 255))
+      ->capture_default_str();
+  app.add_option("--relay", relay, "Adresa retranslace (první adresní bajt rámce).")
+      ->type_name("ADRESA")
+      ->check(vx2::WholeNumberFromTo(0, 255))
+      ->capture_default_str();
+  app.add_option("--timeout", settings.timeout, "Jak dlouho čekat na odpověď, v sekundách.")
+      ->type_name("S")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            double seconds = 0;
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), seconds);
+            const bool whole = error == std::errc{} && end == text.data() + text.size();
+            return whole && seconds > 0 && seconds <= 3600
+                       ? std::string{}
+                       : "'" + text + "' není počet sekund od 0 do 3600 (např. 0.5)";
+          },
+          ""))
+      ->capture_default_str();
+  app.require_subcommand(1);
+  app.fallthrough();
+
+  std::vector<std::string> read_codes;
+  CLI::App* read = app.add_subcommand("read", "Přečte položky a vypíše je, každou na řádek.");
+  read->group("Příkazy");
+  read->add_option("kódy", read_codes, "Kódy položek, např. 000102 000103.")
+      ->type_name("KÓD")
+      ->required();
+
+  std::string write_code;
+  std::string write_value;
+  CLI::App* write = app.add_subcommand("write", "Zapíše hodnotu položky.");
+  write->group("Příkazy");
+  write->add_option("kód", write_code, "Kód položky, např. 000102.")->type_name("KÓD")->required();
+  write->add_option("hodnota", write_value, "Hodnota: desítkově, nebo šestnáctkově s 0x.")
+      ->type_name("HODNOTA")
+      ->required();
+
+  CLI::App* firmware = app.add_subcommand("firmware", "Vypíše číslo firmwaru řadiče a jeho text.");
+  firmware->group("Příkazy");
+  CLI::App* crc =
+      app.add_subcommand("crc", "Vypíše kontrolní součet projektu v řadiči (šestnáctkově).");
+  crc->group("Příkazy");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& end) {
+    return vx2::ReportParseEnd(app, end, std::cout, std::cerr);
+  }
+  settings.port = static_cast<std::uint16_t>(port);
+  settings.address = static_cast<std::uint8_t>(address);
+  settings.relay = static_cast<std::uint8_t>(relay);
+
+  std::string error;
+  std::vector<vx2::ItemCode> codes;
+  vx2::ItemValue record{};
+  if ((read->parsed() && !vx2::ctl::ParseReadArguments(read_codes, codes, error)) ||
+      (write->parsed() && !vx2::ctl::ParseWriteArguments(write_code, write_value, record, error))) {
+    std::cerr << "vx2ctl: " << error << "\n";
+    return 2;
+  }
+
+  std::optional<vx2::ctl::OutputLines> lines;
+  {
+    // The engine's log ends its last line when the log goes, so results
+    // printed afterwards start on a line of their own.
+    vx2::ctl::StderrLog log;
+    vx2::ctl::ControllerSession session(log);
+    if (session.Open(settings, error)) {
+      if (read->parsed()) lines = vx2::ctl::ReadItems(session, codes, error);
+      if (write->parsed()) lines = vx2::ctl::WriteItem(session, record, error);
+      if (firmware->parsed()) lines = vx2::ctl::ShowFirmware(session, error);
+      if (crc->parsed()) lines = vx2::ctl::ShowChecksum(session, error);
+    }
+  }
+  if (!lines) {
+    std::cerr << "vx2ctl: " << error << "\n";
+    return 1;
+  }
+  for (const std::string& line : *lines) std::cout << line << "\n";
+  return 0;
+}

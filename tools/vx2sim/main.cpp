@@ -1,0 +1,62 @@
+// vx2sim: a VX2 controller on TCP for integrators and for the tests. The
+// traffic is logged to standard output; SIGINT and SIGTERM end it with
+// status 0.
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "item_table.h"
+#include "platform/posix_event_loop.h"
+#include "platform/termination_signals.h"
+#include "sim_options.h"
+#include "sim_server.h"
+
+namespace {
+
+// Each line is flushed at once: whoever starts the simulator waits for its
+// ready line and reads its log as it happens.
+void PrintLine(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vx2::sim::SimConfig config;
+  if (const auto status = vx2::sim::ParseSimCommandLine(argc, argv, config, std::cout, std::cerr)) {
+    return *status;
+  }
+  vx2::sim::ItemTable items;
+  for (const vx2::ItemValue& item : config.items) items.Write(item.code, item.value);
+
+  korvex::PosixEventLoop loop;
+  vx2::sim::SimServer server(loop, config, items, PrintLine);
+  std::string error;
+  if (!server.Start(error)) {
+    std::cerr << "vx2sim: " << error << "\n";
+    return 1;
+  }
+  korvex::TerminationSignals signals(loop, [&loop](int signal) {
+    PrintLine(signal == SIGINT ? "vx2sim: přijat signál SIGINT, končím."
+                               : "vx2sim: přijat signál SIGTERM, končím.");
+    loop.Quit();
+  });
+
+  PrintLine("vx2sim: adresa řadiče " + std::to_string(config.address));
+  if (config.refuse) {
+    PrintLine("vx2sim: port je obsazen, ale nenaslouchá: každé připojení bude odmítnuto.");
+  } else if (config.faults.Any()) {
+    std::string faults = "vx2sim: vnášené chyby: " + config.faults.Describe();
+    if (config.faults.fault_count) {
+      faults += " (jen prvních " + std::to_string(*config.faults.fault_count) + " odpovědí)";
+    }
+    PrintLine(faults);
+  }
+  PrintLine("vx2sim: připraven na " + server.LocalAddress());
+  loop.Run();
+  return 0;
+}

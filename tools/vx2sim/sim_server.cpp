@@ -1,0 +1,249 @@
+#include "sim_server.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <deque>
+
+#include "byte_text.h"
+#include "request_handler.h"
+#include "request_scanner.h"
+
+namespace vx2::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kMaxClients = 64;
+// A client that sends requests faster than delayed answers go out is cut off
+// here rather than let the queue grow without bound.
+constexpr std::size_t kMaxPendingSegments = 256;
+constexpr std::size_t kReadChunk = 4096;
+// Reads per readiness event, so one busy client cannot starve the others.
+constexpr int kReadsPerEvent = 16;
+
+std::string RejectedText(const ScanEvent& event, std::uint8_t address) {
+  std::string why;
+  switch (event.reason) {
+    case RejectReason::kLengthTooSmall:
+      why = "délka L je menší než 5";
+      break;
+    case RejectReason::kOtherAddress:
+      why = "rámec je pro jiný řadič (naše adresa je " + std::to_string(address) + ")";
+      break;
+    case RejectReason::kBadCheck:
+      why = "chybný kontrolní bajt";
+      break;
+    case RejectReason::kNone:
+      break;
+  }
+  std::string text = "rámec zahozen, " + why + ": " + HexBytes(event.bytes);
+  if (event.dropped_after > 0) {
+    text += " (zahozeno i " + std::to_string(event.dropped_after) + " dalších bajtů)";
+  }
+  return text;
+}
+
+// Sends all of `bytes` without waiting; false when the socket would not take
+// them at once or has failed.
+bool SendNow(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(sent));
+  }
+  return true;
+}
+
+}  // namespace
+
+struct SimServer::Connection {
+  struct Pending {
+    Clock::time_point due;
+    std::string bytes;
+    bool close_after = false;
+  };
+
+  Connection(std::uint64_t id, int fd, std::string peer) : id(id), fd(fd), peer(std::move(peer)) {}
+  ~Connection() {
+    watch.reset();
+    send_timer.reset();
+    close(fd);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  const std::uint64_t id;
+  const int fd;
+  const std::string peer;
+  std::string input;
+  std::unique_ptr<korvex::FdWatch> watch;
+  std::deque<Pending> outgoing;
+  std::unique_ptr<korvex::Timer> send_timer;
+  bool peer_finished = false;  // the client will send nothing more
+};
+
+SimServer::SimServer(korvex::EventLoop& loop, const SimConfig& config, ItemTable& items,
+                     LineOutput log_line)
+    : loop_(loop), config_(config), items_(items), log_line_(std::move(log_line)) {}
+
+SimServer::~SimServer() = default;
+
+bool SimServer::Start(std::string& error) {
+  if (!listener_.Open(config_.host, config_.port, !config_.refuse, error)) return false;
+  if (!config_.refuse) {
+    accept_watch_ =
+        loop_.WatchFd(listener_.Descriptor(), [this](korvex::FdEvent) { OnAcceptable(); });
+  }
+  return true;
+}
+
+void SimServer::Traffic(const Connection& connection, std::string_view text) {
+  if (config_.quiet) return;
+  log_line_("[" + std::to_string(connection.id) + "] " + std::string(text));
+}
+
+void SimServer::OnAcceptable() {
+  std::string peer;
+  const int fd = listener_.Accept(peer);
+  if (fd < 0) return;
+  const std::uint64_t id = next_id_++;
+  auto connection = std::make_unique<Connection>(id, fd, peer);
+  if (connections_.size() >= kMaxClients) {
+    Traffic(*connection, "spojení z " + peer + " odmítnuto: příliš mnoho klientů najednou (" +
+                             std::to_string(kMaxClients) + ")");
+    return;
+  }
+  Traffic(*connection, "spojení z " + peer);
+  connection->watch = loop_.WatchFd(fd, [this, id](korvex::FdEvent) { OnReadable(id); });
+  connections_.emplace(id, std::move(connection));
+}
+
+void SimServer::OnReadable(std::uint64_t id) {
+  const auto found = connections_.find(id);
+  if (found == connections_.end()) return;
+  Connection& connection = *found->second;
+  for (int read = 0; read < kReadsPerEvent; ++read) {
+    char chunk[kReadChunk];
+    const ssize_t received = recv(connection.fd, chunk, sizeof chunk, MSG_DONTWAIT);
+    if (received < 0 && errno == EINTR) continue;
+    if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (received < 0) {
+      Close(id, "spojení selhalo");
+      return;
+    }
+    if (received == 0) {
+      // Answers still on their way go out before the connection closes; a
+      // closed peer stays readable, so stop watching it.
+      connection.peer_finished = true;
+      connection.watch.reset();
+      if (connection.outgoing.empty()) Close(id, "spojení ukončeno klientem");
+      return;
+    }
+    connection.input.append(chunk, static_cast<std::size_t>(received));
+    if (!OnReceived(connection)) return;
+  }
+}
+
+bool SimServer::OnReceived(Connection& connection) {
+  const std::uint64_t id = connection.id;
+  for (const ScanEvent& event : ScanRequests(connection.input, config_.address)) {
+    switch (event.kind) {
+      case ScanEventKind::kRequest:
+        OnRequest(connection, event.bytes, event.data);
+        if (!connections_.contains(id)) return false;
+        break;
+      case ScanEventKind::kSkipped:
+        Traffic(connection, "přeskočeno (nezačíná rámec): " + HexBytes(event.bytes));
+        break;
+      case ScanEventKind::kRejected:
+        Traffic(connection, RejectedText(event, config_.address));
+        break;
+    }
+  }
+  return true;
+}
+
+void SimServer::OnRequest(Connection& connection, std::string_view frame, std::string_view data) {
+  Traffic(connection, "přijato: " + HexBytes(frame));
+  const RequestOutcome outcome = HandleRequest(data, items_);
+  if (outcome.problem != RequestProblem::kNone) {
+    Traffic(connection, "bez odpovědi: " + ProblemText(outcome.problem));
+    return;
+  }
+  const FaultPlan& faults = config_.faults;
+  const bool faulty = faults.Any() && faults.AppliesTo(answers_++);
+  if (faulty) Traffic(connection, "vnášená chyba: " + faults.Describe());
+  const AnswerPlan plan = PlanAnswer(outcome.answer, config_.address, faulty ? &faults : nullptr);
+  if (plan.segments.empty()) return;
+  if (Queue(connection, plan)) ArmSendTimer(connection);
+}
+
+bool SimServer::Queue(Connection& connection, const AnswerPlan& plan) {
+  if (connection.outgoing.size() + plan.segments.size() > kMaxPendingSegments) {
+    Close(connection.id, "příliš mnoho nevyřízených odpovědí");
+    return false;
+  }
+  // Answers leave in the order of their requests: a delay counts from the
+  // request or from the answer before it, whichever is later.
+  Clock::time_point due = Clock::now();
+  if (!connection.outgoing.empty()) due = std::max(due, connection.outgoing.back().due);
+  for (const AnswerSegment& segment : plan.segments) {
+    due += std::chrono::milliseconds(segment.wait_ms);
+    connection.outgoing.push_back({due, segment.bytes, false});
+  }
+  connection.outgoing.back().close_after = plan.close_after;
+  return true;
+}
+
+void SimServer::ArmSendTimer(Connection& connection) {
+  // A fresh timer each time: the loop schedules a timer's next tick after
+  // its handler returns, which would stretch a period set from inside it.
+  connection.send_timer.reset();
+  if (connection.outgoing.empty()) return;
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+      connection.outgoing.front().due - Clock::now());
+  const int wait_ms = static_cast<int>(std::max<std::int64_t>(wait.count(), 0));
+  const std::uint64_t id = connection.id;
+  connection.send_timer =
+      loop_.CreateTimer("vx2sim-send", wait_ms, [this, id] { OnSendTimer(id); });
+  connection.send_timer->SetEnabled(true);
+}
+
+void SimServer::OnSendTimer(std::uint64_t id) {
+  const auto found = connections_.find(id);
+  if (found == connections_.end()) return;
+  Connection& connection = *found->second;
+  connection.send_timer->SetEnabled(false);
+  while (!connection.outgoing.empty() && connection.outgoing.front().due <= Clock::now()) {
+    const Connection::Pending pending = std::move(connection.outgoing.front());
+    connection.outgoing.pop_front();
+    if (!SendNow(connection.fd, pending.bytes)) {
+      Close(id, "klient nepřebírá data");
+      return;
+    }
+    Traffic(connection, "odesláno: " + HexBytes(pending.bytes));
+    if (pending.close_after) {
+      Close(id, "spojení uzavřeno po odpovědi");
+      return;
+    }
+  }
+  if (connection.outgoing.empty() && connection.peer_finished) {
+    Close(id, "spojení ukončeno klientem");
+    return;
+  }
+  ArmSendTimer(connection);
+}
+
+void SimServer::Close(std::uint64_t id, std::string_view why) {
+  const auto found = connections_.find(id);
+  if (found == connections_.end()) return;
+  Traffic(*found->second, why);
+  connections_.erase(found);
+}
+
+}  // namespace vx2::sim
