@@ -1,0 +1,149 @@
+// Transactions per second over loopback TCP against the controller
+// simulator: the engine (one connection per transaction, as it works) and, for
+// the physical limit, a minimal raw-socket client doing the same exchanges.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/log_sink.h"
+#include "platform/posix_event_loop.h"
+#include "platform/posix_socket_client.h"
+#include "protocol/frame.h"
+#include "protocol/vardos_link.h"
+#include "support/child_process.h"
+
+namespace korvex {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kReadRequest("Qq\x00\x00\x02", 5);
+
+class Simulator {
+ public:
+  Simulator() : process_(VX2SIM, {"--host", "127.0.0.1", "--port", "0", "--quiet"}) {
+    const std::string ready = "připraven na 127.0.0.1:";
+    if (!process_.WaitFor(ready, 10s)) return;
+    const std::string& out = process_.Output();
+    port_ = std::atoi(out.c_str() + out.find(ready) + ready.size());
+  }
+  int port() const { return port_; }
+
+ private:
+  ChildProcess process_;
+  int port_ = 0;
+};
+
+Simulator& TheSimulator() {
+  static Simulator simulator;
+  return simulator;
+}
+
+class NoLog : public LogSink {
+ public:
+  void AddLine(std::string_view) override {}
+  void AppendToLastLine(std::string_view) override {}
+};
+
+void EngineTransactions(benchmark::State& state) {
+  PosixEventLoop loop;
+  PosixSocketClient socket;
+  NoLog log;
+  TVardosLink link;
+  link.Init(loop);
+  link.Setup(socket);
+  TTCPsetup tcp;
+  tcp.Active = true;
+  tcp.Port = static_cast<std::uint32_t>(TheSimulator().port());
+  if (!link.Open(TLinkSetup{}, tcp, &log) || !link.Comm->WaitConnect()) {
+    state.SkipWithError("simulator not reachable");
+    return;
+  }
+  link.Comm->ShowProgress = false;
+  std::string answer;
+  for (auto _ : state) {
+    if (!link.Transaction(kReadRequest, answer)) {
+      state.SkipWithError("transaction failed");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations());
+  link.Close();
+  link.Done();
+}
+
+// Connect, write the frame, read until the answer is complete, close.
+bool RawExchange(const sockaddr_in& address, const std::string& frame) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            write(fd, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size());
+  std::string received;
+  char chunk[512];
+  while (ok && (received.size() < 4 ||
+                received.size() < static_cast<std::uint8_t>(received[3]) + 4u)) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0) ok = false;
+    if (n > 0) received.append(chunk, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return ok;
+}
+
+void RawClientExchanges(benchmark::State& state) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(TheSimulator().port()));
+  inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+  std::string frame;
+  WrapFrame(1, {kFrameKind, 0, 1, 0}, kReadRequest, frame);
+  for (auto _ : state) {
+    if (!RawExchange(address, frame)) {
+      state.SkipWithError("raw exchange failed");
+      break;
+    }
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+constexpr int kTransactions = 5000;
+BENCHMARK(EngineTransactions)->Iterations(kTransactions)->UseRealTime();
+BENCHMARK(RawClientExchanges)->Iterations(kTransactions)->UseRealTime();
+
+// Keeps the rates so the ratio can be printed after the table.
+class RateReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      auto it = run.counters.find("items_per_second");
+      if (it != run.counters.end()) rates[run.benchmark_name()] = it->second.value;
+    }
+  }
+  std::map<std::string, double> rates;
+};
+
+}  // namespace
+}  // namespace korvex
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  korvex::RateReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double engine = reporter.rates["EngineTransactions/iterations:5000/real_time"];
+  const double raw = reporter.rates["RawClientExchanges/iterations:5000/real_time"];
+  std::printf("\nengine: %.0f transactions/s\nraw client: %.0f exchanges/s\n", engine, raw);
+  if (engine > 0) std::printf("raw/engine ratio: %.2f (target: at most 2)\n", raw / engine);
+  benchmark::Shutdown();
+  return 0;
+}
