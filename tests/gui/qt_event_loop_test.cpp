@@ -8,9 +8,10 @@
 namespace korvex {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Qt, EventLoopContract, ::testing::Values(LoopFactory{[] {
-                           return std::unique_ptr<EventLoop>(std::make_unique<QtEventLoop>());
-                         }}));
+const LoopFactory kQt{[] { return std::unique_ptr<EventLoop>(std::make_unique<QtEventLoop>()); }};
+
+INSTANTIATE_TEST_SUITE_P(Qt, EventLoopContract, ::testing::Values(kQt));
+INSTANTIATE_TEST_SUITE_P(Qt, RealTimeEventLoopContract, ::testing::Values(kQt));
 
 TEST(QtEventLoop, WriteInterestEndsWithSetWantWriteFalse) {
   QtEventLoop loop;

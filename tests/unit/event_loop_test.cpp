@@ -5,14 +5,14 @@
 namespace korvex {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Posix, EventLoopContract, ::testing::Values(LoopFactory{[] {
-                           return std::unique_ptr<EventLoop>(std::make_unique<PosixEventLoop>());
-                         }}));
+const LoopFactory kPosix{
+    [] { return std::unique_ptr<EventLoop>(std::make_unique<PosixEventLoop>()); }};
+const LoopFactory kVirtual{
+    [] { return std::unique_ptr<EventLoop>(std::make_unique<VirtualEventLoop>()); }};
 
-INSTANTIATE_TEST_SUITE_P(
-    VirtualTime, EventLoopContract,
-    ::testing::Values(LoopFactory{
-        [] { return std::unique_ptr<EventLoop>(std::make_unique<VirtualEventLoop>()); }, false}));
+INSTANTIATE_TEST_SUITE_P(Posix, EventLoopContract, ::testing::Values(kPosix));
+INSTANTIATE_TEST_SUITE_P(Posix, RealTimeEventLoopContract, ::testing::Values(kPosix));
+INSTANTIATE_TEST_SUITE_P(VirtualTime, EventLoopContract, ::testing::Values(kVirtual));
 
 TEST(VirtualEventLoop, ClockMovesOnlyWhenTheLoopWouldBlockOrSleep) {
   VirtualEventLoop loop;
