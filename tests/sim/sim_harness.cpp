@@ -40,9 +40,7 @@ RunningSim::RunningSim(const std::vector<std::string>& options)
 
 Finished RunToEnd(const std::string& program, const std::vector<std::string>& arguments,
                   std::chrono::milliseconds limit) {
-  std::vector<std::string> shell{"-c", "exec \"$0\" \"$@\" 2>&1", program};
-  shell.insert(shell.end(), arguments.begin(), arguments.end());
-  korvex::ChildProcess process("/bin/sh", shell);
+  korvex::ChildProcess process(program, arguments, korvex::ChildProcess::Stderr::kWithOutput);
   Finished finished;
   finished.status = process.Wait(limit);
   finished.output = process.Output();

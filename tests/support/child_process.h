@@ -20,12 +20,18 @@ namespace korvex {
 
 class ChildProcess {
  public:
-  ChildProcess(const std::string& program, const std::vector<std::string>& arguments) {
+  enum class Stderr { kSeparate, kWithOutput };
+
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               Stderr stderr_to = Stderr::kSeparate) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    if (stderr_to == Stderr::kWithOutput) {
+      posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+    }
     std::vector<std::string> all{program};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
