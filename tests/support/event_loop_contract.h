@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -147,23 +148,40 @@ TEST_P(EventLoopContract, ProcessMessagesDispatchesPendingDescriptors) {
   EXPECT_EQ(got, std::vector<char>{'a'});
 }
 
-TEST_P(EventLoopContract, WatchReportsReadableAndWritable) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
+TEST_P(EventLoopContract, WatchReportsWritableOnlyWhileWanted) {
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
   std::vector<FdEvent> seen;
-  auto read_watch = loop->WatchFd(fds[0], [&](FdEvent e) { seen.push_back(e); });
-  auto write_watch = loop->WatchFd(fds[1], [&](FdEvent e) { seen.push_back(e); });
-  write_watch->SetWantWrite(true);
+  auto watch = loop->WatchFd(pair[0], [&](FdEvent event) {
+    seen.push_back(event);
+    if (event == FdEvent::kReadable) {
+      char c;
+      ASSERT_EQ(read(pair[0], &c, 1), 1);
+    }
+  });
+  watch->SetWantWrite(true);
   PumpUntil([&] { return !seen.empty(); });
   EXPECT_EQ(seen.front(), FdEvent::kWritable);
-  write_watch.reset();
+
+  // The socket stays writable; only the byte from the peer may be reported.
+  watch->SetWantWrite(false);
   seen.clear();
-  ASSERT_EQ(write(fds[1], "x", 1), 1);
+  ASSERT_EQ(write(pair[1], "x", 1), 1);
   PumpUntil([&] { return !seen.empty(); });
-  EXPECT_EQ(seen.front(), FdEvent::kReadable);
-  read_watch.reset();
-  close(fds[0]);
-  close(fds[1]);
+  loop->ProcessMessages();
+  EXPECT_EQ(seen, std::vector<FdEvent>{FdEvent::kReadable});
+  watch.reset();
+  close(pair[0]);
+  close(pair[1]);
+}
+
+TEST_P(EventLoopContract, SleepDispatchesNothing) {
+  int ticks = 0;
+  auto timer = loop->CreateTimer("t", 1, [&] { ++ticks; });
+  timer->SetEnabled(true);
+  loop->Sleep(20);
+  EXPECT_EQ(ticks, 0);
+  PumpUntil([&] { return ticks > 0; });
 }
 
 TEST_P(EventLoopContract, WatchAndTimerMayBeDestroyedInsideTheirHandlers) {
