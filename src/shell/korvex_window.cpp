@@ -46,7 +46,7 @@ void TDlgKORVEX::FormCreate() {
   TimerRun->SetEnabled(false);
   CloseAllowed = false;
   LinkReady = false;
-  SetCanEnabled(false);
+  view.SetCanButtonsEnabled(false);
   Link.Init(platform_.loop);
   Link.Setup(platform_.socket);
   TimerStartup->SetEnabled(true);
@@ -78,8 +78,8 @@ void TDlgKORVEX::FormDestroy() {
 }
 
 void TDlgKORVEX::Close() {
-  if (Closed || !FormClose()) return;
-  Closed = true;
+  if (closed_ || !FormClose()) return;
+  closed_ = true;
   platform_.view.CloseWindow();
 }
 
@@ -104,11 +104,6 @@ void TDlgKORVEX::TerminationSignal(int signal) {
 
 void TDlgKORVEX::SetLampBusy(bool busy) {
   platform_.view.SetLampBusy(busy);
-}
-
-void TDlgKORVEX::SetCanEnabled(bool enabled) {
-  CanEnabled = enabled;
-  platform_.view.SetCanButtonsEnabled(enabled);
 }
 
 void TDlgKORVEX::Image1DblClick() {

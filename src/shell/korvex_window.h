@@ -66,8 +66,6 @@ class TDlgKORVEX : public MainViewEvents {
   void TimerStartupTimer();
   void TimerRemoteTimer();
 
-  const std::vector<std::string>& Arguments() const { return arguments_; }
-
   // The window's state.
   TVardosLink Link;
   TLinkSetup LinkSetup;
@@ -86,8 +84,6 @@ class TDlgKORVEX : public MainViewEvents {
   std::int32_t CloseCode = 0;
   bool CloseAllowed = false;
   bool LogPaused = false;  // the "Zastav výpis" box
-  bool CanEnabled = false;
-  bool Closed = false;
 
   std::unique_ptr<Timer> TimerStartup;
   std::unique_ptr<Timer> Timer1;
@@ -95,10 +91,10 @@ class TDlgKORVEX : public MainViewEvents {
   std::unique_ptr<Timer> TimerRun;
 
  private:
-  void SetCanEnabled(bool enabled);
-
   WindowPlatform platform_;
+  // The command line; its first argument selects host mode at start-up.
   std::vector<std::string> arguments_;
+  bool closed_ = false;
 };
 
 }  // namespace korvex
