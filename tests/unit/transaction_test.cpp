@@ -61,6 +61,14 @@ class Transactions : public ::testing::Test {
     socket.on_write = [this, bytes](const std::string&) { socket.PeerSend(bytes); };
   }
 
+  // After this every transaction has to connect anew.
+  void OpenAndUseTheFirstConnection() {
+    ASSERT_TRUE(Open());
+    AnswerEveryRequestWith(kAnswer);
+    std::string answer;
+    ASSERT_TRUE(link.Transaction(kRead, answer));
+  }
+
   TVardosComm& comm() { return *link.Comm; }
 
   VirtualEventLoop loop;
@@ -174,10 +182,8 @@ TEST_F(Transactions, DotTicksCarryOverBetweenTransactions) {
 }
 
 TEST_F(Transactions, ConnectionLimitOnTheSixHundredthTick) {
-  ASSERT_TRUE(Open());
-  AnswerEveryRequestWith(kAnswer);
+  ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
   std::string answer;
-  ASSERT_TRUE(link.Transaction(kRead, answer));
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
   const std::size_t lines_before = log.lines.size();
   const std::int64_t start = loop.Now();
@@ -199,10 +205,8 @@ TEST_F(Transactions, XComEndsTheWaitWithALogLine) {
 }
 
 TEST_F(Transactions, XComEndsAConnectionWait) {
-  ASSERT_TRUE(Open());
-  AnswerEveryRequestWith(kAnswer);
+  ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
   std::string answer;
-  ASSERT_TRUE(link.Transaction(kRead, answer));
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
   Later(2000, [this] { comm().AbortTransaction(); });
   const std::int64_t start = loop.Now();
@@ -275,10 +279,8 @@ TEST_F(Transactions, LinkNotOpenedReturnsAtOnce) {
 }
 
 TEST_F(Transactions, RefusedConnectEndsTheTransactionWithoutWaiting) {
-  ASSERT_TRUE(Open());
-  AnswerEveryRequestWith(kAnswer);
+  ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
   std::string answer;
-  ASSERT_TRUE(link.Transaction(kRead, answer));
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kRefused;
   const std::int64_t start = loop.Now();
   EXPECT_FALSE(link.Transaction(kRead, answer));
