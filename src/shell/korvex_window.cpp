@@ -40,6 +40,9 @@ void TDlgKORVEX::FormCreate() {
   FirmwareMin = FirmwareMax = ProjectCRC = DeviceCRC = QQChecksum = 0;
   view.SetProgress(0);
   QQCount = 0;
+  FreeTexts(RequestTexts);
+  FreeTexts(AnswerTexts);
+  ClearTran(Fronta);
   UploadConfirmed = false;
   CloseCode = 0;
   RunBusy = false;
@@ -67,8 +70,11 @@ bool TDlgKORVEX::FormClose() {
   if (comm) {
     comm->AbortFlag = true;
     comm->LogMemo = nullptr;
-    comm->AbortTransaction();
   }
+  ClearTran(Fronta);
+  FreeTexts(RequestTexts);
+  FreeTexts(AnswerTexts);
+  if (comm) comm->AbortTransaction();
   Link.Close();
   return true;
 }
@@ -94,6 +100,16 @@ void TDlgKORVEX::AppendLog(std::string_view text) {
 void TDlgKORVEX::RequestClose(int code) {
   CloseCode = code;
   TimerRemote->SetEnabled(true);
+}
+
+void TDlgKORVEX::AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
+                         std::uint8_t key3, std::string_view data) {
+  if (!CloseAllowed) korvex::AddTran(Fronta, key1, kind, key2, key3, data);
+}
+
+void TDlgKORVEX::PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
+                          std::uint8_t key3, std::string_view data) {
+  korvex::PushTran(Fronta, key1, kind, key2, key3, data);
 }
 
 void TDlgKORVEX::TerminationSignal(int signal) {

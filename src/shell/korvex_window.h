@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "hostlink/text_list.h"
+#include "hostlink/tran_queue.h"
 #include "platform/event_loop.h"
 #include "platform/main_view.h"
 #include "platform/message_boxes.h"
@@ -54,6 +56,13 @@ class TDlgKORVEX : public MainViewEvents {
   void TerminationSignal(int signal);
   void SetLampBusy(bool busy);
 
+  // The queue's producers append through these; once closing is permitted
+  // AddTran takes nothing new.
+  void AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
+               std::string_view data);
+  void PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
+                std::string_view data);
+
   // MainViewEvents
   void CloseRequestedByUser() override { Close(); }
   void Image1DblClick() override;
@@ -77,6 +86,9 @@ class TDlgKORVEX : public MainViewEvents {
   std::uint32_t DeviceCRC = 0;
   std::uint32_t QQChecksum = 0;
   std::int32_t QQCount = 0;
+  TTranList Fronta;
+  TTextList RequestTexts;
+  TTextList AnswerTexts;
   bool DdeMode = false;
   bool LinkReady = false;
   bool RunBusy = false;

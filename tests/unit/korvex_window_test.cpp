@@ -135,5 +135,16 @@ TEST_F(Window, XComSetsTheAbortFlagOnly) {
   EXPECT_FALSE(window->FormCanResize());
 }
 
+TEST_F(Window, ClosePermissionStopsNewQueueEntriesButNotPushedOnes) {
+  Create();
+  window->AddTran(1, kKindRead, 0, 0, "abc");
+  window->Image1DblClick();
+  window->AddTran(1, kKindRead, 0, 0, "def");
+  window->PushTran(1, kKindWrite, 0, 0, "ghijklm");
+  ASSERT_EQ(TranCount(window->Fronta), 2);
+  EXPECT_EQ(window->Fronta.Head()->Data, "ghijklm");
+  EXPECT_EQ(window->Fronta.Head()->Next->Data, "abc");
+}
+
 }  // namespace
 }  // namespace korvex

@@ -1,0 +1,183 @@
+#include "hostlink/tran_queue.h"
+
+#include <utility>
+
+namespace korvex {
+namespace {
+
+bool ComparesData(std::uint8_t kind) {
+  return kind == kKindWrite || kind == kKindRead;
+}
+
+std::string Identity(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
+                     std::string_view data) {
+  std::string identity{static_cast<char>(key1), static_cast<char>(kind),
+                       static_cast<char>(key2 & 0xFF), static_cast<char>(key2 >> 8),
+                       static_cast<char>(key3)};
+  if (ComparesData(kind)) identity.append(data);
+  return identity;
+}
+
+std::string Identity(const TTranFronta& e) {
+  return Identity(e.Key1, e.Kind, e.Key2, e.Key3, e.Data);
+}
+
+bool BeginsWithControlCode(const std::string& data) {
+  return data.size() >= kItemCodeSize && data[0] == 0 && data[1] == 0 && data[2] == 0;
+}
+
+TTranFronta* NewEntry(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
+                      std::string_view data) {
+  auto* entry = new TTranFronta;
+  entry->Key1 = key1;
+  entry->Kind = kind;
+  entry->Key2 = key2;
+  entry->Key3 = key3;
+  entry->Data.assign(data);
+  return entry;
+}
+
+}  // namespace
+
+TTranList::TTranList(TTranList&& other) noexcept
+    : head_(std::exchange(other.head_, nullptr)),
+      tail_(std::exchange(other.tail_, nullptr)),
+      count_(std::exchange(other.count_, 0)),
+      identities_(std::move(other.identities_)) {
+  other.identities_.clear();
+}
+
+TTranList& TTranList::operator=(TTranList&& other) noexcept {
+  if (this != &other) {
+    ClearTran(*this);
+    head_ = std::exchange(other.head_, nullptr);
+    tail_ = std::exchange(other.tail_, nullptr);
+    count_ = std::exchange(other.count_, 0);
+    identities_ = std::move(other.identities_);
+    other.identities_.clear();
+  }
+  return *this;
+}
+
+TTranList::~TTranList() {
+  ClearTran(*this);
+}
+
+void TTranList::Remember(const TTranFronta& entry) {
+  ++identities_[Identity(entry)];
+}
+
+void TTranList::Forget(const TTranFronta& entry) {
+  auto it = identities_.find(Identity(entry));
+  if (it != identities_.end() && --it->second == 0) identities_.erase(it);
+}
+
+int TTranList::Carrying(const std::string& identity) const {
+  auto it = identities_.find(identity);
+  return it == identities_.end() ? 0 : it->second;
+}
+
+void AddTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
+             std::uint8_t key3, std::string_view data) {
+  if (fronta.head_ != nullptr) {
+    // An equal entry anywhere but at the head or the tail refuses the new one.
+    const std::string identity = Identity(key1, kind, key2, key3, data);
+    int inner = fronta.Carrying(identity);
+    if (Identity(*fronta.head_) == identity) --inner;
+    if (fronta.tail_ != fronta.head_ && Identity(*fronta.tail_) == identity) --inner;
+    if (inner > 0) return;
+  }
+  TTranFronta* entry = NewEntry(key1, kind, key2, key3, data);
+  entry->Prev = fronta.tail_;
+  if (fronta.tail_ != nullptr) {
+    fronta.tail_->Next = entry;
+  } else {
+    fronta.head_ = entry;
+  }
+  fronta.tail_ = entry;
+  ++fronta.count_;
+  fronta.Remember(*entry);
+}
+
+void PushTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
+              std::uint8_t key3, std::string_view data) {
+  TTranFronta* entry = NewEntry(key1, kind, key2, key3, data);
+  entry->Next = fronta.head_;
+  if (fronta.head_ != nullptr) {
+    fronta.head_->Prev = entry;
+  } else {
+    fronta.tail_ = entry;
+  }
+  fronta.head_ = entry;
+  ++fronta.count_;
+  fronta.Remember(*entry);
+}
+
+int TranCount(const TTranList& list) {
+  return list.count_;
+}
+
+void DeleteTran(TTranFronta*& entry, TTranList& list) {
+  if (entry == nullptr) return;
+  TTranFronta* gone = entry;
+  if (gone->Prev != nullptr) {
+    gone->Prev->Next = gone->Next;
+  } else {
+    list.head_ = gone->Next;
+  }
+  if (gone->Next != nullptr) {
+    gone->Next->Prev = gone->Prev;
+  } else {
+    list.tail_ = gone->Prev;
+  }
+  --list.count_;
+  list.Forget(*gone);
+  delete gone;
+  entry = list.head_;
+}
+
+void ClearTran(TTranList& list) {
+  TTranFronta* head = list.Head();
+  while (head != nullptr) DeleteTran(head, list);
+}
+
+void JoinTran(std::uint8_t kind, TTranList& list) {
+  for (TTranFronta* group = list.head_; group != nullptr && group->Next != nullptr;
+       group = group->Next) {
+    if (group->Kind != kind) continue;
+    list.Forget(*group);
+    for (int members = 1;
+         group->Next != nullptr && group->Next->Kind == kind && members < kMaxJoined &&
+         !BeginsWithControlCode(group->Data) && !BeginsWithControlCode(group->Next->Data);
+         ++members) {
+      TTranFronta* merged = group->Next;
+      group->Data += merged->Data;
+      DeleteTran(merged, list);
+    }
+    list.Remember(*group);
+  }
+}
+
+TTranFronta* FindTranCode(std::string_view code, TTranList& list, bool remove, bool& found) {
+  found = false;
+  const std::string_view key = code.substr(0, kItemCodeSize);
+  for (TTranFronta* entry = list.head_; entry != nullptr; entry = entry->Next) {
+    if (entry->Kind != kKindRead) continue;
+    for (std::size_t at = 0; at + kItemCodeSize <= entry->Data.size(); at += kItemCodeSize) {
+      if (std::string_view(entry->Data).substr(at, kItemCodeSize) != key) continue;
+      found = true;
+      if (!remove) return entry;
+      if (entry->Data.size() <= kItemCodeSize) {
+        DeleteTran(entry, list);
+      } else {
+        list.Forget(*entry);
+        entry->Data.erase(at, kItemCodeSize);
+        list.Remember(*entry);
+      }
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace korvex
