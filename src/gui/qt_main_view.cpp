@@ -56,6 +56,10 @@ void QtMainView::SetProgress(int position) {
   form_.Bar1->setValue(position);
 }
 
+void QtMainView::SetProgressMaximum(int maximum) {
+  form_.Bar1->setRange(0, maximum);
+}
+
 void QtMainView::SetRequestText(std::string_view text) {
   form_.Edit1->setText(FromUtf8(text));
 }

@@ -22,6 +22,7 @@ class QtMainView : public MainView {
   void SetVersionText(std::string_view text) override;
   void SetLampBusy(bool busy) override;
   void SetProgress(int position) override;
+  void SetProgressMaximum(int maximum) override;
   void SetRequestText(std::string_view text) override;
   void SetAnswerText(std::string_view text) override;
   void SetCanButtonsEnabled(bool enabled) override;

@@ -20,6 +20,7 @@ class ConsoleView : public MainView {
   void SetVersionText(std::string_view) override {}
   void SetLampBusy(bool) override {}
   void SetProgress(int) override {}
+  void SetProgressMaximum(int) override {}
   void SetRequestText(std::string_view) override {}
   void SetAnswerText(std::string_view) override {}
   void SetCanButtonsEnabled(bool) override {}

@@ -15,6 +15,8 @@ class MainView : public LogSink {
   virtual void SetVersionText(std::string_view text) = 0;
   virtual void SetLampBusy(bool busy) = 0;
   virtual void SetProgress(int position) = 0;
+  // Bar1 runs from 0 to this maximum.
+  virtual void SetProgressMaximum(int maximum) = 0;
   virtual void SetRequestText(std::string_view text) = 0;  // Edit1
   virtual void SetAnswerText(std::string_view text) = 0;   // Edit2
   virtual void SetCanButtonsEnabled(bool enabled) = 0;

@@ -49,6 +49,7 @@ void TDlgKORVEX::FormCreate() {
   TimerRun->SetEnabled(false);
   CloseAllowed = false;
   LinkReady = false;
+  HostWnd = 0;
   view.SetCanButtonsEnabled(false);
   Link.Init(platform_.loop);
   Link.Setup(platform_.socket);

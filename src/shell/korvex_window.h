@@ -89,6 +89,11 @@ class TDlgKORVEX : public MainViewEvents {
   TTranList Fronta;
   TTextList RequestTexts;
   TTextList AnswerTexts;
+  // The host channel: its registered message number, the host's window
+  // handle (0 until known) and whether the host is known without a broadcast.
+  std::uint32_t HostMsg = 0;
+  std::int64_t HostWnd = 0;
+  bool HostWndSet = false;
   bool DdeMode = false;
   bool LinkReady = false;
   bool RunBusy = false;

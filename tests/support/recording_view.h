@@ -20,6 +20,7 @@ class RecordingView : public MainView {
   void SetVersionText(std::string_view text) override { version = text; }
   void SetLampBusy(bool busy) override { lamp_busy = busy; }
   void SetProgress(int position) override { progress = position; }
+  void SetProgressMaximum(int maximum) override { progress_maximum = maximum; }
   void SetRequestText(std::string_view text) override { request_text = text; }
   void SetAnswerText(std::string_view text) override { answer_text = text; }
   void SetCanButtonsEnabled(bool enabled) override { can_enabled = enabled; }
@@ -33,6 +34,7 @@ class RecordingView : public MainView {
   std::string version;
   bool lamp_busy = true;
   int progress = -1;
+  int progress_maximum = 100;
   std::string request_text;
   std::string answer_text;
   bool can_enabled = true;
