@@ -113,6 +113,14 @@ void TDlgKORVEX::PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t ke
   korvex::PushTran(Fronta, key1, kind, key2, key3, data);
 }
 
+void TDlgKORVEX::SendAnswer(std::string_view text) {
+  if (HostWnd == 0 || CloseAllowed) return;
+  std::string answer(text);
+  if (answer.empty() || answer.back() != '|') answer += '|';
+  platform_.view.SetAnswerText(answer);
+  // Delivery to the host window comes with the host channel.
+}
+
 void TDlgKORVEX::TerminationSignal(int signal) {
   WriteLog(signal == SIGINT ? "Přijat signál SIGINT: ukončuji komunikátor."
                             : "Přijat signál SIGTERM: ukončuji komunikátor.");

@@ -54,6 +54,8 @@ class TDlgKORVEX : public MainViewEvents {
   void RequestClose(int code);
   // SIGINT or SIGTERM: closes as a close requested by the host does.
   void TerminationSignal(int signal);
+  // Sends one answer text to the host window, with its closing "|".
+  void SendAnswer(std::string_view text);
   void SetLampBusy(bool busy);
 
   // The queue's producers append through these; once closing is permitted
