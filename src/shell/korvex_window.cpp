@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "locale/runtime_texts.h"
+#include "protocol/service_commands.h"
 
 namespace korvex {
 namespace {
@@ -146,10 +147,29 @@ void TDlgKORVEX::Button1Click() {
 
 void TDlgKORVEX::CAN0Click() {
   WriteLog("CAN stop");
+  SetCAN(false);
 }
 
 void TDlgKORVEX::CAN1Click() {
   WriteLog("CAN start");
+  SetCAN(true);
+}
+
+bool TDlgKORVEX::GetFirmWare(std::uint32_t& value) {
+  return korvex::GetFirmWare(Link, value);
+}
+
+bool TDlgKORVEX::GetCRC(std::uint32_t& value) {
+  return korvex::GetCRC(Link, value);
+}
+
+bool TDlgKORVEX::SetCRC(std::uint32_t value) {
+  return korvex::SetCRC(Link, value);
+}
+
+// Sent later by the RUN loop, like any queued write.
+void TDlgKORVEX::SetCAN(bool on) {
+  AddTran(1, kKindWrite, 0, 0, CanSwitchRecord(on));
 }
 
 void TDlgKORVEX::TimerStartupTimer() {

@@ -16,6 +16,7 @@
 #include "platform/message_boxes.h"
 #include "protocol/link_setup.h"
 #include "protocol/vardos_link.h"
+#include "shell/config_reader.h"
 
 namespace korvex {
 
@@ -31,7 +32,9 @@ struct WindowPlatform {
 
 inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
 
-class TDlgKORVEX : public MainViewEvents {
+// The window's state that the configuration file fills (LinkSetup, TcpSetup,
+// the firmware window, the checksums, the host window) is its ConfigValues.
+class TDlgKORVEX : public MainViewEvents, public ConfigValues {
  public:
   // `arguments` are the command-line arguments after the program name.
   TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments);
@@ -65,6 +68,19 @@ class TDlgKORVEX : public MainViewEvents {
   void PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
                 std::string_view data);
 
+  // Reads the configuration file into the settings, the queue and the
+  // window's position. False when the file is missing or unreadable or a TCP
+  // line is invalid.
+  bool ReadINI();
+
+  // Controller service commands, three attempts each; on false the value is
+  // left as it was.
+  bool GetFirmWare(std::uint32_t& value);
+  bool GetCRC(std::uint32_t& value);
+  bool SetCRC(std::uint32_t value);
+  // Queues the CAN switch: on = CAN start, off = CAN stop.
+  void SetCAN(bool on);
+
   // MainViewEvents
   void CloseRequestedByUser() override { Close(); }
   void Image1DblClick() override;
@@ -79,23 +95,15 @@ class TDlgKORVEX : public MainViewEvents {
 
   // The window's state.
   TVardosLink Link;
-  TLinkSetup LinkSetup;
-  TTCPsetup TcpSetup;
-  std::uint32_t FirmwareMin = 0;
-  std::uint32_t FirmwareMax = 0;
   std::uint32_t DeviceFirmware = 0;
-  std::uint32_t ProjectCRC = 0;
   std::uint32_t DeviceCRC = 0;
-  std::uint32_t QQChecksum = 0;
-  std::int32_t QQCount = 0;
   TTranList Fronta;
   TTextList RequestTexts;
   TTextList AnswerTexts;
-  // The host channel: its registered message number, the host's window
-  // handle (0 until known) and whether the host is known without a broadcast.
+  // The host channel's registered message number; the host's window handle
+  // (0 until known) and whether it is known without a broadcast are HostWnd
+  // and HostWndSet.
   std::uint32_t HostMsg = 0;
-  std::int64_t HostWnd = 0;
-  bool HostWndSet = false;
   bool DdeMode = false;
   bool LinkReady = false;
   bool RunBusy = false;

@@ -1,0 +1,341 @@
+// The configuration reader: one table of configuration texts and what they
+// must give, then the window's ReadINI over real files.
+#include "shell/config_reader.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "shell/config_numbers.h"
+#include "support/bytes.h"
+#include "support/window_fixture.h"
+
+namespace korvex {
+namespace {
+
+using namespace std::string_literals;
+
+// Every field in one line, so a mismatch shows what differs.
+std::string Describe(const ConfigValues& v) {
+  std::ostringstream out;
+  const TLinkSetup& l = v.LinkSetup;
+  out << "port " << l.Port << " baud " << l.Baudrate << " addr " << l.Address << " relay "
+      << l.Retranslation << " timeout " << l.Timeout << " modem " << l.Modem << " rs485 " << l.RS485
+      << " | tcp " << v.TcpSetup.Active << " " << v.TcpSetup.Host << ":" << v.TcpSetup.Port
+      << " | fw " << v.FirmwareMin << "-" << v.FirmwareMax << " crc " << v.ProjectCRC << " qq "
+      << v.QQCount << "/" << v.QQChecksum << " | hwnd " << v.HostWnd << " " << v.HostWndSet;
+  return out.str();
+}
+
+struct Recorder : ConfigActions {
+  void Log(std::string_view line) override { log.emplace_back(line); }
+  void QueueWrite(std::string_view record) override { queued.emplace_back(record); }
+  void MoveWindow(int left, int top) override { moves.push_back({left, top}); }
+  void TokensRead(int count) override { token_counts.push_back(count); }
+  void Problem(const ConfigProblem& problem) override { problems.push_back(problem); }
+
+  std::vector<std::string> log;
+  std::vector<std::string> queued;
+  std::vector<std::pair<int, int>> moves;
+  std::vector<int> token_counts;
+  std::vector<ConfigProblem> problems;
+};
+
+const std::vector<std::string> kTcpError{"TCP/IP - chyba definice!"};
+
+struct Case {
+  std::string text;
+  std::function<void(ConfigValues&)> expect;  // applied to the defaults
+  bool result = true;
+  std::vector<std::string> log = {};
+  std::vector<std::string> queued = {};
+  std::vector<std::pair<int, int>> moves = {};
+};
+
+void Nothing(ConfigValues&) {}
+
+TEST(ConfigReader, TextsGiveTheirFields) {
+  const std::string qq = Hex("00 01 02 10 27 00 00");
+  const std::vector<Case> cases = {
+      {"", Nothing},
+      {"port 2 19200",
+       [](ConfigValues& v) {
+         v.LinkSetup.Port = 2;
+         v.LinkSetup.Baudrate = 19200;
+       }},
+      {"PORT=2", Nothing},
+      {"{ PORT 5 9600 }", Nothing},
+      {"{PORT 5 9600}", Nothing},
+      {"{x\r\nPORT 5 9600 }\r\n", Nothing},
+      {"{ a { b } PORT 3 9600 }",
+       [](ConfigValues& v) {
+         v.LinkSetup.Port = 3;
+         v.LinkSetup.Baudrate = 9600;
+       }},
+      // A word ending with } is skipped even outside a comment.
+      {"PORT 7} 4 4800",
+       [](ConfigValues& v) {
+         v.LinkSetup.Port = 4;
+         v.LinkSetup.Baudrate = 4800;
+       }},
+      // An unclosed comment at the very end never takes effect.
+      {"{ RS485", Nothing},
+      {"ADDRESS 257 Retranslation $1FF",
+       [](ConfigValues& v) {
+         v.LinkSetup.Address = 1;
+         v.LinkSetup.Retranslation = 255;
+       }},
+      {"TIMEOUT 2e-1", [](ConfigValues& v) { v.LinkSetup.Timeout = 0.2; }},
+      // Malformed and missing numbers store 0.
+      {"TIMEOUT 1,5 ADDRESS 0x PORT 3",
+       [](ConfigValues& v) {
+         v.LinkSetup.Timeout = 0;
+         v.LinkSetup.Address = 0;
+         v.LinkSetup.Port = 3;
+         v.LinkSetup.Baudrate = 0;
+       }},
+      {"FIRMWARE 4 5",
+       [](ConfigValues& v) {
+         v.FirmwareMin = 4000;
+         v.FirmwareMax = 5000;
+       }},
+      {"FIRMWARE 0 41", [](ConfigValues& v) { v.FirmwareMax = 4100; }},
+      {"CRC32 x $FFFFFFFF", [](ConfigValues& v) { v.ProjectCRC = 0xFFFFFFFF; }},
+      {"CRC32 x 4294967295", Nothing},  // decimal beyond 32 signed bits is malformed
+      {"TCP 192.168.1.20 2000",
+       [](ConfigValues& v) {
+         v.TcpSetup = {true, "192.168.1.20", 2000};
+       }},
+      {"TCP 1.2.3.4 70000",
+       [](ConfigValues& v) {
+         v.TcpSetup = {true, "1.2.3.4", 4464};
+       }},
+      {"TCP controller 2000",
+       [](ConfigValues& v) {
+         v.TcpSetup = {false, "controller", 2000};
+       },
+       false, kTcpError},
+      {"TCP 192.168.1 2000",
+       [](ConfigValues& v) {
+         v.TcpSetup = {false, "192.168.1", 2000};
+       },
+       false, kTcpError},
+      {"TCP 1.2.3.4.5 2000",
+       [](ConfigValues& v) {
+         v.TcpSetup = {false, "1.2.3.4.5", 2000};
+       },
+       false, kTcpError},
+      {"TCP 1.2.3.256 2000",
+       [](ConfigValues& v) {
+         v.TcpSetup = {false, "1.2.3.256", 2000};
+       },
+       false, kTcpError},
+      {"TCP 1.2.3.4 port PORT 5 1",
+       [](ConfigValues& v) {
+         v.TcpSetup = {false, "1.2.3.4", 0};
+         v.LinkSetup.Port = 5;
+         v.LinkSetup.Baudrate = 1;
+       },
+       false, kTcpError},
+      {"RS485 TCP 1.2.3.4 1",
+       [](ConfigValues& v) {
+         v.TcpSetup = {true, "1.2.3.4", 1};
+       }},
+      {"TCP 1.2.3.4 1 RS485",
+       [](ConfigValues& v) {
+         v.TcpSetup = {true, "1.2.3.4", 1};
+       }},
+      {"TCP x 1 RS485",
+       [](ConfigValues& v) {
+         v.TcpSetup = {false, "x", 1};
+         v.LinkSetup.RS485 = true;
+       },
+       false, kTcpError},
+      {"QQWRITE 0 1 2 16 39 0 0\nqqwrite 0 1 2 16 39 0 0",
+       [](ConfigValues& v) {
+         v.QQCount = 2;
+         v.QQChecksum = 20000;
+       },
+       true,
+       {},
+       {qq, qq}},
+      {"QQWRITE 1 2 3 -1 255 $FF 0x1FF",
+       [](ConfigValues& v) {
+         v.QQCount = 1;
+         v.QQChecksum = 0xFFFFFFFF;
+       },
+       true,
+       {},
+       {Hex("01 02 03 FF FF FF FF")}},
+      {"HWND 1234 100 50 20",
+       [](ConfigValues& v) {
+         v.HostWnd = 1234;
+         v.HostWndSet = true;
+       },
+       true,
+       {},
+       {},
+       {{100, 70}}},
+      {"HWND -1 0 0",
+       [](ConfigValues& v) {
+         v.HostWnd = 0xFFFFFFFF;
+         v.HostWndSet = true;
+       },
+       true,
+       {},
+       {},
+       {{0, 0}}},
+      {"PORT 2 9600 \x1A PORT 3 4800",
+       [](ConfigValues& v) {
+         v.LinkSetup.Port = 2;
+         v.LinkSetup.Baudrate = 9600;
+       }},
+      {"PORT\0 2 \xFF\xFE 9600"s, Nothing},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ConfigValues values;
+    ConfigValues expected;
+    c.expect(expected);
+    Recorder recorder;
+    EXPECT_EQ(ApplyConfig(c.text, values, recorder), c.result);
+    EXPECT_EQ(Describe(values), Describe(expected));
+    EXPECT_EQ(recorder.log, c.log);
+    EXPECT_EQ(recorder.queued, c.queued);
+    EXPECT_EQ(recorder.moves, c.moves);
+  }
+}
+
+TEST(ConfigReader, NumberSyntax) {
+  std::int32_t i = 7;
+  EXPECT_TRUE(ParseInt32("-2147483648", i) && i == INT32_MIN);
+  EXPECT_FALSE(ParseInt32("2147483648", i));
+  EXPECT_TRUE(ParseInt32("$FFFFFFFF", i) && i == -1);
+  EXPECT_TRUE(ParseInt32("-0x10", i) && i == -16);
+  EXPECT_FALSE(ParseInt32("$100000000", i));
+  for (const char* bad : {"", "+", "-", "$", "0x", "12a", "1 2", "0x-1"}) {
+    EXPECT_FALSE(ParseInt32(bad, i)) << bad;
+  }
+  std::int64_t c = 0;
+  EXPECT_TRUE(ParseInt64("$FFFFFFFFFFFFFFFF", c) && c == -1);
+  EXPECT_FALSE(ParseInt64("18446744073709551616", c));
+  double r = 0;
+  EXPECT_TRUE(ParseReal("+3.", r) && r == 3.0);
+  EXPECT_TRUE(ParseReal(".5E+1", r) && r == 5.0);
+  for (const char* bad : {"", ".", "e1", "1e", "1.5.", "inf", "nan", "0x1p3", "1e999"}) {
+    EXPECT_FALSE(ParseReal(bad, r)) << bad;
+  }
+  EXPECT_TRUE(IsIPAddress("$0A.0x0.+0.255"));
+  EXPECT_FALSE(IsIPAddress("1..2.3"));
+  EXPECT_FALSE(IsIPAddress("1.2.3.-1"));
+}
+
+TEST(ConfigReader, LinesTokensAndProblems) {
+  EXPECT_EQ(CountLines(""), 0u);
+  EXPECT_EQ(CountLines("a\r\nb\rc\n\nd"), 5u);
+  EXPECT_EQ(CountLines("a\n\x1A\nb\nc"), 1u);
+  const std::string text = "PORT 1 2 PORT 1 2 PORT 1 2 RS485 RS485 RS485 RS485\nTIMEOUT x\nPORT";
+  Recorder recorder;
+  ConfigValues values;
+  ApplyConfig(text, values, recorder);
+  EXPECT_EQ(recorder.token_counts, (std::vector<int>{8})) << "keyword position only";
+  ASSERT_EQ(recorder.problems.size(), 3u);
+  EXPECT_EQ(recorder.problems[0].kind, ConfigProblem::Kind::kNotANumber);
+  EXPECT_EQ(recorder.problems[0].keyword, "TIMEOUT");
+  EXPECT_EQ(recorder.problems[0].word, "x");
+  EXPECT_EQ(LineAt(text, recorder.problems[0].offset), 2u);
+  EXPECT_EQ(recorder.problems[1].kind, ConfigProblem::Kind::kMissing);
+  EXPECT_EQ(recorder.problems[1].offset, text.size());
+}
+
+// ReadINI in a scratch working directory.
+class ReadIni : public WindowFixture {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/korvex_ini_XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    dir_ = name;
+    old_dir_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+    Create();
+  }
+  void TearDown() override {
+    std::filesystem::current_path(old_dir_);
+    std::filesystem::remove_all(dir_);
+  }
+  static void Write(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  }
+
+ private:
+  std::filesystem::path dir_;
+  std::filesystem::path old_dir_;
+};
+
+TEST_F(ReadIni, MissingFileIsLoggedByTheShortName) {
+  window->QQCount = 5;
+  EXPECT_FALSE(window->ReadINI());
+  EXPECT_EQ(window->QQCount, 0);
+  ASSERT_EQ(view.lines.size(), 3u);
+  EXPECT_EQ(view.lines[1], "Zpracování konfiguračního souboru...");
+  EXPECT_EQ(view.lines[2], "- soubor lumadex.ini nenalezen");
+}
+
+TEST_F(ReadIni, SubdirectoryFileWinsAndDrivesQueueBarWindowAndLog) {
+  Write("lumadex.ini", "PORT 9 9600\n");
+  std::string project = "TCP 10.0.0.1 1998 { project }\r\nHWND 77 10 20 5\r\n";
+  for (int i = 0; i < 20; ++i) project += "QQWRITE 0 1 " + std::to_string(i) + " 1 0 0 0\r\n";
+  project += "QQWRITE 0 1 0 1 0 0 0\r\nTCP bad 1\r\n";
+  Write("ovladace/vardos2/lumadex.ini", project);
+  // A timer already due shows when pending events get their turn.
+  int progress_seen = -1;
+  auto due = loop.CreateTimer("due", 10, [&] { progress_seen = view.progress; });
+  due->SetEnabled(true);
+  loop.Sleep(10);
+
+  EXPECT_FALSE(window->ReadINI()) << "the last TCP line is invalid";
+  EXPECT_EQ(window->LinkSetup.Port, 1) << "lumadex.ini beside it is not read";
+  EXPECT_EQ(view.progress_maximum, 24);
+  EXPECT_EQ(view.progress, 24) << "25 tokens in keyword position, the bar moves by 8";
+  EXPECT_EQ(progress_seen, 8) << "pending events run at the eighth token";
+  EXPECT_EQ(window->QQCount, 21);
+  EXPECT_EQ(window->QQChecksum, 21u);
+  EXPECT_EQ(TranCount(window->Fronta), 21) << "the repeat of the head entry is still taken";
+  ASSERT_NE(window->Fronta.Head(), nullptr);
+  EXPECT_EQ(window->Fronta.Head()->Kind, kKindWrite);
+  EXPECT_EQ(window->Fronta.Head()->Data, Hex("00 01 00 01 00 00 00"));
+  EXPECT_EQ(window->HostWnd, 77);
+  EXPECT_TRUE(window->HostWndSet);
+  EXPECT_EQ(view.x, 10);
+  EXPECT_EQ(view.y, 25);
+  EXPECT_EQ(window->TcpSetup.Host, "bad");
+  ASSERT_EQ(view.lines.size(), 3u);
+  EXPECT_EQ(view.lines[2], "TCP/IP - chyba definice!");
+}
+
+TEST_F(ReadIni, ClosingPermittedMeansNothingQueued) {
+  Write("lumadex.ini", "QQWRITE 0 1 2 3 0 0 0\n");
+  window->Image1DblClick();
+  EXPECT_TRUE(window->ReadINI());
+  EXPECT_EQ(window->QQCount, 1);
+  EXPECT_EQ(TranCount(window->Fronta), 0);
+}
+
+TEST_F(ReadIni, AnEmptyFileIsGoodAndADirectoryIsNoFile) {
+  std::filesystem::create_directories("lumadex.ini");  // exists, but no file to read
+  Write("ovladace/vardos2/lumadex.ini", "");
+  EXPECT_TRUE(window->ReadINI()) << "an empty file is a good file";
+  EXPECT_EQ(view.progress_maximum, 0);
+  std::filesystem::remove("ovladace/vardos2/lumadex.ini");
+  EXPECT_FALSE(window->ReadINI());
+  EXPECT_EQ(view.lines.back(), "- soubor lumadex.ini nenalezen") << "a directory is no file";
+}
+
+}  // namespace
+}  // namespace korvex
