@@ -8,7 +8,10 @@
 
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
+#include "protocol/frame.h"
+#include "protocol/service_commands.h"
 #include "protocol/vardos_link.h"
+#include "shell/text_helpers.h"
 #include "support/bytes.h"
 #include "support/child_process.h"
 #include "support/recording_view.h"
@@ -161,6 +164,50 @@ TEST_F(EngineVsSimulator, TenThousandTransactionsLeaveNoDescriptorBehind) {
   const int before = OpenDescriptors();
   for (int i = 0; i < 10000; ++i) ASSERT_TRUE(Read(answer)) << "transaction " << i;
   EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST_F(EngineVsSimulator, ServiceReadRetriesAfterABadCheckByte) {
+  Start({"--bad-check", "--fault-count", "1", "--firmware", "111054046"}, 0.3);
+  ASSERT_TRUE(connected);
+  std::uint32_t firmware = 0;
+  EXPECT_TRUE(GetFirmWare(link, firmware));
+  EXPECT_EQ(firmware, 111054046u);
+  EXPECT_EQ(Count(sim->Output(200ms), "přijato: "), 2u);
+}
+
+TEST_F(EngineVsSimulator, ServiceReadTakesTheValueLeastSignificantByteFirst) {
+  Start({"--crc", "0x01020304"});
+  ASSERT_TRUE(connected);
+  std::uint32_t checksum = 0;
+  EXPECT_TRUE(GetCRC(link, checksum));
+  EXPECT_EQ(checksum, 0x01020304u);
+  EXPECT_EQ(Count(sim->Output(200ms), "51 78 04 03 02 01"), 1u);
+}
+
+TEST_F(EngineVsSimulator, ServiceReadGivesUpAfterThreeTimeOuts) {
+  Start({"--no-answer"}, 0.3);
+  ASSERT_TRUE(connected);
+  std::uint32_t firmware = 77;
+  EXPECT_FALSE(GetFirmWare(link, firmware));
+  EXPECT_EQ(firmware, 77u);
+  EXPECT_EQ(Count(sim->Output(200ms), "přijato: "), 3u);
+  int notices = 0;
+  for (const std::string& line : log.lines) notices += line.ends_with("bez odpovědi!") ? 1 : 0;
+  EXPECT_EQ(notices, 3);
+}
+
+TEST_F(EngineVsSimulator, ChecksumWriteSendsItsRecordAndIsReadBack) {
+  Start({});
+  ASSERT_TRUE(connected);
+  EXPECT_TRUE(SetCRC(link, 0x12345678));
+  std::string frame;
+  ASSERT_TRUE(WrapFrame(1, {0x59, 0, 1, 0}, Hex("51 51 00 00 03 78 56 34 12"), frame));
+  const std::string dump = HexDump(frame);
+  EXPECT_EQ(Count(sim->Output(200ms), "přijato: " + dump.substr(0, dump.size() - 1) + "\n"), 1u)
+      << sim->Output();
+  std::uint32_t checksum = 0;
+  EXPECT_TRUE(GetCRC(link, checksum));
+  EXPECT_EQ(checksum, 0x12345678u);
 }
 
 }  // namespace
