@@ -1,0 +1,70 @@
+// Reading a project's configuration: generated files of 1 000, 10 000 and
+// 100 000 QQWRITE lines through the window's ReadINI, on the real event loop,
+// into the transaction queue. One line per size: "N lines: T s".
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/posix_event_loop.h"
+#include "platform/posix_socket_client.h"
+#include "shell/korvex_window.h"
+#include "support/recording_view.h"
+#include "support/scripted_message_boxes.h"
+
+namespace korvex {
+namespace {
+
+std::string Project(int lines) {
+  std::string text = "TCP 127.0.0.1 1998\r\nFIRMWARE 4046 0\r\n";
+  for (int i = 1; i <= lines; ++i) {
+    text += "QQWRITE " + std::to_string(i >> 16 & 0xFF) + " " + std::to_string(i >> 8 & 0xFF) +
+            " " + std::to_string(i & 0xFF) + " " + std::to_string(i % 251) + " 0 0 0\r\n";
+  }
+  return text;
+}
+
+// The best of three loads, in seconds; -1 when the queue came out wrong.
+double LoadSeconds(int lines) {
+  std::ofstream("lumadex.ini", std::ios::binary) << Project(lines);
+  double best = 1e9;
+  for (int run = 0; run < 3; ++run) {
+    PosixEventLoop loop;
+    RecordingView view;
+    ScriptedMessageBoxes boxes;
+    PosixSocketClient socket;
+    TDlgKORVEX window(WindowPlatform{loop, view, boxes, socket}, {});
+    window.FormCreate();
+    const auto start = std::chrono::steady_clock::now();
+    const bool read = window.ReadINI();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    if (!read || TranCount(window.Fronta) != lines || window.QQCount != lines) return -1;
+    best = std::min(best, took.count());
+  }
+  return best;
+}
+
+}  // namespace
+}  // namespace korvex
+
+int main() {
+  char dir[] = "/tmp/korvex_config_bench_XXXXXX";
+  if (!mkdtemp(dir) || chdir(dir) != 0) return 1;
+  int status = 0;
+  for (const int lines : {1000, 10000, 100000}) {
+    const double seconds = korvex::LoadSeconds(lines);
+    if (seconds < 0) {
+      std::printf("%d lines: CHYBA (fronta neodpovídá souboru)\n", lines);
+      status = 1;
+      continue;
+    }
+    std::printf("%d lines: %.4f s\n", lines, seconds);
+  }
+  std::filesystem::remove_all(dir);
+  return status;
+}
