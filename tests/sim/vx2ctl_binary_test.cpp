@@ -2,6 +2,8 @@
 // end over loopback TCP.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "sim_harness.h"
@@ -117,6 +119,67 @@ TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnecting) {
     EXPECT_EQ(run.status, 2) << arguments[0] << ": " << run.output;
     EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
   }
+}
+
+// A communicator configuration file in a scratch directory.
+class ConfigFile {
+ public:
+  explicit ConfigFile(const std::string& text) {
+    char name[] = "/tmp/vx2ctl_config_XXXXXX";
+    const int fd = mkstemp(name);
+    path_ = name;
+    if (fd >= 0) {
+      (void)!write(fd, text.data(), text.size());
+      close(fd);
+    }
+  }
+  ~ConfigFile() { unlink(path_.c_str()); }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+TEST(Vx2ctlBinary, ConfigurationFileGivesTheLinkAndOptionsOverrideIt) {
+  RunningSim sim({"--address", "3", "--crc", "0xABCD"});
+  ASSERT_GT(sim.Port(), 0);
+  const ConfigFile config("{ projekt }\r\nTCP 127.0.0.1 " + std::to_string(sim.Port()) +
+                          "\r\nADDRESS 3\r\nRETRANSLATION 1\r\nTIMEOUT 0.3\r\n"
+                          "QQWRITE 0 1 2 42 0 0 0\r\nHWND 1 2 3 4\r\n");
+  Finished run = RunToEnd(VX2CTL_BINARY, {"crc", "--config", config.Path()});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "\nABCD\n")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "Host: 127.0.0.1 : " + std::to_string(sim.Port())))
+      << run.output;
+
+  // An option given beside the file wins: address 4 gets no answer.
+  run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "--address", "4", "crc"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "řadič neodpověděl včas")) << run.output;
+}
+
+TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
+  struct Case {
+    std::string text;
+    std::string error;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"PORT 1 9600\nTCP controller 1998\n",
+            ": řádek 2: TCP/IP - chyba definice! ('controller' není adresa IPv4"},
+           {"TCP 127.0.0.1 1998\nTIMEOUT 1,5\n", ": řádek 2: '1,5' u klíčového slova TIMEOUT"},
+           {"TCP 127.0.0.1 1998 ADDRESS", ": u klíčového slova ADDRESS chybí na konci souboru"},
+           {"PORT 2 19200\nRS485\n", " nezadává spojení TCP/IP"},
+       }) {
+    const ConfigFile config(c.text);
+    const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "firmware"});
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_TRUE(Contains(run.output, "vx2ctl: konfigurační soubor " + config.Path() + c.error))
+        << run.output;
+    EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
+  }
+  const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", "/nonexistent/lumadex.ini", "crc"});
+  EXPECT_EQ(run.status, 2) << run.output;
+  EXPECT_TRUE(Contains(run.output, "/nonexistent/lumadex.ini nelze přečíst")) << run.output;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "config_settings.h"
 #include "controller_session.h"
 #include "ctl_arguments.h"
 #include "ctl_commands.h"
@@ -54,6 +55,11 @@ int main(int argc, char** argv) {
           },
           ""))
       ->capture_default_str();
+  std::string config;
+  app.add_option("--config", config,
+                 "Spojení (TCP, ADDRESS, RETRANSLATION, TIMEOUT) z konfiguračního souboru "
+                 "komunikátoru; volby uvedené zvlášť mají přednost.")
+      ->type_name("SOUBOR");
   app.require_subcommand(1);
   app.fallthrough();
 
@@ -89,6 +95,11 @@ int main(int argc, char** argv) {
   settings.relay = static_cast<std::uint8_t>(relay);
 
   std::string error;
+  const auto given = [&app](std::string_view option) { return app.count(std::string(option)) > 0; };
+  if (!config.empty() && !vx2::ctl::SettingsFromConfig(config, given, settings, error)) {
+    std::cerr << "vx2ctl: " << error << "\n";
+    return 2;
+  }
   std::vector<vx2::ItemCode> codes;
   vx2::ItemValue record{};
   if ((read->parsed() && !vx2::ctl::ParseReadArguments(read_codes, codes, error)) ||

@@ -1,0 +1,20 @@
+// vx2ctl's link settings taken from a communicator configuration file, read
+// by the communicator's own reader, so a file can be tried before use.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "controller_session.h"
+
+namespace vx2::ctl {
+
+// Takes the TCP endpoint, address, relay and time-out of the file at `path`
+// into `settings`, except those whose option (e.g. "--host") is `given` on
+// the command line. False with a Czech reason naming the file's problem.
+bool SettingsFromConfig(const std::string& path,
+                        const std::function<bool(std::string_view option)>& given,
+                        SessionSettings& settings, std::string& error);
+
+}  // namespace vx2::ctl
