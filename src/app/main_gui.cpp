@@ -8,6 +8,7 @@
 #include "gui/qt_event_loop.h"
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
+#include "platform/host_desktop_posix.h"
 #include "platform/posix_socket_client.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
@@ -40,8 +41,9 @@ int main(int argc, char** argv) {
   korvex::QtMainView view([&loop] { loop.Quit(); });
   korvex::QtMessageBoxes boxes(&view.Form());
   korvex::PosixSocketClient socket;
+  korvex::PosixHostDesktop desktop(loop);
   // QApplication has taken its own arguments out of argv.
-  korvex::TDlgKORVEX window({loop, view, boxes, socket},
+  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop},
                             std::vector<std::string>(argv + 1, argv + argc));
   view.SetEvents(window);
   korvex::TerminationSignals termination(

@@ -8,6 +8,7 @@
 #include "platform/console_message_boxes.h"
 #include "platform/console_output.h"
 #include "platform/console_view.h"
+#include "platform/host_desktop_posix.h"
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
 #include "platform/termination_signals.h"
@@ -33,7 +34,8 @@ int main(int argc, char** argv) {
   korvex::ConsoleView view(out, [&loop] { loop.Quit(); });
   korvex::ConsoleMessageBoxes boxes(out, assume == "yes");
   korvex::PosixSocketClient socket;
-  korvex::TDlgKORVEX window({loop, view, boxes, socket},
+  korvex::PosixHostDesktop desktop(loop);
+  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop},
                             std::vector<std::string>(argv + 1, argv + argc));
   korvex::TerminationSignals signals(loop,
                                      [&window](int signal) { window.TerminationSignal(signal); });

@@ -23,9 +23,11 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
   Timer1 = loop.CreateTimer("Timer1", kUploadInterval, {});
   TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
   TimerRun = loop.CreateTimer("TimerRun", kRunInterval, {});
+  platform_.desktop.SetReceiver([this](const HostMessage& message) { WndProc(message); });
 }
 
 TDlgKORVEX::~TDlgKORVEX() {
+  platform_.desktop.SetReceiver({});
   FormDestroy();
 }
 
@@ -44,6 +46,9 @@ void TDlgKORVEX::FormCreate() {
   FreeTexts(RequestTexts);
   FreeTexts(AnswerTexts);
   ClearTran(Fronta);
+  std::string desktop_problem;
+  HostMsg = platform_.desktop.RegisterMessage("MSG_TOLMA", desktop_problem);
+  if (HostMsg == 0 && !desktop_problem.empty()) WriteLog(desktop_problem);
   UploadConfirmed = false;
   CloseCode = 0;
   RunBusy = false;
@@ -114,14 +119,6 @@ void TDlgKORVEX::PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t ke
   korvex::PushTran(Fronta, key1, kind, key2, key3, data);
 }
 
-void TDlgKORVEX::SendAnswer(std::string_view text) {
-  if (HostWnd == 0 || CloseAllowed) return;
-  std::string answer(text);
-  if (answer.empty() || answer.back() != '|') answer += '|';
-  platform_.view.SetAnswerText(answer);
-  // Delivery to the host window comes with the host channel.
-}
-
 void TDlgKORVEX::TerminationSignal(int signal) {
   WriteLog(signal == SIGINT ? "Přijat signál SIGINT: ukončuji komunikátor."
                             : "Přijat signál SIGTERM: ukončuji komunikátor.");
@@ -185,6 +182,7 @@ void TDlgKORVEX::TimerRemoteTimer() {
     comm->AbortFlag = true;
     if (comm->UseTCP) comm->AbortTransaction();
   }
+  SendAnswer("KORVEX CLOSED");
   CloseAllowed = true;
   Close();
 }

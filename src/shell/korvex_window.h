@@ -12,6 +12,7 @@
 #include "hostlink/text_list.h"
 #include "hostlink/tran_queue.h"
 #include "platform/event_loop.h"
+#include "platform/host_desktop.h"
 #include "platform/main_view.h"
 #include "platform/message_boxes.h"
 #include "protocol/link_setup.h"
@@ -28,6 +29,7 @@ struct WindowPlatform {
   MainView& view;
   MessageBoxes& boxes;
   SocketClient& socket;
+  HostDesktop& desktop;
 };
 
 inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
@@ -57,8 +59,21 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   void RequestClose(int code);
   // SIGINT or SIGTERM: closes as a close requested by the host does.
   void TerminationSignal(int signal);
+  // The host channel. WndProc is the window procedure for messages from the
+  // desktop; MyWndProc handles the host's handshake, requests and texts to
+  // pass on.
+  void WndProc(const HostMessage& message);
+  void MyWndProc(const HostMessage& message);
   // Sends one answer text to the host window, with its closing "|".
   void SendAnswer(std::string_view text);
+  // Announces this window to the configured host (a handshake sent to
+  // HostWnd); nothing while the host is unknown.
+  void AnnounceToHost();
+  // This window's handle on the desktop, as the host knows it.
+  std::int64_t OwnHandle() const { return platform_.desktop.OwnHandle(); }
+  // Turns the first text of `list` into queue entries or a close request,
+  // and removes it.
+  void HandleRequest(TTextList& list);
   void SetLampBusy(bool busy);
 
   // The queue's producers append through these; once closing is permitted
@@ -118,6 +133,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   std::unique_ptr<Timer> TimerRun;
 
  private:
+  // Sends to the host window and waits at most 5 s for it to finish with the
+  // message, so that a host that hangs cannot freeze the communicator.
+  void SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
+
   WindowPlatform platform_;
   // The command line; its first argument selects host mode at start-up.
   std::vector<std::string> arguments_;

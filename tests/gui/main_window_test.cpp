@@ -17,6 +17,7 @@
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
 #include "shell/korvex_window.h"
+#include "support/fake_host_desktop.h"
 #include "support/fake_socket_client.h"
 #include "support/scripted_message_boxes.h"
 
@@ -28,7 +29,7 @@ class QtWindowTest : public ::testing::Test {
   // Opens the window as the binary does. The startup sequence is left out
   // unless asked for: these tests are about the window.
   void Open(MessageBoxes& boxes, bool run_startup = false) {
-    window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket},
+    window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket, desktop},
                                           std::vector<std::string>{});
     view.SetEvents(*window);
     window->FormCreate();
@@ -58,6 +59,7 @@ class QtWindowTest : public ::testing::Test {
   QtMainView view{[this] { ++closed; }};
   ScriptedMessageBoxes scripted;
   FakeSocketClient socket;
+  FakeHostDesktop desktop;
   std::unique_ptr<TDlgKORVEX> window;
 };
 

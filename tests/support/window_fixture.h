@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shell/korvex_window.h"
+#include "support/fake_host_desktop.h"
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
@@ -19,7 +20,7 @@ namespace korvex {
 class WindowFixture : public ::testing::Test {
  protected:
   void Create(std::vector<std::string> arguments = {}) {
-    window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket},
+    window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket, desktop},
                                           std::move(arguments));
     window->FormCreate();
   }
@@ -37,6 +38,7 @@ class WindowFixture : public ::testing::Test {
   RecordingView view;
   ScriptedMessageBoxes boxes;
   FakeSocketClient socket;
+  FakeHostDesktop desktop;
   std::unique_ptr<TDlgKORVEX> window;
 };
 

@@ -1,0 +1,79 @@
+// The host channel of the main window: the window procedure for host
+// messages, the answers to the host and the announcement to it.
+#include <string>
+
+#include "shell/korvex_window.h"
+
+namespace korvex {
+namespace {
+
+constexpr std::uint32_t kHandshake = 0;
+constexpr std::uint32_t kRequest = 1;
+constexpr std::uint32_t kPassOn = 2;
+// A host that never finishes with a message must not hold the communicator.
+constexpr int kHostReplyBoundMs = 5000;
+
+bool IsWholeText(const std::string& text) { return !text.empty() && text.back() == '|'; }
+
+}  // namespace
+
+void TDlgKORVEX::WndProc(const HostMessage& message) {
+  if (!CloseAllowed && HostMsg != 0 && message.message == HostMsg) MyWndProc(message);
+  // The default handling is the desktop's reply to the sender.
+}
+
+void TDlgKORVEX::MyWndProc(const HostMessage& message) {
+  switch (message.wparam) {
+    case kHandshake:
+      // Our own broadcast comes back to us too.
+      if (message.lparam == OwnHandle()) return;
+      HostWnd = message.lparam;
+      if (!HostWndSet) {
+        platform_.desktop.PostToAll(HostMsg, kHandshake, OwnHandle(), {});
+        HostWndSet = true;
+      }
+      return;
+    case kRequest:
+      if (IsWholeText(message.text)) {
+        platform_.view.SetRequestText(message.text);
+        PushText(RequestTexts, message.text);
+      }
+      HandleRequest(RequestTexts);
+      return;
+    case kPassOn:
+      if (IsWholeText(message.text)) {
+        PushText(AnswerTexts, message.text);
+        platform_.view.SetAnswerText("");
+      } else {
+        platform_.view.SetAnswerText(message.text);
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+void TDlgKORVEX::SendAnswer(std::string_view text) {
+  if (HostWnd == 0 || CloseAllowed) return;
+  std::string answer(text);
+  if (answer.empty() || answer.back() != '|') answer += '|';
+  platform_.view.SetAnswerText(answer);
+  SendToHost(kPassOn, 0, answer);
+}
+
+void TDlgKORVEX::AnnounceToHost() {
+  if (HostWnd != 0) SendToHost(kHandshake, OwnHandle(), {});
+}
+
+void TDlgKORVEX::SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text) {
+  // Without a registered message the channel stays inert.
+  if (HostMsg == 0) return;
+  const SendResult result =
+      platform_.desktop.Send(HostWnd, HostMsg, wparam, lparam, text, kHostReplyBoundMs);
+  if (result == SendResult::kTimedOut) {
+    WriteLog("Nadřízená aplikace (popisovač " + std::to_string(HostWnd) +
+             ") neodpověděla do 5 s; pokračuji.");
+  }
+}
+
+}  // namespace korvex

@@ -1,0 +1,109 @@
+#include "hostlink/request_interpreter.h"
+
+#include <optional>
+
+#include "shell/korvex_window.h"
+
+namespace korvex {
+namespace {
+
+constexpr std::size_t kCommandLength = 5;
+constexpr int kReadFields = 3;
+constexpr int kWriteFields = 7;
+constexpr int kSeriesLength = 8;
+constexpr std::uint8_t kHostKey1 = 1;
+
+std::optional<int> HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return std::nullopt;
+}
+
+// Field k (from 1) is the piece of `rest` at positions 3k-1 and 3k, counted
+// from 1; it may be one digit only where `rest` ends after it.
+std::optional<char> Field(std::string_view rest, int k) {
+  const std::size_t start = static_cast<std::size_t>(3 * k - 2);
+  if (start >= rest.size()) return std::nullopt;
+  const std::string_view piece = rest.substr(start, 2);
+  int value = 0;
+  for (char c : piece) {
+    const std::optional<int> digit = HexDigit(c);
+    if (!digit) return std::nullopt;
+    value = value * 16 + *digit;
+  }
+  return static_cast<char>(value);
+}
+
+std::optional<std::string> Fields(std::string_view rest, int count) {
+  std::string out;
+  for (int k = 1; k <= count; ++k) {
+    const std::optional<char> field = Field(rest, k);
+    if (!field) return std::nullopt;
+    out += *field;
+  }
+  return out;
+}
+
+}  // namespace
+
+HostRequest InterpretRequest(std::string_view text) {
+  if (text.empty()) return {};
+  text.remove_suffix(1);  // the "|"
+  if (text.size() < kCommandLength) return {};
+  std::string command(text.substr(0, kCommandLength));
+  for (char& c : command) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  const std::string_view rest = text.substr(kCommandLength);
+  if (command == "CLOSE") return {RequestKind::kClose, {}};
+  RequestKind kind = RequestKind::kNone;
+  int needed = kReadFields;
+  if (command == "QQ_RD") {
+    kind = RequestKind::kRead;
+  } else if (command == "QQ_RS") {
+    kind = RequestKind::kReadSeries;
+  } else if (command == "QQ_WR") {
+    kind = RequestKind::kWrite;
+    needed = kWriteFields;
+  } else {
+    return {};
+  }
+  std::optional<std::string> fields = Fields(rest, needed);
+  if (!fields) return {};
+  return {kind, std::move(*fields)};
+}
+
+void TDlgKORVEX::HandleRequest(TTextList& list) {
+  if (list.empty()) return;
+  const std::string text = list.front();
+  const HostRequest request = InterpretRequest(text);
+  switch (request.kind) {
+    case RequestKind::kRead:
+      AddTran(kHostKey1, kKindRead, 0, 0, request.fields);
+      platform_.view.SetAnswerText(text);
+      break;
+    case RequestKind::kReadSeries:
+      // The last code byte wraps without carrying into the one before.
+      for (int j = 0; j < kSeriesLength; ++j) {
+        std::string code = request.fields;
+        code[2] = static_cast<char>(static_cast<std::uint8_t>(code[2]) + j);
+        AddTran(kHostKey1, kKindRead, 0, 0, code);
+      }
+      platform_.view.SetAnswerText(text);
+      break;
+    case RequestKind::kWrite:
+      AddTran(kHostKey1, kKindWrite, 0, 0, request.fields);
+      platform_.view.SetAnswerText(text);
+      break;
+    case RequestKind::kClose:
+      TimerRun->SetEnabled(false);
+      RequestClose(1);
+      break;
+    case RequestKind::kNone:
+      break;
+  }
+  PopText(list);
+}
+
+}  // namespace korvex

@@ -1,0 +1,296 @@
+#include "platform/host_desktop_posix.h"
+
+#include <dirent.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace korvex {
+namespace {
+
+constexpr std::int64_t kMaxHandle = 2147483647;
+constexpr int kBacklog = 64;
+constexpr int kHandleAttempts = 16;
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+bool FillAddress(const std::string& path, sockaddr_un& address) {
+  address = {};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+int NewSocket() { return socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0); }
+
+std::string OctalMode(mode_t mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+  return text;
+}
+
+std::int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+std::string DefaultDesktopDirectory() {
+  if (std::string own = Environment("TOLMA_DESKTOP"); !own.empty()) return own;
+  if (std::string runtime = Environment("XDG_RUNTIME_DIR"); !runtime.empty()) {
+    return runtime + "/tolma";
+  }
+  return "/tmp/tolma-" + std::to_string(geteuid());
+}
+
+std::optional<std::int64_t> ParseHandleName(std::string_view name) {
+  if (name.empty() || name.size() > 10 || name[0] == '0') return std::nullopt;
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), value);
+  if (error != std::errc{} || end != name.data() + name.size() || value < 1 ||
+      value > kMaxHandle) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+PosixHostDesktop::PosixHostDesktop(EventLoop& loop, std::string directory)
+    : loop_(loop), directory_(directory.empty() ? DefaultDesktopDirectory() : std::move(directory)) {}
+
+PosixHostDesktop::~PosixHostDesktop() {
+  for (const auto& [fd, watch] : connections_) close(fd);
+  connections_.clear();
+  listen_watch_.reset();
+  if (listen_fd_ >= 0) {
+    close(listen_fd_);
+    unlink(PathOf(own_).c_str());
+  }
+}
+
+std::uint32_t PosixHostDesktop::RegisterMessage(std::string_view name, std::string& problem) {
+  if (!join_problem_) {
+    std::string why;
+    Join(why);
+    join_problem_ = why;
+  }
+  if (!join_problem_->empty()) {
+    problem = *join_problem_;
+    return 0;
+  }
+  return RegisteredMessageNumber(name);
+}
+
+bool PosixHostDesktop::Join(std::string& problem) {
+  const std::string where = "Plocha kanálu " + directory_;
+  // Created private from the start; an existing one is checked, never changed.
+  if (mkdir(directory_.c_str(), 0700) != 0 && errno != EEXIST) {
+    problem = where + " nelze vytvořit: " + std::strerror(errno) + ".";
+    return false;
+  }
+  struct stat info {};
+  if (lstat(directory_.c_str(), &info) != 0) {
+    problem = where + " není přístupná: " + std::strerror(errno) + ".";
+    return false;
+  }
+  if (!S_ISDIR(info.st_mode)) {
+    problem = where + " není adresář; kanál k nadřízené aplikaci je vypnut.";
+    return false;
+  }
+  if (info.st_uid != geteuid()) {
+    problem = where + " patří jinému uživateli; kanál k nadřízené aplikaci je vypnut.";
+    return false;
+  }
+  if ((info.st_mode & 077) != 0) {
+    problem = where + " má práva " + OctalMode(info.st_mode) +
+              " (přístup i pro jiné uživatele); kanál k nadřízené aplikaci je vypnut.";
+    return false;
+  }
+  return BindOwnSocket(problem);
+}
+
+bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
+  std::mt19937 random(std::random_device{}());
+  std::uniform_int_distribution<std::int64_t> any_handle(1, kMaxHandle);
+  std::int64_t handle = getpid();
+  for (int attempt = 0; attempt < kHandleAttempts; ++attempt, handle = any_handle(random)) {
+    sockaddr_un address;
+    if (!FillAddress(PathOf(handle), address)) {
+      problem = "Cesta k ploše kanálu " + directory_ + " je příliš dlouhá.";
+      return false;
+    }
+    const int fd = NewSocket();
+    if (fd < 0) break;
+    auto bound = [&] { return bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address); };
+    int rc = bound();
+    if (rc != 0 && errno == EADDRINUSE) {
+      // A socket nobody listens on was left by a window that died: reuse it.
+      const int probe = ConnectTo(handle);
+      if (probe >= 0) {
+        close(probe);
+        close(fd);
+        continue;
+      }
+      unlink(address.sun_path);
+      rc = bound();
+    }
+    if (rc != 0 || listen(fd, kBacklog) != 0) {
+      problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) +
+                ".";
+      close(fd);
+      return false;
+    }
+    listen_fd_ = fd;
+    own_ = handle;
+    listen_watch_ = loop_.WatchFd(fd, [this](FdEvent) { AcceptPending(); });
+    return true;
+  }
+  problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) + ".";
+  return false;
+}
+
+std::string PosixHostDesktop::PathOf(std::int64_t handle) const {
+  return directory_ + "/" + std::to_string(handle);
+}
+
+int PosixHostDesktop::ConnectTo(std::int64_t handle) const {
+  sockaddr_un address;
+  if (handle < 1 || handle > kMaxHandle || !FillAddress(PathOf(handle), address)) return -1;
+  const int fd = NewSocket();
+  if (fd < 0) return -1;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::vector<std::int64_t> PosixHostDesktop::PostToAll(std::uint32_t message, std::uint32_t wparam,
+                                                      std::int64_t lparam, std::string_view text) {
+  std::vector<std::int64_t> reached;
+  DIR* dir = opendir(directory_.c_str());
+  if (!dir) return reached;
+  std::vector<std::int64_t> handles;
+  while (const dirent* entry = readdir(dir)) {
+    if (auto handle = ParseHandleName(entry->d_name)) handles.push_back(*handle);
+  }
+  closedir(dir);
+  const std::string record =
+      EncodeRecord({Delivery::kPosted, message, wparam, lparam, std::string(text)});
+  for (std::int64_t handle : handles) {
+    const int fd = ConnectTo(handle);
+    if (fd < 0) continue;
+    if (send(fd, record.data(), record.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+        static_cast<ssize_t>(record.size())) {
+      reached.push_back(handle);
+    }
+    close(fd);
+  }
+  return reached;
+}
+
+SendResult PosixHostDesktop::Send(std::int64_t window, std::uint32_t message, std::uint32_t wparam,
+                                  std::int64_t lparam, std::string_view text, int timeout_ms) {
+  const int fd = ConnectTo(window);
+  if (fd < 0) return SendResult::kNoWindow;
+  const std::string record =
+      EncodeRecord({Delivery::kSent, message, wparam, lparam, std::string(text)});
+  if (send(fd, record.data(), record.size(), MSG_NOSIGNAL | MSG_DONTWAIT) !=
+      static_cast<ssize_t>(record.size())) {
+    close(fd);
+    return SendResult::kNoWindow;
+  }
+  const std::int64_t deadline = NowMs() + timeout_ms;
+  for (;;) {
+    const std::int64_t left = deadline - NowMs();
+    if (left <= 0) {
+      close(fd);
+      return SendResult::kTimedOut;
+    }
+    // While waiting, this window still serves records sent to it.
+    std::vector<pollfd> fds{{fd, POLLIN, 0}};
+    if (listen_fd_ >= 0) fds.push_back({listen_fd_, POLLIN, 0});
+    for (const auto& [connection, watch] : connections_) fds.push_back({connection, POLLIN, 0});
+    if (poll(fds.data(), fds.size(), static_cast<int>(left)) < 0 && errno != EINTR) {
+      close(fd);
+      return SendResult::kNoReply;
+    }
+    if (fds[0].revents != 0) {
+      char reply[kReplySize + 1];
+      const ssize_t n = recv(fd, reply, sizeof reply, MSG_DONTWAIT);
+      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+      close(fd);
+      const bool replied = n > 0 && DecodeReply(std::string_view(reply, static_cast<std::size_t>(n)));
+      return replied ? SendResult::kDelivered : SendResult::kNoReply;
+    }
+    for (std::size_t i = 1; i < fds.size(); ++i) {
+      if (fds[i].revents == 0) continue;
+      if (fds[i].fd == listen_fd_) {
+        AcceptPending();
+      } else if (connections_.count(fds[i].fd)) {
+        Serve(fds[i].fd);
+      }
+    }
+  }
+}
+
+void PosixHostDesktop::AcceptPending() {
+  for (;;) {
+    const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return;
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    // Only windows of the same user may talk to this one.
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != geteuid()) {
+      close(fd);
+      continue;
+    }
+    connections_[fd] = loop_.WatchFd(fd, [this, fd](FdEvent) { Serve(fd); });
+  }
+}
+
+void PosixHostDesktop::Serve(int fd) {
+  // One byte more than the longest record, and MSG_TRUNC reports the real
+  // length, so an oversized record is seen as such and dropped.
+  char buffer[kRecordMaxSize + 1];
+  const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT | MSG_TRUNC);
+  if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
+  Forget(fd);
+  std::optional<HostRecord> record;
+  if (n > 0 && static_cast<std::size_t>(n) <= sizeof buffer) {
+    record = DecodeRecord(std::string_view(buffer, static_cast<std::size_t>(n)));
+  }
+  if (record) {
+    const bool sent = record->delivery == Delivery::kSent;
+    if (receiver_) {
+      // A copy: the procedure may replace the receiver while it runs.
+      Receiver receiver = receiver_;
+      receiver({record->message, record->wparam, record->lparam, std::move(record->text), sent});
+    }
+    if (sent) {
+      const std::string reply = EncodeReply(0);
+      send(fd, reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    }
+  }
+  close(fd);
+}
+
+void PosixHostDesktop::Forget(int fd) { connections_.erase(fd); }
+
+}  // namespace korvex
