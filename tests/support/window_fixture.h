@@ -20,6 +20,7 @@ namespace korvex {
 class WindowFixture : public ::testing::Test {
  protected:
   void Create(std::vector<std::string> arguments = {}) {
+    window.reset();  // one window at a time on the desktop
     window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket, desktop},
                                           std::move(arguments));
     window->FormCreate();

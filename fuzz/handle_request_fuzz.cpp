@@ -1,0 +1,51 @@
+// Sends arbitrary request texts to the real window through its window
+// procedure, as the host would, and checks that only well-formed queue
+// entries come of them and that every text leaves the request list.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "hostlink/host_record.h"
+#include "support/window_fixture.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+struct Window : korvex::WindowFixture {
+  void TestBody() override {}
+  using WindowFixture::Create;
+  using WindowFixture::desktop;
+  using WindowFixture::window;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  static Window* fixture = [] {
+    auto* made = new Window;
+    made->Create();
+    return made;
+  }();
+  korvex::TDlgKORVEX& window = *fixture->window;
+  std::string text(reinterpret_cast<const char*>(bytes),
+                   std::min(size, korvex::kReceivedTextMax));
+  fixture->desktop.Deliver(window.HostMsg, 1, 0, text);
+  Require(window.RequestTexts.empty());
+  const int count = korvex::TranCount(window.Fronta);
+  const bool whole = !text.empty() && text.back() == '|';
+  Require(count <= 8);
+  Require(whole || count == 0);
+  for (const korvex::TTranFronta* e = window.Fronta.Head(); e; e = e->Next) {
+    Require(e->Key1 == 1 && e->Key2 == 0 && e->Key3 == 0);
+    Require((e->Kind == korvex::kKindRead && e->Data.size() == 3) ||
+            (e->Kind == korvex::kKindWrite && e->Data.size() == 7));
+  }
+  if (window.TimerRemote->Enabled()) Require(whole && text.size() >= 6);
+  korvex::ClearTran(window.Fronta);
+  window.TimerRemote->SetEnabled(false);
+  return 0;
+}
