@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 #include "byte_text.h"
 
@@ -44,6 +45,13 @@ std::string ItemCodeText(const ItemCode& code) {
   std::string text = HexBytes(bytes);
   std::erase(text, ' ');
   return text;
+}
+
+std::string ItemLine(const ItemValue& item) {
+  char value[40];
+  std::snprintf(value, sizeof value, " = 0x%08X (%u)", static_cast<unsigned>(item.value),
+                static_cast<unsigned>(item.value));
+  return ItemCodeText(item.code) + value;
 }
 
 }  // namespace vx2

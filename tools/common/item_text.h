@@ -16,5 +16,7 @@ std::optional<ItemCode> ParseItemCode(std::string_view text);
 std::optional<std::uint32_t> ParseItemValue(std::string_view text);
 // "000102"
 std::string ItemCodeText(const ItemCode& code);
+// "000102 = 0x0000002A (42)", as the tools print a value read.
+std::string ItemLine(const ItemValue& item);
 
 }  // namespace vx2

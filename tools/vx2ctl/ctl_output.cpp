@@ -7,13 +7,6 @@
 
 namespace vx2::ctl {
 
-std::string ItemLine(const ItemValue& item) {
-  char value[40];
-  std::snprintf(value, sizeof value, " = 0x%08X (%u)", static_cast<unsigned>(item.value),
-                static_cast<unsigned>(item.value));
-  return ItemCodeText(item.code) + value;
-}
-
 std::string FirmwareLine(std::uint32_t firmware) {
   return std::to_string(firmware) + " (" + korvex::FirmwareText(firmware) + ")";
 }

@@ -5,11 +5,10 @@
 #include <string>
 
 #include "item_bytes.h"
+#include "item_text.h"
 
 namespace vx2::ctl {
 
-// "000102 = 0x0000002A (42)"
-std::string ItemLine(const ItemValue& item);
 // "111054046 (1.11.2005 v.4.046)"
 std::string FirmwareLine(std::uint32_t firmware);
 // Upper-case hex without leading zeros, as the communicator logs checksums.

@@ -1,0 +1,252 @@
+// The host channel between real processes over a real desktop directory:
+// korvex-headless and tolma as separate programs, hosts and a communicator
+// window inside the test on the Linux desktop.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "platform/host_desktop_posix.h"
+#include "shell/korvex_window.h"
+#include "platform/posix_event_loop.h"
+#include "support/child_process.h"
+#include "support/fake_socket_client.h"
+#include "support/recording_view.h"
+#include "support/scripted_message_boxes.h"
+
+namespace korvex {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr std::uint32_t kMsg = 0xDD3C;
+
+class HostChannelProcesses : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tolma-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    setenv("TOLMA_DESKTOP", dir.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("TOLMA_DESKTOP");
+    std::system(("rm -rf " + dir).c_str());
+  }
+
+  std::vector<std::int64_t> Windows() const {
+    std::vector<std::int64_t> handles;
+    if (DIR* d = opendir(dir.c_str())) {
+      while (const dirent* e = readdir(d)) {
+        if (auto h = ParseHandleName(e->d_name)) handles.push_back(*h);
+      }
+      closedir(d);
+    }
+    return handles;
+  }
+  // Waits until the desktop holds `count` windows.
+  bool WaitForWindows(std::size_t count) const {
+    for (int i = 0; i < 500 && Windows().size() != count; ++i) std::this_thread::sleep_for(10ms);
+    return Windows().size() == count;
+  }
+  // Runs the test's loop until `done`, at most `limit` ms.
+  void PumpUntil(const std::function<bool()>& done, int limit = 5000) {
+    bool expired = false;
+    auto timer = loop.CreateTimer("limit", limit, [&] { expired = true; });
+    auto tick = loop.CreateTimer("tick", 10, [] {});
+    timer->SetEnabled(true);
+    tick->SetEnabled(true);
+    while (!done() && !expired) loop.HandleMessage();
+  }
+  // A host window inside the test; it collects what it receives.
+  struct Host {
+    Host(PosixEventLoop& loop, const std::string& dir) : desktop(loop, dir) {
+      std::string problem;
+      EXPECT_EQ(desktop.RegisterMessage("MSG_TOLMA", problem), kMsg) << problem;
+      desktop.SetReceiver([this](const HostMessage& m) { inbox.push_back(m); });
+    }
+    bool Got(std::uint32_t wparam, const std::string& text) const {
+      for (const HostMessage& m : inbox) {
+        if (m.message == kMsg && m.wparam == wparam && m.text == text) return true;
+      }
+      return false;
+    }
+    bool GotHandle(std::int64_t handle) const {
+      for (const HostMessage& m : inbox) {
+        if (m.message == kMsg && m.wparam == 0 && m.lparam == handle) return true;
+      }
+      return false;
+    }
+    PosixHostDesktop desktop;
+    std::vector<HostMessage> inbox;
+  };
+  ChildProcess Tolma(std::vector<std::string> arguments) {
+    return ChildProcess(TOLMA, arguments, ChildProcess::Stderr::kWithOutput);
+  }
+
+  std::string dir;
+  PosixEventLoop loop;
+};
+
+TEST_F(HostChannelProcesses, HandshakeBothWaysBroadcastOnceLastHostGetsTheCloseNotice) {
+  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+  ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
+  const std::int64_t communicator = Windows()[0];
+  Host first(loop, dir);
+  Host second(loop, dir);
+  first.desktop.PostToAll(kMsg, 0, first.desktop.OwnHandle(), {});
+  PumpUntil([&] { return first.GotHandle(communicator) && second.GotHandle(communicator); });
+  ASSERT_EQ(first.inbox.size(), 2u) << "its own announcement and the communicator's";
+  EXPECT_EQ(first.inbox[1].lparam, communicator);
+  EXPECT_FALSE(first.inbox[1].sent) << "the broadcast is posted";
+  ASSERT_EQ(second.inbox.size(), 2u);
+  EXPECT_EQ(second.inbox[1].lparam, communicator);
+
+  ASSERT_EQ(second.desktop.Send(communicator, kMsg, 0, second.desktop.OwnHandle(), {}, 5000),
+            SendResult::kDelivered);
+  ASSERT_EQ(second.desktop.Send(communicator, kMsg, 1, 0, "CLOSE|", 5000), SendResult::kDelivered);
+  PumpUntil([&] { return second.Got(2, "KORVEX CLOSED|"); });
+  EXPECT_TRUE(second.Got(2, "KORVEX CLOSED|"));
+  EXPECT_TRUE(second.inbox.back().sent) << "answers are sent";
+  EXPECT_EQ(korvex.Wait(5s), std::optional<int>(0)) << korvex.Output();
+  EXPECT_EQ(first.inbox.size(), 2u) << "no second broadcast, no answer to the first host";
+  EXPECT_EQ(Windows().size(), 2u) << "the communicator removed its socket";
+}
+
+TEST_F(HostChannelProcesses, TolmaFindsTheCommunicatorAgainOnItsSecondRun) {
+  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+  ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
+  ChildProcess write = Tolma({"write", "000102", "42"});
+  EXPECT_EQ(write.Wait(10s), std::optional<int>(0)) << write.Output();
+  EXPECT_EQ(write.Output(), "000102 = 0x0000002A (42) předáno komunikátoru\n");
+  ChildProcess close = Tolma({"close", "--wait", "5"});
+  EXPECT_EQ(close.Wait(10s), std::optional<int>(0)) << close.Output();
+  EXPECT_EQ(close.Output(), "KORVEX CLOSED|\n");
+  EXPECT_EQ(korvex.Wait(5s), std::optional<int>(0)) << korvex.Output();
+  EXPECT_TRUE(Windows().empty());
+  ChildProcess again = Tolma({"read", "000102"});
+  EXPECT_EQ(again.Wait(10s), std::optional<int>(1));
+  EXPECT_NE(again.Output().find("není žádný komunikátor"), std::string::npos) << again.Output();
+}
+
+TEST_F(HostChannelProcesses, RequestFromTolmaReachesTheQueue) {
+  RecordingView view;
+  ScriptedMessageBoxes boxes;
+  FakeSocketClient socket;
+  PosixHostDesktop desktop(loop);
+  TDlgKORVEX window({loop, view, boxes, socket, desktop}, {});
+  window.FormCreate();
+  window.TimerStartup->SetEnabled(false);
+  ChildProcess tolma = Tolma({"send", "qq_rs 00 01 FF", "--wait", "0.1"});
+  std::optional<int> status;
+  PumpUntil([&] { return (status = tolma.Wait(0ms)).has_value(); }, 10000);
+  EXPECT_EQ(status, std::optional<int>(0)) << tolma.Output();
+  EXPECT_NE(window.HostWnd, 0);
+  EXPECT_EQ(view.request_text, "qq_rs 00 01 FF|");
+  ASSERT_EQ(TranCount(window.Fronta), 8);
+  EXPECT_EQ(window.Fronta.Head()->Data, std::string("\x00\x01\xFF", 3));
+  EXPECT_EQ(window.Fronta.Head()->Next->Data, std::string("\x00\x01\x00", 3));
+}
+
+// A host that takes the answer and then never replies, or dies.
+class SilentHost {
+ public:
+  SilentHost(const std::string& dir, std::int64_t handle) {
+    fd_ = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = dir + "/" + std::to_string(handle);
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    EXPECT_EQ(bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(listen(fd_, 4), 0);
+  }
+  ~SilentHost() { close(fd_); }
+  // Takes the first sent record and returns its connection, unanswered.
+  int TakeSent(std::string& record) {
+    for (;;) {
+      const int connection = accept(fd_, nullptr, nullptr);
+      char buffer[300];
+      const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
+      record.assign(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+      if (record.size() < 6 || record[5] == 1) return connection;
+      close(connection);
+    }
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+TEST_F(HostChannelProcesses, HostThatDiesOrHangsWhileTheCommunicatorSendsToIt) {
+  for (const bool hang : {false, true}) {
+    ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+    ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
+    const std::int64_t communicator = Windows()[0];
+    SilentHost silent(dir, 777);
+    PosixHostDesktop host(loop, dir);
+    std::string problem;
+    host.RegisterMessage("MSG_TOLMA", problem);
+    // A handshake that names the silent window as the host.
+    ASSERT_EQ(host.Send(communicator, kMsg, 0, 777, {}, 5000), SendResult::kDelivered);
+    ASSERT_EQ(host.Send(communicator, kMsg, 1, 0, "CLOSE|", 5000), SendResult::kDelivered);
+    std::string record;
+    const int connection = silent.TakeSent(record);
+    EXPECT_EQ(record.substr(24), "KORVEX CLOSED|");
+    const auto started = std::chrono::steady_clock::now();
+    if (!hang) close(connection);
+    EXPECT_EQ(korvex.Wait(10s), std::optional<int>(0)) << korvex.Output();
+    const auto took = std::chrono::steady_clock::now() - started;
+    if (hang) {
+      close(connection);
+      EXPECT_GE(took, 4s);
+      EXPECT_NE(korvex.Output().find("(popisovač 777) neodpověděla do 5 s; pokračuji."),
+                std::string::npos)
+          << korvex.Output();
+    } else {
+      EXPECT_LT(took, 2s);
+      EXPECT_EQ(korvex.Output().find("neodpověděla"), std::string::npos) << korvex.Output();
+    }
+    unlink((dir + "/777").c_str());
+  }
+}
+
+TEST_F(HostChannelProcesses, StaleSocketsAreSkippedAndReplaced) {
+  {
+    ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+    ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
+    korvex.Signal(SIGKILL);
+    korvex.Wait(5s);
+  }
+  ASSERT_EQ(Windows().size(), 1u) << "a killed communicator leaves its socket";
+  ChildProcess tolma = Tolma({"close"});
+  EXPECT_EQ(tolma.Wait(10s), std::optional<int>(1));
+  EXPECT_NE(tolma.Output().find("není žádný komunikátor"), std::string::npos) << tolma.Output();
+
+  // A stale socket under our own handle is taken over.
+  const std::int64_t own = getpid();
+  SilentHost(dir, own);  // bound and closed at once: refuses from now on
+  Host host(loop, dir);
+  EXPECT_EQ(host.desktop.OwnHandle(), own);
+  EXPECT_EQ(host.desktop.PostToAll(kMsg, 0, own, {}), std::vector<std::int64_t>{own});
+}
+
+TEST_F(HostChannelProcesses, DesktopOpenToOthersIsRefused) {
+  ASSERT_EQ(chmod(dir.c_str(), 0750), 0);
+  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+  ASSERT_TRUE(korvex.WaitFor("kanál k nadřízené aplikaci je vypnut.", 10s)) << korvex.Output();
+  EXPECT_NE(korvex.Output().find("Plocha kanálu " + dir + " má práva 0750"), std::string::npos);
+  ChildProcess tolma = Tolma({"close"});
+  EXPECT_EQ(tolma.Wait(10s), std::optional<int>(1));
+  EXPECT_NE(tolma.Output().find("má práva 0750"), std::string::npos) << tolma.Output();
+  EXPECT_TRUE(Windows().empty());
+  korvex.Signal(SIGTERM);
+  EXPECT_EQ(korvex.Wait(10s), std::optional<int>(0));
+  EXPECT_EQ(Windows().size(), 0u);
+}
+
+}  // namespace
+}  // namespace korvex
