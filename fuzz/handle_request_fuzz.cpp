@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     return made;
   }();
   korvex::TDlgKORVEX& window = *fixture->window;
-  std::string text(reinterpret_cast<const char*>(bytes),
-                   std::min(size, korvex::kReceivedTextMax));
+  std::string text(reinterpret_cast<const char*>(bytes), std::min(size, korvex::kReceivedTextMax));
   fixture->desktop.Deliver(window.HostMsg, 1, 0, text);
   Require(window.RequestTexts.empty());
   const int count = korvex::TranCount(window.Fronta);

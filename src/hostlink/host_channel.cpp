@@ -13,7 +13,9 @@ constexpr std::uint32_t kPassOn = 2;
 // A host that never finishes with a message must not hold the communicator.
 constexpr int kHostReplyBoundMs = 5000;
 
-bool IsWholeText(const std::string& text) { return !text.empty() && text.back() == '|'; }
+bool IsWholeText(const std::string& text) {
+  return !text.empty() && text.back() == '|';
+}
 
 }  // namespace
 

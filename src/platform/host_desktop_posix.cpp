@@ -36,7 +36,9 @@ bool FillAddress(const std::string& path, sockaddr_un& address) {
   return true;
 }
 
-int NewSocket() { return socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0); }
+int NewSocket() {
+  return socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+}
 
 std::string OctalMode(mode_t mode) {
   char text[8];
@@ -64,15 +66,15 @@ std::optional<std::int64_t> ParseHandleName(std::string_view name) {
   if (name.empty() || name.size() > 10 || name[0] == '0') return std::nullopt;
   std::int64_t value = 0;
   const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), value);
-  if (error != std::errc{} || end != name.data() + name.size() || value < 1 ||
-      value > kMaxHandle) {
+  if (error != std::errc{} || end != name.data() + name.size() || value < 1 || value > kMaxHandle) {
     return std::nullopt;
   }
   return value;
 }
 
 PosixHostDesktop::PosixHostDesktop(EventLoop& loop, std::string directory)
-    : loop_(loop), directory_(directory.empty() ? DefaultDesktopDirectory() : std::move(directory)) {}
+    : loop_(loop),
+      directory_(directory.empty() ? DefaultDesktopDirectory() : std::move(directory)) {}
 
 PosixHostDesktop::~PosixHostDesktop() {
   for (const auto& [fd, watch] : connections_) close(fd);
@@ -151,8 +153,8 @@ bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
       rc = bound();
     }
     if (rc != 0 || listen(fd, kBacklog) != 0) {
-      problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) +
-                ".";
+      problem =
+          "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) + ".";
       close(fd);
       return false;
     }
@@ -236,7 +238,8 @@ SendResult PosixHostDesktop::Send(std::int64_t window, std::uint32_t message, st
       const ssize_t n = recv(fd, reply, sizeof reply, MSG_DONTWAIT);
       if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
       close(fd);
-      const bool replied = n > 0 && DecodeReply(std::string_view(reply, static_cast<std::size_t>(n)));
+      const bool replied =
+          n > 0 && DecodeReply(std::string_view(reply, static_cast<std::size_t>(n)));
       return replied ? SendResult::kDelivered : SendResult::kNoReply;
     }
     for (std::size_t i = 1; i < fds.size(); ++i) {
@@ -291,6 +294,8 @@ void PosixHostDesktop::Serve(int fd) {
   close(fd);
 }
 
-void PosixHostDesktop::Forget(int fd) { connections_.erase(fd); }
+void PosixHostDesktop::Forget(int fd) {
+  connections_.erase(fd);
+}
 
 }  // namespace korvex

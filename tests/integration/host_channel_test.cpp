@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "platform/host_desktop_posix.h"
-#include "shell/korvex_window.h"
 #include "platform/posix_event_loop.h"
+#include "shell/korvex_window.h"
 #include "support/child_process.h"
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"

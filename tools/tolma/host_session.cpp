@@ -60,8 +60,8 @@ void HostSession::AnnounceToAll() {
 bool HostSession::Announce(std::int64_t to, std::string& error) {
   if (to == 0) {
     std::vector<std::int64_t> reached(256);
-    const std::size_t count = tolma_post_to_all(window_, message_, kHandshake, Handle(), nullptr,
-                                                0, reached.data(), reached.size());
+    const std::size_t count = tolma_post_to_all(window_, message_, kHandshake, Handle(), nullptr, 0,
+                                                reached.data(), reached.size());
     reached.resize(std::min(count, reached.size()));
     std::erase(reached, Handle());
     // A communicator that has not broadcast yet answers with its handle; a

@@ -49,8 +49,8 @@ class HostSession {
 
  private:
   static void Receive(void* context, const tolma_message* message);
-  bool SendTo(std::int64_t target, std::uint32_t wparam, std::int64_t lparam,
-              std::string_view text, std::string& error);
+  bool SendTo(std::int64_t target, std::uint32_t wparam, std::int64_t lparam, std::string_view text,
+              std::string& error);
 
   tolma_window* window_ = nullptr;
   std::uint32_t message_ = tolma_register_message("MSG_TOLMA");

@@ -21,9 +21,13 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-void Interrupt(int) { interrupted = 1; }
+void Interrupt(int) {
+  interrupted = 1;
+}
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
 
 // "zpráva 0xDD3C, odeslaná, wParam 2, lParam 0, text "abc|""
 std::string RecordLine(const tolma::Received& r, std::uint32_t ours) {
@@ -35,6 +39,13 @@ std::string RecordLine(const tolma::Received& r, std::uint32_t ours) {
   std::string line = head;
   if (!r.text.empty()) line += ", text " + Quoted(r.text);
   return line;
+}
+
+// "2 s", "0.5 s"
+std::string Seconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", seconds);
+  return text;
 }
 
 int Fail(const std::string& error) {
@@ -88,8 +99,8 @@ int main(int argc, char** argv) {
   write->add_option("hodnota", write_value, "Hodnota: desítkově, nebo šestnáctkově s 0x.")
       ->type_name("HODNOTA")
       ->required();
-  CLI::App* close = app.add_subcommand(
-      "close", "Požádá komunikátor o ukončení a čeká na \"KORVEX CLOSED|\".");
+  CLI::App* close =
+      app.add_subcommand("close", "Požádá komunikátor o ukončení a čeká na \"KORVEX CLOSED|\".");
   for (CLI::App* command : {listen, send, read, write, close}) command->group("Příkazy");
 
   try {
@@ -101,7 +112,8 @@ int main(int argc, char** argv) {
   std::vector<vx2::ItemCode> codes;
   vx2::ItemValue record{};
   if (send->parsed() && (text.empty() || text.back() != '|')) text += '|';
-  if ((send->parsed() && text.size() > 255 && (error = "text požadavku má nejvýše 255 bajtů", true)) ||
+  if (send->parsed() && text.size() > 255) error = "text požadavku má nejvýše 255 bajtů";
+  if (!error.empty() ||
       (read->parsed() && !vx2::ctl::ParseReadArguments(read_codes, codes, error)) ||
       (write->parsed() && !vx2::ctl::ParseWriteArguments(write_code, write_value, record, error))) {
     std::cerr << "tolma: " << error << "\n";
@@ -161,7 +173,7 @@ int main(int argc, char** argv) {
       return std::find(texts.begin(), texts.end(), tolma::kClosedNotice) != texts.end();
     };
     session.Pump(wait_ms, closed);
-    if (!closed()) return Fail("komunikátor nepotvrdil ukončení do " + std::to_string(wait) + " s");
+    if (!closed()) return Fail("komunikátor nepotvrdil ukončení do " + Seconds(wait));
     std::cout << tolma::kClosedNotice << std::endl;
     return 0;
   }
@@ -178,7 +190,8 @@ int main(int argc, char** argv) {
     return std::nullopt;
   };
   auto all_read = [&] {
-    return std::all_of(codes.begin(), codes.end(), [&](const auto& c) { return value_of(c).has_value(); });
+    return std::all_of(codes.begin(), codes.end(),
+                       [&](const auto& c) { return value_of(c).has_value(); });
   };
   session.Pump(wait_ms, all_read);
   std::string missing;
@@ -190,6 +203,6 @@ int main(int argc, char** argv) {
     }
   }
   std::cout.flush();
-  if (!missing.empty()) return Fail("bez odpovědi do " + std::to_string(wait) + " s:" + missing);
+  if (!missing.empty()) return Fail("bez odpovědi do " + Seconds(wait) + ":" + missing);
   return 0;
 }

@@ -48,9 +48,13 @@ tolma_window* tolma_open(const char* desktop, char* problem, size_t problem_size
   return window;
 }
 
-void tolma_close(tolma_window* window) { delete window; }
+void tolma_close(tolma_window* window) {
+  delete window;
+}
 
-int64_t tolma_handle(const tolma_window* window) { return window->desktop.OwnHandle(); }
+int64_t tolma_handle(const tolma_window* window) {
+  return window->desktop.OwnHandle();
+}
 
 const char* tolma_desktop(const tolma_window* window) {
   return window->desktop.Directory().c_str();
@@ -62,7 +66,7 @@ void tolma_set_receiver(tolma_window* window, tolma_receiver receiver, void* con
     return;
   }
   window->desktop.SetReceiver([receiver, context](const korvex::HostMessage& message) {
-    const tolma_message out{message.message, message.wparam,      message.lparam,
+    const tolma_message out{message.message,     message.wparam,      message.lparam,
                             message.text.data(), message.text.size(), message.sent ? 1 : 0};
     receiver(context, &out);
   });
@@ -78,8 +82,8 @@ size_t tolma_post_to_all(tolma_window* window, uint32_t message, uint32_t wparam
 
 int tolma_send(tolma_window* window, int64_t target, uint32_t message, uint32_t wparam,
                int64_t lparam, const char* text, size_t text_length, int timeout_ms) {
-  switch (window->desktop.Send(target, message, wparam, lparam, Text(text, text_length),
-                               timeout_ms)) {
+  switch (
+      window->desktop.Send(target, message, wparam, lparam, Text(text, text_length), timeout_ms)) {
     case korvex::SendResult::kDelivered:
       return TOLMA_DELIVERED;
     case korvex::SendResult::kNoWindow:
@@ -99,6 +103,8 @@ void tolma_pump(tolma_window* window, int milliseconds) {
   window->loop.Run();
 }
 
-void tolma_stop_pump(tolma_window* window) { window->loop.Quit(); }
+void tolma_stop_pump(tolma_window* window) {
+  window->loop.Quit();
+}
 
 }  // extern "C"
