@@ -14,6 +14,7 @@
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
 #include "shell/korvex_window.h"
+#include "support/fake_host_desktop.h"
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
 
@@ -38,7 +39,8 @@ double LoadSeconds(int lines) {
     RecordingView view;
     ScriptedMessageBoxes boxes;
     PosixSocketClient socket;
-    TDlgKORVEX window(WindowPlatform{loop, view, boxes, socket}, {});
+    FakeHostDesktop desktop;
+    TDlgKORVEX window(WindowPlatform{loop, view, boxes, socket, desktop}, {});
     window.FormCreate();
     const auto start = std::chrono::steady_clock::now();
     const bool read = window.ReadINI();
