@@ -1,9 +1,11 @@
 // korvex: the communicator in its window.
 #include <QApplication>
+#include <clocale>
 #include <csignal>
 #include <string>
 #include <vector>
 
+#include "app/window_arguments.h"
 #include "gui/main_form.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_main_view.h"
@@ -30,6 +32,9 @@ void BlockTerminationSignals() {
 int main(int argc, char** argv) {
   BlockTerminationSignals();
   QApplication app(argc, argv);
+  // Qt has set the user's locale; numbers are still read and written the C
+  // way, and the log asks for the user's decimal separator itself.
+  std::setlocale(LC_NUMERIC, "C");
   // The name, not the display name: Qt would append a display name to the
   // window's caption.
   QApplication::setApplicationName(QStringLiteral("LumadexVX2"));
@@ -42,9 +47,10 @@ int main(int argc, char** argv) {
   korvex::QtMessageBoxes boxes(&view.Form());
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
-  // QApplication has taken its own arguments out of argv.
+  // QApplication has taken out the options it knows; those of another
+  // platform plugin may still be there.
   korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop},
-                            std::vector<std::string>(argv + 1, argv + argc));
+                            korvex::WindowArguments({argv + 1, argv + argc}));
   view.SetEvents(window);
   korvex::TerminationSignals termination(
       loop, [&window](int signal) { window.TerminationSignal(signal); });

@@ -1,10 +1,12 @@
 // korvex-headless: the communicator without a display. The log goes to
 // standard output; message boxes are answered by --assume.
 #include <CLI/CLI.hpp>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/czech_cli.h"
+#include "app/window_arguments.h"
 #include "platform/console_message_boxes.h"
 #include "platform/console_output.h"
 #include "platform/console_view.h"
@@ -14,20 +16,36 @@
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 
+namespace {
+
+// Exit statuses; a bad command line ends with korvex::kExitBadCommandLine.
+constexpr int kExitDone = 0;
+
+}  // namespace
+
 int main(int argc, char** argv) {
   std::string assume = "no";
-  std::vector<std::string> ignored;
+  std::vector<std::string> arguments;
   CLI::App app{
       "Komunikátor pro systémy Vardos line 2 (COM+TCP) bez grafického okna.\n"
-      "Prvním argumentem /DDE se spouští režim pro nadřízenou aplikaci; "
-      "vlastní volby následují za ním.",
+      "Argumentem /DDE se spouští režim pro nadřízenou aplikaci; volby mohou stát "
+      "před ním i za ním.",
       "korvex-headless"};
-  korvex::UseCzechCliMessages(app);
+  korvex::UseCzechCommandLine(app);
   app.add_option("--assume", assume, "Odpověď na otázky Ano/Ne v dialozích (yes nebo no).")
-      ->check(CLI::IsMember({"yes", "no"}))
+      ->type_name("yes|no")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            return text == "yes" || text == "no" ? std::string{} : "'" + text + "' není yes ani no";
+          },
+          ""))
       ->default_str("no");
-  app.add_option("arguments", ignored, "Argumenty předané komunikátoru (/DDE).");
-  CLI11_PARSE(app, argc, argv);
+  app.add_option("argumenty", arguments, "Argumenty komunikátoru (/DDE).")->type_name("ARGUMENT");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& end) {
+    return korvex::ReportParseEnd(app, end, std::cout, std::cerr);
+  }
 
   korvex::PosixEventLoop loop;
   korvex::ConsoleOutput out;
@@ -36,11 +54,11 @@ int main(int argc, char** argv) {
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
   korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop},
-                            std::vector<std::string>(argv + 1, argv + argc));
+                            korvex::WindowArguments(std::move(arguments)));
   korvex::TerminationSignals signals(loop,
                                      [&window](int signal) { window.TerminationSignal(signal); });
   window.FormCreate();
   loop.Run();
   window.FormDestroy();
-  return 0;
+  return kExitDone;
 }

@@ -41,7 +41,9 @@ std::string SocketErrorText(int error) {
 
 }  // namespace
 
-PosixSocketClient::~PosixSocketClient() { Disconnect(); }
+PosixSocketClient::~PosixSocketClient() {
+  Disconnect();
+}
 
 ConnectState PosixSocketClient::Fail(int error) {
   last_error_ = SocketErrorText(error);
@@ -102,7 +104,7 @@ bool PosixSocketClient::Receive(std::string& into) {
     const ssize_t n = recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
     if (n > 0) {
       into.append(chunk, static_cast<std::size_t>(n));
-      continue;
+      return true;
     }
     if (n == 0) {
       last_error_ = "spojení ukončeno protistranou";

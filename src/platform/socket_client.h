@@ -22,8 +22,10 @@ class SocketClient {
   virtual void Disconnect() = 0;
   // The socket's descriptor for the event loop, -1 when none is open.
   virtual int Descriptor() const = 0;
-  // Appends every byte that has arrived to `into`. False when the peer has
-  // closed the connection or it failed (the bytes before that are appended).
+  // Appends what has arrived to `into`, at most one chunk of a few KiB, so a
+  // peer that never pauses cannot hold the loop in one event; the rest is
+  // left for the next readable event. False when the peer has closed the
+  // connection or it failed (the bytes before that are appended).
   virtual bool Receive(std::string& into) = 0;
   // Sends all of `data` before returning; false on a socket error.
   virtual bool Write(std::string_view data) = 0;

@@ -7,12 +7,32 @@ constexpr std::size_t kHeaderEnd = 8;  // offset of the first data byte
 // A length below this would put the check byte inside the header.
 constexpr std::uint8_t kMinLength = 5;
 
-std::uint8_t Byte(std::string_view s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
+std::uint8_t Byte(std::string_view s, std::size_t i) {
+  return static_cast<std::uint8_t>(s[i]);
+}
+
+// Could a frame begin at `at`? The bytes that have not arrived yet may still
+// make it one.
+bool MayStartFrame(std::string_view s, std::size_t at, const FrameCheck& check) {
+  if (Byte(s, at) != kFrameStart1) return false;
+  if (at + 1 == s.size()) return true;
+  if (Byte(s, at + 1) != kFrameStart2) return false;
+  return at + 2 == s.size() || !check.first || Byte(s, at + 2) == *check.first;
+}
+
+// Where the first possible frame begins; the size of `s` when nowhere.
+std::size_t FrameStart(std::string_view s, const FrameCheck& check) {
+  for (std::size_t at = s.find(static_cast<char>(kFrameStart1)); at != std::string_view::npos;
+       at = s.find(static_cast<char>(kFrameStart1), at + 1)) {
+    if (MayStartFrame(s, at, check)) return at;
+  }
+  return s.size();
+}
 
 }  // namespace
 
-bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header,
-               std::string_view data, std::string& frame) {
+bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header, std::string_view data,
+               std::string& frame) {
   if (data.size() > kMaxFrameData) return false;
   std::string body;
   body.reserve(data.size() + 6);
@@ -31,10 +51,10 @@ bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header,
 }
 
 bool TakeFrame(std::string& buffer, const FrameCheck& check, std::string& data) {
-  if (buffer.size() < 3) return false;
-  if (Byte(buffer, 0) != kFrameStart1 || Byte(buffer, 1) != kFrameStart2 ||
-      (check.first && Byte(buffer, 2) != *check.first)) {
-    buffer.erase(0, 1);
+  const std::size_t start = FrameStart(buffer, check);
+  if (start > 0) {
+    // Noise goes in one step, however long it is.
+    buffer.erase(0, start);
     return false;
   }
   if (buffer.size() < 4) return false;

@@ -36,7 +36,8 @@ void TVardosComm::Close() {
   // The timer handler never runs when we get here from the loop thread, so
   // InTimer is clear and the timer can go.
   Timer.reset();
-  if (Client && (Client->Connected || Client->Client().Connected())) Client->Disconnect();
+  // Also a connect still under way: it must not complete after the close.
+  if (Client) Client->Disconnect();
 }
 
 bool TVardosComm::BuildFrame(std::string_view request, std::string& frame) const {
@@ -88,7 +89,8 @@ bool TVardosComm::WaitConnect() {
   StartTimer(eTimerMode::tmConnect);
   // The connect completes, fails or times out in the event loop; each of
   // these wakes the wait, so it never spins.
-  while (Client && !Client->Connected && !Client->ConnectFailed && !TimedOut && !AbortFlag) {
+  while (Client && !Client->Connected && !Client->ConnectFailed && !TimedOut && !AbortFlag &&
+         !Closing) {
     loop_.HandleMessage();
   }
   return Client && Client->Connected;
@@ -121,26 +123,23 @@ bool TVardosComm::SendOverTcp(std::string_view frame) {
   return Client->WriteString(frame);
 }
 
-bool TVardosComm::AnswerReady(bool link_up, std::string& answer) {
+bool TVardosComm::AnswerReady(std::string& answer) {
   if (Closing) return false;
-  if (PollAnswer(answer)) return true;
-  if (link_up) return false;
-  // The peer closed the connection: whatever it sent before closing is all
-  // there will be, so look through it to the end rather than one byte a pass.
-  std::string& buffer = UseTCP ? Client->RxBuffer : RxBuffer;
-  while (!buffer.empty()) {
+  // Look through everything that has arrived, so an answer is taken in the
+  // event that completed it, however much noise came before it.
+  const std::string& buffer = UseTCP ? Client->RxBuffer : RxBuffer;
+  for (;;) {
     const std::size_t before = buffer.size();
     if (PollAnswer(answer)) return true;
-    if (buffer.size() == before) break;
+    if (buffer.size() == before) return false;
   }
-  return false;
 }
 
 bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   std::string frame;
   if (!BuildFrame(request, frame)) {
-    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) +
-            " bajtů, nejvýše " + std::to_string(kMaxFrameData) + "), neodeslán.");
+    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) + " bajtů, nejvýše " +
+            std::to_string(kMaxFrameData) + "), neodeslán.");
     return false;
   }
   Busy = true;
@@ -160,7 +159,7 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   bool link_up = true;
   for (;;) {
     link_up = !UseTCP || Client->Connected;
-    ready = AnswerReady(link_up, received);
+    ready = AnswerReady(received);
     if (AbortFlag || TimedOut || ready || !link_up || Closing) break;
     loop_.HandleMessage();
   }

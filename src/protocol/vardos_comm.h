@@ -68,7 +68,7 @@ class TVardosComm {
 
  private:
   bool SendOverTcp(std::string_view frame);
-  bool AnswerReady(bool link_up, std::string& answer);
+  bool AnswerReady(std::string& answer);
 
   EventLoop& loop_;
 };

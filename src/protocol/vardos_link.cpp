@@ -1,6 +1,9 @@
 #include "protocol/vardos_link.h"
 
+#include <charconv>
 #include <cstdio>
+
+#include "platform/user_locale.h"
 
 namespace korvex {
 
@@ -10,13 +13,25 @@ void TVardosLink::Init(EventLoop& loop) {
   Opened = false;
 }
 
-void TVardosLink::Setup(SocketClient& socket) { Comm->Setup(socket); }
+void TVardosLink::Setup(SocketClient& socket) {
+  Comm->Setup(socket);
+}
 
-std::string SerialLinkDescription(const TLinkSetup& link) {
+std::string SerialLinkDescription(const TLinkSetup& link, std::string_view decimal_separator) {
   const char* kind = link.Modem ? "MODEM" : link.RS485 ? "RS485" : "RS232";
+  // "%3.1f" with the user's separator; to_chars writes a point whatever the
+  // process locale is.
+  char number[32];
+  const auto written =
+      std::to_chars(number, number + sizeof number, link.Timeout, std::chars_format::fixed, 1);
+  std::string timeout(number, written.ptr);
+  if (const auto point = timeout.find('.'); point != std::string::npos) {
+    timeout.replace(point, 1, decimal_separator);
+  }
+  if (timeout.size() < 3) timeout.insert(0, 3 - timeout.size(), ' ');
   char line[128];
-  std::snprintf(line, sizeof line, "%s COM%d %dBd, Adr=%d, Odezva=%3.1fs", kind, link.Port,
-                link.Baudrate, link.Address, link.Timeout);
+  std::snprintf(line, sizeof line, "%s COM%d %dBd, Adr=%d, Odezva=%ss", kind, link.Port,
+                link.Baudrate, link.Address, timeout.c_str());
   return line;
 }
 
@@ -31,25 +46,36 @@ bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* lo
   comm.Client->Host = tcp.Host;
   comm.Client->Port = static_cast<int>(tcp.Port & 0xFFFF);
 
-  bool result = false;
   if (tcp.Active) {
     SocketClient& socket = comm.Client->Client();
     comm.LogLine("TCP/IP, Indy verze: " + socket.VersionText());
     comm.LogLine("Tento počítač: " + socket.LocalHostName());
     comm.LogLine("Host: " + comm.Client->Host + " : " + std::to_string(comm.Client->Port));
   } else {
-    // The serial line comes with the serial port component; until then a
-    // serial link cannot be opened.
-    comm.LogLine(SerialLinkDescription(link));
+    comm.LogLine(SerialLinkDescription(link, UserDecimalSeparator()));
   }
   comm.AbortFlag = false;
   comm.TimedOut = false;
   comm.UseTCP = tcp.Active;
-  // The connect completes in the event loop (WaitConnect); the link is open
-  // when it stands or is on its way.
-  if (tcp.Active) result = comm.Client->Connect() || comm.Client->Connecting();
-  Opened = result;
-  return result;
+  Opened = tcp.Active ? ConnectTcp() : OpenSerial();
+  return Opened;
+}
+
+bool TVardosLink::ConnectTcp() {
+  TVardosComm& comm = *Comm;
+  if (comm.Client->Connect()) return true;
+  // The connect goes on in the event loop; the link is open only once it
+  // stands, so a refusal counts the same however soon it comes.
+  const bool connected = comm.WaitConnect();
+  if (comm.Timer) comm.Timer->SetEnabled(false);
+  if (!connected) comm.Client->Disconnect();
+  return connected;
+}
+
+bool TVardosLink::OpenSerial() {
+  // The serial line comes with the serial port component; until then a
+  // serial link cannot be opened.
+  return false;
 }
 
 void TVardosLink::Close() {
@@ -57,7 +83,9 @@ void TVardosLink::Close() {
   Opened = false;
 }
 
-void TVardosLink::Done() { Comm.reset(); }
+void TVardosLink::Done() {
+  Comm.reset();
+}
 
 bool TVardosLink::Transaction(std::string_view request, std::string& answer) {
   if (!Opened || !Comm) return false;

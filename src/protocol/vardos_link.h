@@ -20,7 +20,9 @@ class TVardosLink {
  public:
   void Init(EventLoop& loop);
   void Setup(SocketClient& socket);
-  // Applies the settings, opens the link and describes it in `log`.
+  // Applies the settings, opens the link and describes it in `log`. For TCP
+  // it pumps the loop until the connect has its outcome (at most the
+  // connection limit; "X com" ends it) and is true when the connection stands.
   bool Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* log);
   void Close();
   void Done();
@@ -29,9 +31,14 @@ class TVardosLink {
   std::unique_ptr<TVardosComm> Comm;
   bool Opened = false;
   EventLoop* Owner = nullptr;
+
+ private:
+  bool ConnectTcp();
+  bool OpenSerial();
 };
 
-// The log line that describes a serial link.
-std::string SerialLinkDescription(const TLinkSetup& link);
+// The log line that describes a serial link, the time-out written with
+// `decimal_separator`.
+std::string SerialLinkDescription(const TLinkSetup& link, std::string_view decimal_separator);
 
 }  // namespace korvex

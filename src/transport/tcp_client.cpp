@@ -74,7 +74,12 @@ void TMyTCPClient::OnSocketEvent(FdEvent) {
   }
   // Everything that has arrived goes to RxBuffer before a close is noticed,
   // so an answer followed at once by the peer's close is kept.
-  if (!client_.Receive(RxBuffer)) {
+  const bool open = client_.Receive(RxBuffer);
+  // An answer is at most 259 bytes and sits at the end of what a peer sent;
+  // older bytes beyond the limit are noise, and keeping them would let a
+  // flooding peer fill the memory.
+  if (RxBuffer.size() > kRxBufferLimit) RxBuffer.erase(0, RxBuffer.size() - kRxBufferLimit);
+  if (!open) {
     last_error_ = client_.LastError();
     Disconnect();
   }

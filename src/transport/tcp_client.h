@@ -3,6 +3,7 @@
 // it while it pumps the event loop.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@
 #include "platform/socket_client.h"
 
 namespace korvex {
+
+// RxBuffer keeps at most this many of the newest bytes.
+inline constexpr std::size_t kRxBufferLimit = 16 * 1024;
 
 class TMyTCPClient {
  public:

@@ -80,22 +80,21 @@ class Transactions : public ::testing::Test {
 
 TEST_F(Transactions, OpenDescribesTheTcpLink) {
   ASSERT_TRUE(Open());
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"COM/TCP-Vardos, v.1.303",
-                                                 "TCP/IP, Indy verze: fake 1.0",
-                                                 "Tento počítač: testhost",
-                                                 "Host: 127.0.0.1 : 1998"}));
+  EXPECT_EQ(log.lines,
+            (std::vector<std::string>{"COM/TCP-Vardos, v.1.303", "TCP/IP, Indy verze: fake 1.0",
+                                      "Tento počítač: testhost", "Host: 127.0.0.1 : 1998"}));
   EXPECT_EQ(socket.last_host, "127.0.0.1");
   EXPECT_EQ(socket.last_port, 1998);
   EXPECT_TRUE(comm().UseTCP);
 }
 
 TEST_F(Transactions, SerialLinkDescriptionWithDefaults) {
-  EXPECT_EQ(SerialLinkDescription(TLinkSetup{}), "RS232 COM1 38400Bd, Adr=1, Odezva=3.0s");
+  EXPECT_EQ(SerialLinkDescription(TLinkSetup{}, "."), "RS232 COM1 38400Bd, Adr=1, Odezva=3.0s");
   TLinkSetup rs485;
   rs485.RS485 = true;
-  EXPECT_EQ(SerialLinkDescription(rs485).substr(0, 6), "RS485 ");
+  EXPECT_EQ(SerialLinkDescription(rs485, ".").substr(0, 6), "RS485 ");
   rs485.Modem = true;
-  EXPECT_EQ(SerialLinkDescription(rs485).substr(0, 6), "MODEM ");
+  EXPECT_EQ(SerialLinkDescription(rs485, ".").substr(0, 6), "MODEM ");
 }
 
 TEST_F(Transactions, ReadReturnsTheAnswerDataAndClosesTheConnection) {
@@ -170,7 +169,9 @@ TEST_F(Transactions, WithoutShowProgressATimeOutIsSilent) {
 
 TEST_F(Transactions, DotTicksCarryOverBetweenTransactions) {
   ASSERT_TRUE(Open());
-  socket.on_write = [this](const std::string&) { Later(550, [this] { socket.PeerSend(kAnswer); }); };
+  socket.on_write = [this](const std::string&) {
+    Later(550, [this] { socket.PeerSend(kAnswer); });
+  };
   std::string answer;
   ASSERT_TRUE(link.Transaction(kRead, answer));  // five ticks counted
   socket.on_write = nullptr;

@@ -24,7 +24,11 @@ bool ControllerSession::Open(const SessionSettings& settings, std::string& error
   // Our own line per failed attempt says why; the engine's dots and its
   // no-answer notice would run into it.
   link_.Comm->ShowProgress = false;
-  if (link_.Open(link, tcp, &log_) && link_.Comm->WaitConnect()) return true;
+  // A connect that gets no reply at all waits out the engine's connection
+  // limit; say so rather than stay silent that long.
+  log_.AddLine("vx2ctl: navazuji spojení s " + endpoint_ + " (nejvýše " +
+               std::to_string(static_cast<int>(korvex::kConnectLimitSeconds)) + " s)");
+  if (link_.Open(link, tcp, &log_)) return true;
   error = ConnectFailure();
   return false;
 }

@@ -34,8 +34,9 @@ class ControllerSession {
   ControllerSession(const ControllerSession&) = delete;
   ControllerSession& operator=(const ControllerSession&) = delete;
 
-  // Opens the link and waits until the connection stands. False with a
-  // Czech reason in `error`.
+  // Opens the link, which waits until the connection stands or has failed
+  // (at most the engine's connection limit, announced in the log). False
+  // with a Czech reason in `error`.
   bool Open(const SessionSettings& settings, std::string& error);
 
   // Sends `request` until its answer passes `accept`, at most kAttempts

@@ -15,6 +15,18 @@
 #include "stderr_log.h"
 #include "tool_cli.h"
 
+namespace {
+
+// Seconds as they are written on the command line, e.g. "3.0".
+std::string SecondsText(double seconds) {
+  char text[32];
+  const auto written =
+      std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 1);
+  return {text, written.ptr};
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   CLI::App app{
       "Čte a zapisuje položky řadiče VX2 přes TCP protokolovým jádrem komunikátoru. "
@@ -51,10 +63,10 @@ int main(int argc, char** argv) {
             const bool whole = error == std::errc{} && end == text.data() + text.size();
             return whole && seconds > 0 && seconds <= 3600
                        ? std::string{}
-                       : "'" + text + "' není počet sekund od 0 do 3600 (např. 0.5)";
+                       : "'" + text + "' není počet sekund větší než 0 a nejvýše 3600 (např. 0.5)";
           },
           ""))
-      ->capture_default_str();
+      ->default_str(SecondsText(settings.timeout));
   std::string config;
   app.add_option("--config", config,
                  "Spojení (TCP, ADDRESS, RETRANSLATION, TIMEOUT) z konfiguračního souboru "

@@ -1,5 +1,7 @@
 #include "request_scanner.h"
 
+#include <string_view>
+
 #include "protocol/frame.h"
 
 namespace vx2::sim {
@@ -32,11 +34,11 @@ ScanEvent Rejected(const std::string& head, std::size_t discarded, std::uint8_t 
   return {ScanEventKind::kRejected, head.substr(0, frame_size), {}, reason, discarded - frame_size};
 }
 
-void AddSkipped(std::vector<ScanEvent>& events, char byte) {
+void AddSkipped(std::vector<ScanEvent>& events, std::string_view bytes) {
   if (events.empty() || events.back().kind != ScanEventKind::kSkipped) {
     events.push_back({ScanEventKind::kSkipped, {}, {}});
   }
-  events.back().bytes += byte;
+  events.back().bytes += bytes;
 }
 
 }  // namespace
@@ -45,9 +47,9 @@ std::vector<ScanEvent> ScanRequests(std::string& buffer, std::uint8_t address) {
   const korvex::FrameCheck check{std::nullopt, kAddressOffset, address};
   std::vector<ScanEvent> events;
   while (!buffer.empty()) {
-    // Only the front can form the next frame; copying no more keeps a flood
-    // of junk bytes cheap.
-    const std::string head = buffer.substr(0, kLargestFrame);
+    // Only the front can form the next frame; junk before a frame start is
+    // dropped in one call, so it is copied once.
+    const std::string head = StartsFrame(buffer) ? buffer.substr(0, kLargestFrame) : buffer;
     const std::size_t size_before = buffer.size();
     std::string data;
     if (korvex::TakeFrame(buffer, check, data)) {
@@ -56,7 +58,7 @@ std::vector<ScanEvent> ScanRequests(std::string& buffer, std::uint8_t address) {
     } else if (buffer.size() == size_before) {
       break;  // a frame still arriving
     } else if (!StartsFrame(head)) {
-      AddSkipped(events, head[0]);
+      AddSkipped(events, std::string_view(head).substr(0, size_before - buffer.size()));
     } else {
       events.push_back(Rejected(head, size_before, address));
     }
