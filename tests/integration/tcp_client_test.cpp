@@ -1,46 +1,20 @@
 #include "transport/tcp_client.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <functional>
 
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
+#include "support/loopback_listener.h"
 
 namespace korvex {
 namespace {
 
-// A listening socket on an ephemeral loopback port, accepting by hand.
-class Listener {
- public:
-  Listener() {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd_, 8);
-    socklen_t length = sizeof address;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
-  ~Listener() { close(fd_); }
-  int port() const { return port_; }
-  // The next connection's peer socket (blocks; the client has connected).
-  int Accept() const { return accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC); }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
-
 // A port on which nothing listens.
 int ClosedPort() {
-  Listener temporary;
+  LoopbackListener temporary;
   return temporary.port();
 }
 
@@ -62,7 +36,7 @@ class TcpClient : public ::testing::Test {
   PosixEventLoop loop;
   PosixSocketClient socket;
   TMyTCPClient client{loop, socket};
-  Listener listener;
+  LoopbackListener listener;
   bool timed_out = false;
 };
 
