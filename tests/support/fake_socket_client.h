@@ -16,7 +16,8 @@ namespace korvex {
 
 class FakeSocketClient : public SocketClient {
  public:
-  enum class ConnectBehaviour { kAtOnce, kLater, kNever, kRefused };
+  // kRefusedLater: the connect is under way at first and fails in the loop.
+  enum class ConnectBehaviour { kAtOnce, kLater, kNever, kRefused, kRefusedLater };
 
   ~FakeSocketClient() override {
     Disconnect();
@@ -44,6 +45,10 @@ class FakeSocketClient : public SocketClient {
   }
 
   ConnectState FinishConnect() override {
+    if (behaviour == ConnectBehaviour::kRefusedLater) {
+      Disconnect();
+      return ConnectState::kFailed;
+    }
     connected_ = true;
     return ConnectState::kConnected;
   }
@@ -68,17 +73,18 @@ class FakeSocketClient : public SocketClient {
 
   bool Receive(std::string& into) override {
     char chunk[512];
-    for (;;) {
+    for (;;) {  // one chunk a call, as the real one
       const ssize_t n = read(fd_, chunk, sizeof chunk);
       if (n > 0) {
         into.append(chunk, static_cast<std::size_t>(n));
-        continue;
+        return true;
       }
       return n < 0;  // 0: the peer closed
     }
   }
 
   bool Write(std::string_view data) override {
+    if (fail_writes) return false;
     written.emplace_back(data);
     if (on_write) on_write(std::string(data));
     return true;
@@ -98,6 +104,7 @@ class FakeSocketClient : public SocketClient {
   }
 
   ConnectBehaviour behaviour = ConnectBehaviour::kAtOnce;
+  bool fail_writes = false;  // every write fails as on a broken connection
   std::function<void(const std::string&)> on_write;
   std::vector<std::string> written;
   int connects = 0;

@@ -108,10 +108,11 @@ TEST_F(Window, CloseCodeOtherThanOneDoesNotClose) {
 TEST_F(Window, PauseBoxHoldsBackWindowLinesButNotEngineLines) {
   Create();
   Advance(100);
+  // The link has its log before the box is ticked, as after the start-up.
+  window->Link.Comm->LogMemo = &view;
   window->chbstopClick(true);
   window->WriteLog("skryto");
   window->AppendLog(" taky");
-  window->Link.Comm->LogMemo = &view;
   window->Link.Comm->LogLine("Přerušeno uživatelem!");
   window->chbstopClick(false);
   window->WriteLog("zase");
@@ -123,6 +124,7 @@ TEST_F(Window, CanButtonsLogTheirLines) {
   Create();
   window->CAN0Click();
   window->CAN1Click();
+  ASSERT_EQ(view.lines.size(), 3u);
   EXPECT_EQ(view.lines[1], "CAN stop");
   EXPECT_EQ(view.lines[2], "CAN start");
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -90,6 +91,9 @@ TEST_F(Transactions, OpenDescribesTheTcpLink) {
 
 TEST_F(Transactions, SerialLinkDescriptionWithDefaults) {
   EXPECT_EQ(SerialLinkDescription(TLinkSetup{}, "."), "RS232 COM1 38400Bd, Adr=1, Odezva=3.0s");
+  TLinkSetup long_wait;
+  long_wait.Timeout = 12.5;
+  EXPECT_EQ(SerialLinkDescription(long_wait, ","), "RS232 COM1 38400Bd, Adr=1, Odezva=12,5s");
   TLinkSetup rs485;
   rs485.RS485 = true;
   EXPECT_EQ(SerialLinkDescription(rs485, ".").substr(0, 6), "RS485 ");
@@ -118,20 +122,102 @@ TEST_F(Transactions, TwoTransactionsMakeTwoConnections) {
   EXPECT_EQ(socket.connects, 2) << "the first uses the connection made by Open";
 }
 
-TEST_F(Transactions, ConnectCompletingLaterIsWaitedForInTheLoop) {
-  socket.behaviour = FakeSocketClient::ConnectBehaviour::kLater;
-  ASSERT_TRUE(Open()) << "a connect on its way opens the link";
-  ASSERT_TRUE(comm().WaitConnect());
+TEST_F(Transactions, OpenIsTrueOnlyWhenTheConnectionStandsHoweverLateTheOutcome) {
+  using B = FakeSocketClient::ConnectBehaviour;
+  const struct {
+    B behaviour;
+    bool opened;
+  } cases[] = {
+      {B::kAtOnce, true}, {B::kLater, true}, {B::kRefused, false}, {B::kRefusedLater, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.behaviour));
+    TVardosLink other;
+    other.Init(loop);
+    other.Setup(socket);
+    socket.behaviour = c.behaviour;
+    TTCPsetup tcp;
+    tcp.Active = true;
+    EXPECT_EQ(other.Open(TLinkSetup{}, tcp, &log), c.opened);
+    EXPECT_EQ(other.Opened, c.opened);
+    const std::int64_t start = loop.Now();
+    const int connects = socket.connects;
+    EXPECT_EQ(other.Comm->WaitConnect(), c.opened);
+    std::string answer;
+    AnswerEveryRequestWith(kAnswer);
+    EXPECT_EQ(other.Transaction(kRead, answer), c.opened);
+    if (!c.opened) {
+      EXPECT_EQ(loop.Now(), start) << "a link that never stood waits for nothing";
+      EXPECT_EQ(socket.connects, connects) << "and makes no fresh connect";
+    }
+    other.Done();
+  }
+}
+
+TEST_F(Transactions, XComEndsTheConnectWaitOfOpen) {
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
+  Later(500, [this] { comm().AbortFlag = true; });
+  EXPECT_FALSE(Open());
+  EXPECT_EQ(loop.Now(), 500);
+  EXPECT_EQ(socket.open_sockets, 0) << "the connect under way is dropped";
+}
+
+TEST_F(Transactions, CloseEndsAConnectUnderWay) {
+  ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
+  Later(1000, [this] {
+    link.Close();
+    EXPECT_EQ(socket.open_sockets, 0);
+    EXPECT_FALSE(comm().Client->Connecting());
+  });
+  Later(5000, [this] { comm().AbortFlag = true; });  // so that a fault fails instead of hanging
+  const std::int64_t start = loop.Now();
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now() - start, 1000) << "the wait ends with the close";
+}
+
+TEST_F(Transactions, FailedWriteTakesTheLinkDownAtOnce) {
+  ASSERT_TRUE(Open());
+  socket.fail_writes = true;
+  const std::int64_t start = loop.Now();
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(loop.Now(), start);
+  EXPECT_FALSE(comm().TimedOut);
+  EXPECT_EQ(socket.open_sockets, 0);
+}
+
+TEST_F(Transactions, XComPressedWhileIdleDoesNotFailTheNextTransaction) {
+  ASSERT_TRUE(Open());
+  comm().AbortFlag = true;
   AnswerEveryRequestWith(kAnswer);
   std::string answer;
   EXPECT_TRUE(link.Transaction(kRead, answer));
-  EXPECT_TRUE(link.Transaction(kRead, answer));
+}
+
+TEST_F(Transactions, SerialLinkLineUsesTheUsersDecimalSeparator) {
+  const std::string locales = ::testing::TempDir() + "korvex-locales";
+  ASSERT_EQ(
+      std::system(("mkdir -p " + locales + " && localedef -i cs_CZ -f UTF-8 " + locales +
+                   "/cs_CZ.UTF-8 >/dev/null 2>&1; test -f " + locales + "/cs_CZ.UTF-8/LC_NUMERIC")
+                      .c_str()),
+      0)
+      << "localedef and the Debian package locales make a Czech locale";
+  setenv("LOCPATH", locales.c_str(), 1);
+  setenv("LC_ALL", "cs_CZ.UTF-8", 1);
+  TLinkSetup serial;
+  serial.Timeout = 2.5;
+  EXPECT_FALSE(link.Open(serial, TTCPsetup{}, &log)) << "no serial port yet";
+  unsetenv("LC_ALL");
+  unsetenv("LOCPATH");
+  ASSERT_EQ(log.lines.size(), 2u);
+  EXPECT_EQ(log.lines[1], "RS232 COM1 38400Bd, Adr=1, Odezva=2,5s");
+  EXPECT_EQ(std::strtod("2.5", nullptr), 2.5) << "reading numbers does not follow the locale";
 }
 
 TEST_F(Transactions, AfterAReconnectTheAnswerHasItsOwnTimeOut) {
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kLater;
   ASSERT_TRUE(Open());
-  ASSERT_TRUE(comm().WaitConnect());
   AnswerEveryRequestWith(kAnswer);
   std::string answer;
   ASSERT_TRUE(link.Transaction(kRead, answer));
@@ -139,8 +225,8 @@ TEST_F(Transactions, AfterAReconnectTheAnswerHasItsOwnTimeOut) {
   const std::int64_t start = loop.Now();
   EXPECT_FALSE(link.Transaction(kRead, answer)) << "reconnects, then gets no answer";
   EXPECT_EQ(loop.Now() - start, 3000) << "not the connection limit";
-  EXPECT_EQ(log.lines[log.lines.size() - 2].substr(log.lines[log.lines.size() - 2].size() - 14),
-            "bez odpovědi!");
+  ASSERT_GE(log.lines.size(), 2u);
+  EXPECT_TRUE(log.lines[log.lines.size() - 2].ends_with("bez odpovědi!"));
 }
 
 TEST_F(Transactions, TimeOutOnTheThirtiethTickWithProgressDots) {
