@@ -128,6 +128,22 @@ TEST_P(EventLoopContract, TimerReArmedInItsHandlerWaitsOneFullPeriod) {
   EXPECT_EQ(fired, (std::vector<std::string>{"slow", "reference", "slow"}));
 }
 
+TEST_P(EventLoopContract, EnablingAnEnabledTimerDoesNotRestartItsPeriod) {
+  int slow_ticks = 0;
+  int fast_ticks = 0;
+  auto slow = loop->CreateTimer("slow", 50, [&] { ++slow_ticks; });
+  auto fast = loop->CreateTimer("fast", 10, {});
+  fast->SetOnTimer([&] {
+    ++fast_ticks;
+    slow->SetEnabled(true);  // more often than its period
+  });
+  slow->SetEnabled(true);
+  fast->SetEnabled(true);
+  PumpUntil([&] { return slow_ticks > 0 || fast_ticks == 20; });
+  EXPECT_EQ(slow_ticks, 1) << "after " << fast_ticks << " re-enablings";
+  EXPECT_LT(fast_ticks, 20);
+}
+
 TEST_P(EventLoopContract, ProcessMessagesReturnsWhenNothingIsPending) {
   int ticks = 0;
   auto timer = loop->CreateTimer("t", 60000, [&] { ++ticks; });
