@@ -98,25 +98,45 @@ TEST(Vx2ctlBinary, RefusedConnectionIsAnError) {
   ASSERT_GT(sim.Port(), 0);
   const Finished run = Ctl(sim, {"firmware"});
   EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "vx2ctl: navazuji spojení s 127.0.0.1:" +
+                                       std::to_string(sim.Port()) + " (nejvýše 60 s)\n"))
+      << run.output;
   EXPECT_TRUE(Contains(run.output, "se nepodařilo navázat (spojení odmítnuto)")) << run.output;
 }
 
-TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnecting) {
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"read", "0102"},
-           {"write", "000102", "-1"},
-           {"write", "000102"},
-           {"read"},
-           {"erase"},
-           {"--bogus", "crc"},
-           {"--timeout", "0", "crc"},
-           {"--address", "256", "crc"},
-       }) {
+// What CLI11 would say in English, were it let through.
+bool SaysEnglish(const std::string& text) {
+  for (const char* word : {"Usage", "Options", "required", "xpected", "convert", " not ", "missing",
+                           "Positionals", "subcommand"}) {
+    if (Contains(text, word)) return true;
+  }
+  return false;
+}
+
+TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnectingInCzech) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string says;
+  } cases[] = {
+      {{"read", "0102"}, "'0102' není kód položky"},
+      {{"write", "000102", "-1"}, "'-1' není hodnota"},
+      {{"write", "000102"}, "Chybí povinný argument hodnota."},
+      {{"read"}, "Chybí povinný argument kódy."},
+      {{}, "Chybí příkaz (příkazy: read, write, firmware, crc)."},
+      {{"erase"}, "Neznámý příkaz 'erase' (příkazy: read, write, firmware, crc)."},
+      {{"--bogus", "crc"}, "Neznámá volba nebo nadbytečný argument: --bogus."},
+      {{"crc", "--address"}, "Nesprávný počet hodnot volby --address."},
+      {{"--timeout", "0", "crc"}, "'0' není počet sekund větší než 0 a nejvýše 3600"},
+      {{"--address", "256", "crc"}, "'256' není celé číslo v rozsahu 0 až 255"},
+  };
+  for (const auto& c : cases) {
     // Port 1: nothing listens there, so a connect would fail differently.
     std::vector<std::string> all{"--port", "1"};
-    all.insert(all.end(), arguments.begin(), arguments.end());
+    all.insert(all.end(), c.arguments.begin(), c.arguments.end());
     const Finished run = RunToEnd(VX2CTL_BINARY, all);
-    EXPECT_EQ(run.status, 2) << arguments[0] << ": " << run.output;
+    EXPECT_EQ(run.status, 2) << c.says << ": " << run.output;
+    EXPECT_TRUE(Contains(run.output, c.says)) << run.output;
+    EXPECT_FALSE(SaysEnglish(run.output)) << run.output;
     EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
   }
 }
@@ -180,6 +200,14 @@ TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
   const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", "/nonexistent/lumadex.ini", "crc"});
   EXPECT_EQ(run.status, 2) << run.output;
   EXPECT_TRUE(Contains(run.output, "/nonexistent/lumadex.ini nelze přečíst")) << run.output;
+}
+
+TEST(Vx2ctlBinary, HelpIsCzechAndShowsTheRealDefaults) {
+  const Finished run = RunToEnd(VX2CTL_BINARY, {"--help"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "Použití: vx2ctl [VOLBY] PŘÍKAZ")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "--timeout S=3.0 ")) << run.output;
+  EXPECT_FALSE(SaysEnglish(run.output)) << run.output;
 }
 
 }  // namespace
