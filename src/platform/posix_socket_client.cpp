@@ -41,9 +41,7 @@ std::string SocketErrorText(int error) {
 
 }  // namespace
 
-PosixSocketClient::~PosixSocketClient() {
-  Disconnect();
-}
+PosixSocketClient::~PosixSocketClient() { Disconnect(); }
 
 ConnectState PosixSocketClient::Fail(int error) {
   last_error_ = SocketErrorText(error);

@@ -21,8 +21,8 @@ inline constexpr std::size_t kFrameOverhead = 9;
 
 // Wraps `data` after `first` (offset 2) and `header` (offsets 4 to 7). False,
 // with `frame` untouched, when `data` is longer than kMaxFrameData.
-bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header, std::string_view data,
-               std::string& frame);
+bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header,
+               std::string_view data, std::string& frame);
 
 // What a receiver demands of a frame before it takes its data.
 struct FrameCheck {
@@ -33,9 +33,10 @@ struct FrameCheck {
 
 // Looks for one frame at the front of `buffer`; false means "not yet".
 // Bytes before the first place where a frame may begin (E1 5C and the wanted
-// first byte) are dropped in one call, and that call returns false; a
-// complete frame that fails its checks clears the whole buffer. On success `data` holds the
-// frame's data and the frame is removed from the front of `buffer`.
+// first byte) are dropped in one call, however many, and that call returns
+// false; a complete frame that fails its checks clears the whole buffer. On
+// success `data` holds the frame's data and the frame is removed from the
+// front of `buffer`.
 bool TakeFrame(std::string& buffer, const FrameCheck& check, std::string& data);
 
 }  // namespace korvex

@@ -13,9 +13,7 @@ void TVardosLink::Init(EventLoop& loop) {
   Opened = false;
 }
 
-void TVardosLink::Setup(SocketClient& socket) {
-  Comm->Setup(socket);
-}
+void TVardosLink::Setup(SocketClient& socket) { Comm->Setup(socket); }
 
 std::string SerialLinkDescription(const TLinkSetup& link, std::string_view decimal_separator) {
   const char* kind = link.Modem ? "MODEM" : link.RS485 ? "RS485" : "RS232";
