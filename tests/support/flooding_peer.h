@@ -26,7 +26,7 @@ inline std::string FloodBlock() {
 class FloodingPeer {
  public:
   FloodingPeer(const LoopbackListener& listener, int connections)
-      : thread_([&listener, connections] {
+      : listener_(listener), thread_([&listener, connections] {
           const std::string block = FloodBlock();
           for (int i = 0; i < connections; ++i) {
             const int peer = listener.Accept();
@@ -35,9 +35,14 @@ class FloodingPeer {
             close(peer);
           }
         }) {}
-  ~FloodingPeer() { thread_.join(); }
+  // A test that ends early has not made all its connections.
+  ~FloodingPeer() {
+    listener_.StopAccepting();
+    thread_.join();
+  }
 
  private:
+  const LoopbackListener& listener_;
   std::thread thread_;
 };
 

@@ -28,6 +28,8 @@ class LoopbackListener {
   int port() const { return port_; }
   // The next connection's peer socket (blocks; the client has connected).
   int Accept() const { return accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC); }
+  // Wakes a blocked Accept, and every later one fails at once.
+  void StopAccepting() const { shutdown(fd_, SHUT_RDWR); }
 
  private:
   int fd_ = -1;
