@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
   korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop},
-                            korvex::WindowArguments(std::move(arguments)));
+                            korvex::WindowArguments(arguments));
   korvex::TerminationSignals signals(loop,
                                      [&window](int signal) { window.TerminationSignal(signal); });
   window.FormCreate();

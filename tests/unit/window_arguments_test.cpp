@@ -7,7 +7,7 @@ namespace {
 
 using Arguments = std::vector<std::string>;
 
-TEST(WindowArguments, OnlyTheWindowsOwnWithTheHostSwitchFirst) {
+TEST(WindowArguments, OnlyTheWindowsOwnInTheirOrder) {
   const struct {
     Arguments given;
     Arguments window;
@@ -19,7 +19,10 @@ TEST(WindowArguments, OnlyTheWindowsOwnWithTheHostSwitchFirst) {
       {{"/DDE", "--assume=yes"}, {"/DDE"}},
       // Left over by Qt when another platform plugin would have taken them.
       {{"-nograb", "/DDE"}, {"/DDE"}},
-      {{"-display", ":0", "/DDE"}, {"/DDE", ":0"}},
+      {{"-display", ":0", "/DDE"}, {"/DDE"}},
+      {{"/DDE", "-geometry", "10x10", "x"}, {"/DDE", "x"}},
+      // The switch only counts first: after another argument it stays second.
+      {{"x", "--assume=no", "/DDE"}, {"x", "/DDE"}},
       // Case matters, as for the window itself.
       {{"/dde", "x"}, {"/dde", "x"}},
   };
