@@ -199,7 +199,10 @@ bool DispatchingLoop::DispatchOne() {
   // the time-outs. A timer cannot stay due, its next period starts after it.
   if (FireOneDueTimer()) return true;
   if (ready_.empty()) PollDescriptors(0);
-  return DispatchOneReadyDescriptor();
+  if (DispatchOneReadyDescriptor()) return true;
+  // The poll above may have swallowed the wake-up of a call posted since the
+  // first look; the wait that follows would then never see it.
+  return RunOnePostedCall();
 }
 
 void DispatchingLoop::ProcessMessages() {

@@ -251,6 +251,18 @@ TEST_P(EventLoopContract, SynchronizeRunsOnTheLoopThreadWhileTheCallerWaits) {
   EXPECT_TRUE(direct) << "on the loop thread the call runs at once";
 }
 
+TEST_P(EventLoopContract, NoSynchronizedCallIsLeftWaitingForAWakeUp) {
+  constexpr int kCalls = 20000;
+  int ran = 0;
+  std::thread caller([&] {
+    for (int i = 0; i < kCalls; ++i) loop->Synchronize([&] { ++ran; });
+  });
+  // No timer runs: a lost wake-up leaves the loop blocked for good.
+  while (ran < kCalls) loop->HandleMessage();
+  caller.join();
+  EXPECT_EQ(ran, kCalls);
+}
+
 TEST_P(EventLoopContract, QuitEndsRunAfterTheCurrentHandler) {
   int ticks = 0;
   auto timer = loop->CreateTimer("t", 10, [&] {
