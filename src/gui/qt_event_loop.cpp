@@ -159,6 +159,11 @@ void QtEventLoop::Synchronize(const std::function<void()>& call) {
       &context_, [&call] { call(); }, Qt::BlockingQueuedConnection);
 }
 
+void QtEventLoop::CheckSynchronize() {
+  // Synchronised calls are the only calls posted to the context object.
+  QCoreApplication::sendPostedEvents(&context_, QEvent::MetaCall);
+}
+
 void QtEventLoop::Sleep(int milliseconds) {
   QThread::msleep(static_cast<unsigned long>(std::max(milliseconds, 0)));
 }

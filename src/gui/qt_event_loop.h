@@ -24,6 +24,7 @@ class QtEventLoop : public EventLoop {
   void ProcessMessages() override;
   void HandleMessage() override;
   void Synchronize(const std::function<void()>& call) override;
+  void CheckSynchronize() override;
   void Sleep(int milliseconds) override;
   void Run() override;
   void Quit() override;

@@ -246,11 +246,18 @@ void DispatchingLoop::Synchronize(const std::function<void()>& call) {
   posted_done_.wait(lock, [&posted] { return posted.done; });
 }
 
+void DispatchingLoop::CheckSynchronize() {
+  while (RunOnePostedCall()) {
+  }
+}
+
 void DispatchingLoop::Run() {
   while (!quit_) HandleMessage();
   quit_ = false;
 }
 
-void DispatchingLoop::Quit() { quit_ = true; }
+void DispatchingLoop::Quit() {
+  quit_ = true;
+}
 
 }  // namespace korvex

@@ -31,6 +31,7 @@ class DispatchingLoop : public EventLoop {
   void ProcessMessages() override;
   void HandleMessage() override;
   void Synchronize(const std::function<void()>& call) override;
+  void CheckSynchronize() override;
   void Run() override;
   void Quit() override;
 

@@ -59,6 +59,10 @@ class EventLoop {
   // the loop thread itself, it runs `call` at once.
   virtual void Synchronize(const std::function<void()>& call) = 0;
 
+  // Runs the calls other threads are waiting on in Synchronize, and nothing
+  // else: for the loop thread while it waits for such a thread to end.
+  virtual void CheckSynchronize() = 0;
+
   // Blocks the loop thread; nothing is dispatched meanwhile.
   virtual void Sleep(int milliseconds) = 0;
 

@@ -8,22 +8,17 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/event_loop.h"
+#include "support/loop_factory.h"
 
 namespace korvex {
-
-struct LoopFactory {
-  std::function<std::unique_ptr<EventLoop>()> make;
-};
-
-inline void PrintTo(const LoopFactory&, std::ostream* os) { *os << "loop"; }
 
 class EventLoopContract : public ::testing::TestWithParam<LoopFactory> {
  protected:
@@ -261,6 +256,26 @@ TEST_P(EventLoopContract, NoSynchronizedCallIsLeftWaitingForAWakeUp) {
   while (ran < kCalls) loop->HandleMessage();
   caller.join();
   EXPECT_EQ(ran, kCalls);
+}
+
+TEST_P(EventLoopContract, CheckSynchronizeRunsOnlyTheCallsOtherThreadsWaitOn) {
+  int ticks = 0;
+  auto timer = loop->CreateTimer("t", 0, [&] { ++ticks; });
+  timer->SetEnabled(true);
+  std::atomic<bool> ran{false};
+  std::thread caller([&] { loop->Synchronize([&] { ran = true; }); });
+  // The call is queued at some point after the thread starts; the bound
+  // only keeps a broken loop from hanging the test.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!ran && std::chrono::steady_clock::now() < give_up) {
+    loop->CheckSynchronize();
+    std::this_thread::yield();
+  }
+  const bool ran_by_check = ran;
+  while (!ran) loop->ProcessMessages();
+  caller.join();
+  EXPECT_TRUE(ran_by_check);
+  EXPECT_EQ(ticks, 0) << "a due timer is not dispatched";
 }
 
 TEST_P(EventLoopContract, QuitEndsRunAfterTheCurrentHandler) {

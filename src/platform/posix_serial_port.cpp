@@ -1,0 +1,516 @@
+#include "platform/posix_serial_port.h"
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "platform/line_rate_linux.h"
+
+namespace korvex {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often the wait looks again at what no descriptor reports: input lines,
+// an output queue still draining, input left unread.
+constexpr int kRecheckMs = 10;
+// How often a write held back by DSR looks at it again.
+constexpr auto kDsrRecheck = std::chrono::milliseconds(5);
+constexpr std::uint32_t kLineEventMask = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
+
+thread_local int last_error = 0;
+
+bool Fail(int code) {
+  last_error = code;
+  return false;
+}
+
+struct TableRate {
+  std::uint32_t rate;
+  speed_t speed;
+};
+
+constexpr TableRate kTableRates[] = {
+    {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
+};
+
+std::optional<speed_t> TableSpeed(std::uint32_t rate) {
+  for (const TableRate& entry : kTableRates) {
+    if (entry.rate == rate) return entry.speed;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string ComDevice(int port) {
+  if (port < 1) return {};
+  const std::string variable = "KORVEX_COM" + std::to_string(port);
+  const char* named = std::getenv(variable.c_str());
+  if (named && *named) return named;
+  return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+bool IsTableRate(std::uint32_t rate) {
+  return TableSpeed(rate).has_value();
+}
+
+bool LineTermios(const TDcb& dcb, termios& settings) {
+  if (dcb.BaudRate == 0) return false;
+  termios t{};
+  t.c_cflag = CREAD | CLOCAL;
+  switch (dcb.ByteSize) {
+    case 7:
+      t.c_cflag |= CS7;
+      break;
+    case 8:
+      t.c_cflag |= CS8;
+      break;
+    default:
+      return false;
+  }
+  switch (dcb.Parity) {
+    case 0:
+      break;
+    case 1:
+      t.c_cflag |= PARENB | PARODD;
+      break;
+    case 2:
+      t.c_cflag |= PARENB;
+      break;
+    case 3:
+      t.c_cflag |= PARENB | CMSPAR | PARODD;
+      break;
+    case 4:
+      t.c_cflag |= PARENB | CMSPAR;
+      break;
+    default:
+      return false;
+  }
+  if (dcb.StopBits == 2) {
+    t.c_cflag |= CSTOPB;
+  } else if (dcb.StopBits != 0) {
+    return false;  // one and a half stop bits
+  }
+  if (dcb.Flags & (kDcbOutxCtsFlow | kDcbRtsHandshake)) t.c_cflag |= CRTSCTS;
+  if (dcb.Flags & kDcbParity) t.c_iflag |= INPCK;
+  if (dcb.Flags & kDcbOutX) t.c_iflag |= IXON;
+  if (dcb.Flags & kDcbInX) t.c_iflag |= IXOFF;
+  t.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
+  t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
+  t.c_cc[VMIN] = 0;
+  t.c_cc[VTIME] = 0;
+  // A rate outside the table is set afterwards; the table's rate holds the
+  // place meanwhile.
+  const speed_t speed = TableSpeed(dcb.BaudRate).value_or(B38400);
+  cfsetispeed(&t, speed);
+  cfsetospeed(&t, speed);
+  settings = t;
+  return true;
+}
+
+std::uint32_t LineEvents(const LineReading& before, const LineReading& now) {
+  std::uint32_t events = 0;
+  if (now.cts != before.cts) events |= EV_CTS;
+  if (now.dsr != before.dsr) events |= EV_DSR;
+  if (now.dcd != before.dcd) events |= EV_RLSD;
+  if (now.ring != before.ring) events |= EV_RING;
+  if (now.brk != before.brk) events |= EV_BREAK;
+  return events;
+}
+
+struct PosixSerialPort::Port {
+  // How the device reports its input lines: interrupt counters (which also
+  // catch short pulses and breaks), line levels, or not at all (a pty).
+  enum class Lines { kNone, kCounters, kLevels };
+
+  ~Port() {
+    if (wake_fd >= 0) close(wake_fd);
+  }
+
+  void Wake() const {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = write(wake_fd, &one, sizeof one);
+  }
+
+  bool ReadLines(LineReading& reading) const {
+    if (lines == Lines::kCounters) {
+      serial_icounter_struct counters{};
+      if (ioctl(fd, TIOCGICOUNT, &counters) != 0) return false;
+      reading = {static_cast<std::uint32_t>(counters.cts), static_cast<std::uint32_t>(counters.dsr),
+                 static_cast<std::uint32_t>(counters.dcd), static_cast<std::uint32_t>(counters.rng),
+                 static_cast<std::uint32_t>(counters.brk)};
+      return true;
+    }
+    int levels = 0;
+    if (lines == Lines::kNone || ioctl(fd, TIOCMGET, &levels) != 0) return false;
+    reading = {(levels & TIOCM_CTS) ? 1u : 0u, (levels & TIOCM_DSR) ? 1u : 0u,
+               (levels & TIOCM_CD) ? 1u : 0u, (levels & TIOCM_RNG) ? 1u : 0u, 0};
+    return true;
+  }
+
+  // The events of the mask that have occurred; `recheck_ms` says when to
+  // look again for those no descriptor reports (-1: only when woken).
+  std::uint32_t PendingEvents(int& recheck_ms, int& error) {
+    std::uint32_t events = 0;
+    recheck_ms = -1;
+    const auto sooner = [&recheck_ms](int ms) {
+      recheck_ms = recheck_ms < 0 ? ms : std::min(recheck_ms, ms);
+    };
+    input_left = false;
+    if (mask & EV_RXCHAR) {
+      int queued = 0;
+      if (ioctl(fd, FIONREAD, &queued) != 0) {
+        error = errno;
+        return 0;
+      }
+      const auto count = static_cast<std::uint32_t>(std::max(queued, 0));
+      // Only bytes that came since the last report are an event; bytes left
+      // unread keep the descriptor readable, so they are watched by count.
+      if (count > known_input) events |= EV_RXCHAR;
+      known_input = count;
+      input_left = count > 0;
+      if (input_left) sooner(kRecheckMs);
+    }
+    if ((mask & EV_TXEMPTY) && written) {
+      int queued = 0;
+      if (ioctl(fd, TIOCOUTQ, &queued) != 0) {
+        error = errno;
+        return 0;
+      }
+      if (queued <= 0) {
+        events |= EV_TXEMPTY;
+        written = false;
+      } else {
+        sooner(std::max(1, static_cast<int>(static_cast<std::uint64_t>(queued) * 10000 / rate)));
+      }
+    }
+    if ((mask & kLineEventMask) && lines != Lines::kNone) {
+      LineReading now;
+      if (ReadLines(now)) {
+        events |= LineEvents(reading, now) & mask;
+        reading = now;
+      }
+      sooner(kRecheckMs);
+    }
+    return events;
+  }
+
+  int fd = -1;
+  int wake_fd = -1;
+  termios saved{};
+  Lines lines = Lines::kNone;
+
+  // Guarded by the mutex.
+  std::mutex mutex;
+  std::condition_variable released;
+  bool closed = false;
+  int users = 0;  // calls using the descriptor
+  std::uint32_t mask = 0;
+  std::uint64_t mask_generation = 0;
+  std::uint32_t known_input = 0;  // input bytes already reported
+  bool input_left = false;
+  bool written = false;  // output written since the last EV_TXEMPTY
+  bool dsr_flow = false;
+  std::uint32_t rate = 9600;
+  LineReading reading;
+};
+
+// One call on an open port. It holds the port's lock except where the call
+// blocks, and the port is not released while a call uses it.
+class PosixSerialPort::Use {
+ public:
+  Use(const PosixSerialPort& layer, PortHandle handle) : port_(layer.Find(handle)) {
+    if (!port_) return;
+    lock_ = std::unique_lock(port_->mutex);
+    if (port_->closed) {
+      lock_.unlock();
+      port_.reset();
+      return;
+    }
+    ++port_->users;
+  }
+  ~Use() {
+    if (!port_) return;
+    if (!lock_.owns_lock()) lock_.lock();
+    --port_->users;
+    port_->released.notify_all();
+  }
+  Use(const Use&) = delete;
+  Use& operator=(const Use&) = delete;
+
+  explicit operator bool() const { return port_ != nullptr; }
+  Port* operator->() const { return port_.get(); }
+  void Unlock() { lock_.unlock(); }
+  void Lock() { lock_.lock(); }
+
+ private:
+  std::shared_ptr<Port> port_;
+  std::unique_lock<std::mutex> lock_;
+};
+
+PosixSerialPort::PosixSerialPort(DeviceNamer device_for) : device_for_(std::move(device_for)) {}
+
+PosixSerialPort::~PosixSerialPort() {
+  std::vector<PortHandle> open;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& [handle, port] : ports_) open.push_back(handle);
+  }
+  for (const PortHandle handle : open) CloseHandle(handle);
+}
+
+std::shared_ptr<PosixSerialPort::Port> PosixSerialPort::Find(PortHandle handle) const {
+  std::lock_guard lock(mutex_);
+  const auto found = ports_.find(handle);
+  return found == ports_.end() ? nullptr : found->second;
+}
+
+int PosixSerialPort::LastError() const {
+  return last_error;
+}
+
+PortHandle PosixSerialPort::Open(int number) {
+  const std::string device = device_for_(number);
+  if (device.empty()) {
+    Fail(ENOENT);
+    return kNoPort;
+  }
+  const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    Fail(errno);
+    return kNoPort;
+  }
+  auto port = std::make_shared<Port>();
+  port->fd = fd;
+  const auto refuse = [fd](int code) {
+    close(fd);
+    Fail(code);
+    return kNoPort;
+  };
+  // The lock refuses a second opener whoever it is; TIOCEXCL also keeps out
+  // programs that do not lock, unless they run as root.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno == EWOULDBLOCK ? EBUSY : errno);
+  if (tcgetattr(fd, &port->saved) != 0) return refuse(errno);
+  if (ioctl(fd, TIOCEXCL) != 0) return refuse(errno);
+  port->wake_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (port->wake_fd < 0) return refuse(errno);
+  serial_icounter_struct counters{};
+  int levels = 0;
+  if (ioctl(fd, TIOCGICOUNT, &counters) == 0) {
+    port->lines = Port::Lines::kCounters;
+  } else if (ioctl(fd, TIOCMGET, &levels) == 0) {
+    port->lines = Port::Lines::kLevels;
+  }
+  port->ReadLines(port->reading);
+  std::lock_guard lock(mutex_);
+  const PortHandle handle = next_handle_++;
+  ports_.emplace(handle, std::move(port));
+  return handle;
+}
+
+bool PosixSerialPort::CloseHandle(PortHandle handle) {
+  std::shared_ptr<Port> port;
+  {
+    std::lock_guard lock(mutex_);
+    const auto found = ports_.find(handle);
+    if (found == ports_.end()) return Fail(EBADF);
+    port = found->second;
+    ports_.erase(found);
+  }
+  std::unique_lock lock(port->mutex);
+  port->closed = true;
+  port->Wake();
+  port->released.wait(lock, [&port] { return port->users == 0; });
+  ioctl(port->fd, TIOCNXCL);
+  tcsetattr(port->fd, TCSANOW, &port->saved);
+  // Closing the descriptor also drops the lock.
+  const bool closed = close(port->fd) == 0;
+  const int error = errno;
+  port->fd = -1;
+  return closed || Fail(error);
+}
+
+bool PosixSerialPort::SetupComm(PortHandle handle, std::uint32_t, std::uint32_t) {
+  // The terminal driver's queues have sizes of their own.
+  Use port(*this, handle);
+  return port || Fail(EBADF);
+}
+
+bool PosixSerialPort::SetCommState(PortHandle handle, const TDcb& dcb) {
+  Use port(*this, handle);
+  if (!port) return Fail(EBADF);
+  termios settings{};
+  if (!LineTermios(dcb, settings)) return Fail(EINVAL);
+  if (tcsetattr(port->fd, TCSANOW, &settings) != 0) return Fail(errno);
+  if (!IsTableRate(dcb.BaudRate) && !SetArbitraryRate(port->fd, dcb.BaudRate)) return Fail(errno);
+  port->rate = dcb.BaudRate;
+  port->dsr_flow = (dcb.Flags & kDcbOutxDsrFlow) != 0;
+  return true;
+}
+
+bool PosixSerialPort::SetCommTimeouts(PortHandle handle, const TCommTimeouts&) {
+  // Reads never wait here, which is what the component asks for; a write
+  // waits as long as its caller says.
+  Use port(*this, handle);
+  return port || Fail(EBADF);
+}
+
+bool PosixSerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
+  Use port(*this, handle);
+  if (!port) return Fail(EBADF);
+  port->mask = mask;
+  ++port->mask_generation;
+  port->Wake();
+  return true;
+}
+
+bool PosixSerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
+  events = 0;
+  Use port(*this, handle);
+  if (!port) return Fail(EBADF);
+  const std::uint64_t generation = port->mask_generation;
+  bool hung_up = false;
+  for (;;) {
+    if (port->closed || port->mask_generation != generation) {
+      events = 0;
+      return true;
+    }
+    int recheck_ms = -1;
+    int error = 0;
+    events = port->PendingEvents(recheck_ms, error);
+    if (error) return Fail(error);
+    if (events) return true;
+    if (hung_up) return Fail(EIO);
+    const bool want_input = (port->mask & EV_RXCHAR) && !port->input_left;
+    pollfd fds[2] = {{port->wake_fd, POLLIN, 0},
+                     {port->fd, static_cast<short>(want_input ? POLLIN : 0), 0}};
+    port.Unlock();
+    const int ready = poll(fds, 2, recheck_ms);
+    const int poll_error = errno;
+    port.Lock();
+    if (ready < 0 && poll_error != EINTR) return Fail(poll_error);
+    if (fds[0].revents & POLLIN) {
+      std::uint64_t count = 0;
+      [[maybe_unused]] const auto taken = read(port->wake_fd, &count, sizeof count);
+    }
+    hung_up = (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+  }
+}
+
+bool PosixSerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& status) {
+  Use port(*this, handle);
+  if (!port) return Fail(EBADF);
+  int levels = 0;
+  if (ioctl(port->fd, TIOCMGET, &levels) != 0) return Fail(errno);
+  status = ((levels & TIOCM_CTS) ? MS_CTS_ON : 0) | ((levels & TIOCM_DSR) ? MS_DSR_ON : 0) |
+           ((levels & TIOCM_RNG) ? MS_RING_ON : 0) | ((levels & TIOCM_CD) ? MS_RLSD_ON : 0);
+  return true;
+}
+
+bool PosixSerialPort::ClearCommError(PortHandle handle, TComStat& status) {
+  Use port(*this, handle);
+  if (!port) return Fail(EBADF);
+  int in = 0;
+  int out = 0;
+  if (ioctl(port->fd, FIONREAD, &in) != 0 || ioctl(port->fd, TIOCOUTQ, &out) != 0) {
+    return Fail(errno);
+  }
+  status.cbInQue = static_cast<std::uint32_t>(std::max(in, 0));
+  status.cbOutQue = static_cast<std::uint32_t>(std::max(out, 0));
+  return true;
+}
+
+bool PosixSerialPort::PurgeComm(PortHandle handle, std::uint32_t) {
+  // Reads and writes here finish before they return: there is nothing
+  // pending to abort, and queued bytes stay.
+  Use port(*this, handle);
+  return port || Fail(EBADF);
+}
+
+bool PosixSerialPort::EscapeCommFunction(PortHandle handle, std::uint32_t code) {
+  Use port(*this, handle);
+  if (!port) return Fail(EBADF);
+  if (code < SETRTS || code > CLRDTR) return Fail(EINVAL);
+  const int line = (code == SETRTS || code == CLRRTS) ? TIOCM_RTS : TIOCM_DTR;
+  const bool raise = code == SETRTS || code == SETDTR;
+  return ioctl(port->fd, raise ? TIOCMBIS : TIOCMBIC, &line) == 0 || Fail(errno);
+}
+
+int PosixSerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
+  Use port(*this, handle);
+  if (!port) {
+    Fail(EBADF);
+    return -1;
+  }
+  std::uint8_t taken = 0;
+  const ssize_t n = read(port->fd, &taken, 1);
+  if (n == 1) {
+    byte = taken;
+    if (port->known_input > 0) --port->known_input;
+    return 1;
+  }
+  if (n == 0 || errno == EAGAIN || errno == EINTR) return 0;
+  Fail(errno);
+  return -1;
+}
+
+bool PosixSerialPort::WriteFile(PortHandle handle, std::string_view data, int wait_ms) {
+  Use port(*this, handle);
+  if (!port) return Fail(EBADF);
+  const int fd = port->fd;
+  const bool dsr_flow = port->dsr_flow;
+  port.Unlock();
+  const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(wait_ms, 0));
+  const auto left_ms = [deadline] {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  };
+  // DTR/DSR handshake has no terminal setting: output waits here while the
+  // device reports DSR low.
+  const auto held_by_dsr = [fd, dsr_flow] {
+    int levels = 0;
+    return dsr_flow && ioctl(fd, TIOCMGET, &levels) == 0 && !(levels & TIOCM_DSR);
+  };
+  int error = 0;
+  while (!data.empty() && !error) {
+    if (held_by_dsr()) {
+      if (left_ms() <= 0) error = ETIMEDOUT;
+      if (!error)
+        std::this_thread::sleep_for(std::min(kDsrRecheck, std::chrono::milliseconds(left_ms())));
+      continue;
+    }
+    const ssize_t n = write(fd, data.data(), data.size());
+    if (n > 0) {
+      data.remove_prefix(static_cast<std::size_t>(n));
+    } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      error = errno;
+    } else if (left_ms() <= 0) {
+      error = ETIMEDOUT;
+    } else {
+      pollfd writable{fd, POLLOUT, 0};
+      poll(&writable, 1, static_cast<int>(left_ms()));
+    }
+  }
+  port.Lock();
+  port->written = true;
+  port->Wake();
+  return !error || Fail(error);
+}
+
+}  // namespace korvex
