@@ -1,6 +1,6 @@
-// vx2sim: a VX2 controller on TCP for integrators and for the tests. The
-// traffic is logged to standard output; SIGINT and SIGTERM end it with
-// status 0.
+// vx2sim: a VX2 controller on TCP or a serial line, for integrators and for
+// the tests. The traffic is logged to standard output; SIGINT and SIGTERM end
+// it with status 0.
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -10,6 +10,7 @@
 #include "item_table.h"
 #include "platform/posix_event_loop.h"
 #include "platform/termination_signals.h"
+#include "serial_line.h"
 #include "sim_options.h"
 #include "sim_server.h"
 
@@ -35,11 +36,18 @@ int main(int argc, char** argv) {
 
   korvex::PosixEventLoop loop;
   vx2::sim::SimServer server(loop, config, items, PrintLine);
+  vx2::sim::SerialLine line;
   std::string error;
-  if (!server.Start(error)) {
+  const std::uint32_t rate = config.baud.value_or(38400);
+  const bool started = config.pty ? line.OpenPty(rate, error)
+                       : !config.serial_device.empty()
+                           ? line.OpenDevice(config.serial_device, rate, error)
+                           : server.Start(error);
+  if (!started) {
     std::cerr << "vx2sim: " << error << "\n";
     return 1;
   }
+  if (config.OnSerialLine()) server.ServeLine(line.Descriptor(), line.Path());
   korvex::TerminationSignals signals(loop, [&loop](int signal) {
     PrintLine(signal == SIGINT ? "vx2sim: přijat signál SIGINT, končím."
                                : "vx2sim: přijat signál SIGTERM, končím.");
@@ -56,7 +64,11 @@ int main(int argc, char** argv) {
     }
     PrintLine(faults);
   }
-  PrintLine("vx2sim: připraven na " + server.LocalAddress());
+  if (config.baud) {
+    PrintLine("vx2sim: odpovědi rychlostí linky " + std::to_string(*config.baud) + " Bd");
+  }
+  PrintLine("vx2sim: připraven na " +
+            (config.OnSerialLine() ? line.Path() : server.LocalAddress()));
   loop.Run();
-  return 0;
+  return server.LineFailed() ? 1 : 0;
 }

@@ -8,6 +8,7 @@
 #include "item_text.h"
 #include "items_file.h"
 #include "tool_cli.h"
+#include "transport/serial.h"
 
 namespace vx2::sim {
 namespace {
@@ -78,13 +79,14 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
   std::string split;
   std::int64_t fault_count = 0;
 
-  app.add_option("--host", config.host, "Adresa, na které čeká na spojení.")
-      ->type_name("ADRESA")
-      ->capture_default_str();
-  app.add_option("--port", port, "Port TCP; 0 zvolí volný port a vypíše ho.")
-      ->type_name("PORT")
-      ->check(WholeNumberFromTo(0, 65535))
-      ->capture_default_str();
+  CLI::Option* host = app.add_option("--host", config.host, "Adresa, na které čeká na spojení.")
+                          ->type_name("ADRESA")
+                          ->capture_default_str();
+  CLI::Option* tcp_port =
+      app.add_option("--port", port, "Port TCP; 0 zvolí volný port a vypíše ho.")
+          ->type_name("PORT")
+          ->check(WholeNumberFromTo(0, 65535))
+          ->capture_default_str();
   app.add_option("--address", address, "Adresa simulovaného řadiče.")
       ->type_name("ADRESA")
       ->check(WholeNumberFromTo(0, 255))
@@ -132,9 +134,10 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
           ->type_name("N:MS")
           ->check(Accepts(ParseSplit, "N:MS (N aspoň 1)"))
           ->group(faults));
-  fault_options.push_back(app.add_flag("--close-after-answer", config.faults.close_after_answer,
-                                       "Po odpovědi uzavře spojení.")
-                              ->group(faults));
+  CLI::Option* close_after = app.add_flag("--close-after-answer", config.faults.close_after_answer,
+                                          "Po odpovědi uzavře spojení (jen TCP).")
+                                 ->group(faults);
+  fault_options.push_back(close_after);
   fault_options.push_back(
       app.add_option("--fault-count", fault_count,
                      "Chyby vnáší jen do prvních N odpovědí (jinak do všech).")
@@ -146,6 +149,42 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
                    "Port obsadí, ale spojení nepřijímá: každé připojení je odmítnuto.")
           ->group(faults);
   for (CLI::Option* option : fault_options) refuse->excludes(option);
+
+  const std::string line = "Sériová linka místo TCP";
+  std::int64_t baud = 0;
+  CLI::Option* pty =
+      app.add_flag("--pty", config.pty,
+                   "Vytvoří pseudoterminál a obsluhuje řadič na něm; připravený řádek uvede "
+                   "zařízení pro komunikátor.")
+          ->group(line);
+  CLI::Option* serial =
+      app.add_option("--serial", config.serial_device, "Obsluhuje řadič na sériovém zařízení.")
+          ->type_name("ZAŘÍZENÍ")
+          ->group(line);
+  app.add_option("--baud", baud,
+                 "Rychlost linky v Bd: odpovědi neodcházejí dřív, než by je linka přenesla "
+                 "(8N1, 10 bitů na bajt).")
+      ->type_name("RYCHLOST")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            std::int32_t rate = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rate);
+            return error == std::errc{} && end == text.data() + text.size() &&
+                           korvex::IsAcceptedBaudrate(rate)
+                       ? std::string{}
+                       : "'" + text +
+                             "' není rychlost linky (110, 300, 600, 1200, 2400, 4800, "
+                             "9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000 "
+                             "nebo 256000)";
+          },
+          ""))
+      ->group(line);
+  pty->excludes(serial);
+  for (CLI::Option* line_option : {pty, serial}) {
+    for (CLI::Option* tcp_only : {host, tcp_port, refuse, close_after}) {
+      line_option->excludes(tcp_only);
+    }
+  }
   app.add_flag("--quiet", config.quiet, "Nevypisuje spojení ani rámce (pro měření výkonu).");
 
   try {
@@ -154,6 +193,11 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
     return ReportParseEnd(app, end, out, err);
   }
 
+  if (app.count("--baud") > 0 && !config.OnSerialLine()) {
+    err << "vx2sim: volba --baud platí jen s --pty nebo --serial.\nNápověda: --help\n";
+    return 2;
+  }
+  if (app.count("--baud") > 0) config.baud = static_cast<std::uint32_t>(baud);
   config.port = static_cast<std::uint16_t>(port);
   config.address = static_cast<std::uint8_t>(address);
   if (!noise.empty()) config.faults.noise = *ParseNoise(noise);

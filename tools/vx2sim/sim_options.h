@@ -26,7 +26,15 @@ struct SimConfig {
   FaultPlan faults;
   // Keep the port bound but do not listen: every connect is refused.
   bool refuse = false;
+  // A serial line instead of TCP: a pseudo-terminal of our own, or a device.
+  bool pty = false;
+  std::string serial_device;
+  // The line's rate; answers on it leave no sooner than the line carries
+  // them (8N1, 10 bits a byte). None: as fast as the line takes them.
+  std::optional<std::uint32_t> baud;
   bool quiet = false;
+
+  bool OnSerialLine() const { return pty || !serial_device.empty(); }
 };
 
 // Nothing when `config` is ready; otherwise the exit status, the help or the

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <deque>
 
 #include "byte_text.h"
@@ -47,11 +48,12 @@ std::string RejectedText(const ScanEvent& event, std::uint8_t address) {
   return text;
 }
 
-// Sends all of `bytes` without waiting; false when the socket would not take
-// them at once or has failed.
-bool SendNow(int fd, std::string_view bytes) {
+// Sends all of `bytes` without waiting; false when the socket or line would
+// not take them at once or has failed.
+bool SendNow(int fd, bool line, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t sent = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    const ssize_t sent = line ? write(fd, bytes.data(), bytes.size())
+                              : send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (sent < 0 && errno == EINTR) continue;
     if (sent <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(sent));
@@ -63,23 +65,40 @@ bool SendNow(int fd, std::string_view bytes) {
 
 struct SimServer::Connection {
   struct Pending {
-    Clock::time_point due;
+    Clock::time_point due;  // when its first byte may start
     std::string bytes;
     bool close_after = false;
+    std::size_t sent = 0;
   };
 
-  Connection(std::uint64_t id, int fd, std::string peer) : id(id), fd(fd), peer(std::move(peer)) {}
+  Connection(std::uint64_t id, int fd, std::string peer, bool line)
+      : id(id), fd(fd), peer(std::move(peer)), line(line) {}
   ~Connection() {
     watch.reset();
     send_timer.reset();
-    close(fd);
+    if (!line) close(fd);
   }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
+  // When the last byte of `pending` has gone out on the line.
+  Clock::time_point End(const Pending& pending) const {
+    return pending.due + byte_time * static_cast<std::int64_t>(pending.bytes.size());
+  }
+  // How many bytes of `pending` may have left by `now`.
+  std::size_t DueBytes(const Pending& pending, Clock::time_point now) const {
+    if (now < pending.due) return 0;
+    if (byte_time == Clock::duration::zero()) return pending.bytes.size();
+    const auto carried = static_cast<std::size_t>((now - pending.due) / byte_time);
+    return std::min(carried, pending.bytes.size());
+  }
+
   const std::uint64_t id;
-  const int fd;
+  const int fd;  // a line's descriptor stays its owner's
   const std::string peer;
+  const bool line;
+  // Time the line takes for one byte; zero: no pacing.
+  Clock::duration byte_time = Clock::duration::zero();
   std::string input;
   std::unique_ptr<korvex::FdWatch> watch;
   std::deque<Pending> outgoing;
@@ -112,7 +131,7 @@ void SimServer::OnAcceptable() {
   const int fd = listener_.Accept(peer);
   if (fd < 0) return;
   const std::uint64_t id = next_id_++;
-  auto connection = std::make_unique<Connection>(id, fd, peer);
+  auto connection = std::make_unique<Connection>(id, fd, peer, false);
   if (connections_.size() >= kMaxClients) {
     Traffic(*connection, "spojení z " + peer + " odmítnuto: příliš mnoho klientů najednou (" +
                              std::to_string(kMaxClients) + ")");
@@ -123,19 +142,41 @@ void SimServer::OnAcceptable() {
   connections_.emplace(id, std::move(connection));
 }
 
+void SimServer::ServeLine(int fd, const std::string& name) {
+  const std::uint64_t id = next_id_++;
+  auto connection = std::make_unique<Connection>(id, fd, name, true);
+  if (config_.baud) {
+    // 8N1: a start bit, eight data bits and a stop bit.
+    connection->byte_time = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(10.0 / *config_.baud));
+  }
+  connection->watch = loop_.WatchFd(fd, [this, id](korvex::FdEvent) { OnReadable(id); });
+  connections_.emplace(id, std::move(connection));
+}
+
 void SimServer::OnReadable(std::uint64_t id) {
   const auto found = connections_.find(id);
   if (found == connections_.end()) return;
   Connection& connection = *found->second;
-  for (int read = 0; read < kReadsPerEvent; ++read) {
+  for (int reads = 0; reads < kReadsPerEvent; ++reads) {
     char chunk[kReadChunk];
-    const ssize_t received = recv(connection.fd, chunk, sizeof chunk, MSG_DONTWAIT);
+    const ssize_t received = read(connection.fd, chunk, sizeof chunk);
     if (received < 0 && errno == EINTR) continue;
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (received < 0 && connection.line) {
+      // A line that fails (a device gone) will not come back by itself.
+      log_line_("vx2sim: linka " + connection.peer + " selhala: " + std::strerror(errno));
+      line_failed_ = true;
+      connection.watch.reset();
+      loop_.Quit();
+      return;
+    }
     if (received < 0) {
       Close(id, "spojení selhalo");
       return;
     }
+    // A raw line with nothing more to read says so with 0.
+    if (received == 0 && connection.line) return;
     if (received == 0) {
       // Answers still on their way go out before the connection closes; a
       // closed peer stays readable, so stop watching it.
@@ -190,11 +231,15 @@ bool SimServer::Queue(Connection& connection, const AnswerPlan& plan) {
   }
   // Answers leave in the order of their requests: a delay counts from the
   // request or from the answer before it, whichever is later.
+  // On a paced line a segment also waits until the one before has gone out.
   Clock::time_point due = Clock::now();
-  if (!connection.outgoing.empty()) due = std::max(due, connection.outgoing.back().due);
+  if (!connection.outgoing.empty()) {
+    due = std::max(due, connection.End(connection.outgoing.back()));
+  }
   for (const AnswerSegment& segment : plan.segments) {
     due += std::chrono::milliseconds(segment.wait_ms);
-    connection.outgoing.push_back({due, segment.bytes, false});
+    connection.outgoing.push_back({due, segment.bytes});
+    due = connection.End(connection.outgoing.back());
   }
   connection.outgoing.back().close_after = plan.close_after;
   return true;
@@ -205,8 +250,11 @@ void SimServer::ArmSendTimer(Connection& connection) {
   // its handler returns, which would stretch a period set from inside it.
   connection.send_timer.reset();
   if (connection.outgoing.empty()) return;
-  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-      connection.outgoing.front().due - Clock::now());
+  // The next byte may leave once the line has carried it.
+  const Connection::Pending& front = connection.outgoing.front();
+  const Clock::time_point next =
+      front.due + connection.byte_time * static_cast<std::int64_t>(front.sent + 1);
+  const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now());
   const int wait_ms = static_cast<int>(std::max<std::int64_t>(wait.count(), 0));
   const std::uint64_t id = connection.id;
   connection.send_timer =
@@ -219,13 +267,19 @@ void SimServer::OnSendTimer(std::uint64_t id) {
   if (found == connections_.end()) return;
   Connection& connection = *found->second;
   connection.send_timer->SetEnabled(false);
-  while (!connection.outgoing.empty() && connection.outgoing.front().due <= Clock::now()) {
-    const Connection::Pending pending = std::move(connection.outgoing.front());
-    connection.outgoing.pop_front();
-    if (!SendNow(connection.fd, pending.bytes)) {
+  while (!connection.outgoing.empty()) {
+    Connection::Pending& front = connection.outgoing.front();
+    const std::size_t due = connection.DueBytes(front, Clock::now());
+    if (due <= front.sent) break;
+    if (!SendNow(connection.fd, connection.line,
+                 std::string_view(front.bytes).substr(front.sent, due - front.sent))) {
       Close(id, "klient nepřebírá data");
       return;
     }
+    front.sent = due;
+    if (front.sent < front.bytes.size()) break;
+    const Connection::Pending pending = std::move(front);
+    connection.outgoing.pop_front();
     Traffic(connection, "odesláno: " + HexBytes(pending.bytes));
     if (pending.close_after) {
       Close(id, "spojení uzavřeno po odpovědi");
@@ -242,7 +296,14 @@ void SimServer::OnSendTimer(std::uint64_t id) {
 void SimServer::Close(std::uint64_t id, std::string_view why) {
   const auto found = connections_.find(id);
   if (found == connections_.end()) return;
-  Traffic(*found->second, why);
+  Connection& connection = *found->second;
+  if (connection.line) {
+    Traffic(connection, std::string(why) + ", neodeslané odpovědi zahozeny");
+    connection.outgoing.clear();
+    connection.send_timer.reset();
+    return;
+  }
+  Traffic(connection, why);
   connections_.erase(found);
 }
 

@@ -1,8 +1,9 @@
-// The simulated controller on TCP: accepts clients, answers their request
-// frames from the item table, and sends each answer as the fault plan says.
-// Runs on the event loop's thread and never waits on one client: several
-// clients are served side by side, and each may send any number of requests
-// on its connection.
+// The simulated controller on TCP or on a serial line: answers request frames
+// from the item table and sends each answer as the fault plan says. Runs on
+// the event loop's thread and never waits on one client: TCP clients are
+// served side by side, and each may send any number of requests on its
+// connection. A serial line is one permanent connection, whose answers may be
+// paced to the line's rate.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,10 @@ class SimServer {
   // Opens the port; false with the reason in `error`.
   bool Start(std::string& error);
   std::string LocalAddress() const { return listener_.LocalAddress(); }
+  // Serves the line open on `fd` (non-blocking), which stays the caller's.
+  void ServeLine(int fd, const std::string& name);
+  // The line failed; the loop has been told to quit.
+  bool LineFailed() const { return line_failed_; }
 
  private:
   struct Connection;
@@ -47,6 +52,7 @@ class SimServer {
   bool Queue(Connection& connection, const AnswerPlan& plan);
   void ArmSendTimer(Connection& connection);
   void OnSendTimer(std::uint64_t id);
+  // A TCP connection closes; a line drops what it still had to send.
   void Close(std::uint64_t id, std::string_view why);
   void Traffic(const Connection& connection, std::string_view text);
 
@@ -59,6 +65,7 @@ class SimServer {
   std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
   std::uint64_t next_id_ = 1;
   std::uint64_t answers_ = 0;
+  bool line_failed_ = false;
 };
 
 }  // namespace vx2::sim

@@ -1,0 +1,76 @@
+#include "serial_line.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/line_rate_linux.h"
+#include "platform/posix_serial_port.h"
+
+namespace vx2::sim {
+namespace {
+
+std::string Reason(const std::string& what) {
+  return what + ": " + std::strerror(errno);
+}
+
+// Raw 8N1 at `rate`, no flow control: the line the communicator expects.
+bool MakeRaw(int fd, std::uint32_t rate) {
+  korvex::TDcb dcb;
+  dcb.BaudRate = rate;
+  dcb.Flags = korvex::kDcbBinary;
+  dcb.ByteSize = 8;
+  termios settings{};
+  if (!korvex::LineTermios(dcb, settings) || tcsetattr(fd, TCSANOW, &settings) != 0) return false;
+  return korvex::IsTableRate(rate) || korvex::SetArbitraryRate(fd, rate);
+}
+
+}  // namespace
+
+SerialLine::~SerialLine() {
+  if (held_ >= 0) close(held_);
+  if (fd_ >= 0) close(fd_);
+}
+
+bool SerialLine::OpenPty(std::uint32_t rate, std::string& error) {
+  fd_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  char name[128];
+  if (fd_ < 0 || grantpt(fd_) != 0 || unlockpt(fd_) != 0 ||
+      ptsname_r(fd_, name, sizeof name) != 0) {
+    error = Reason("pseudoterminál nelze vytvořit");
+    return false;
+  }
+  path_ = name;
+  held_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (held_ < 0 || !MakeRaw(held_, rate)) {
+    error = Reason("pseudoterminál " + path_ + " nelze nastavit");
+    return false;
+  }
+  return true;
+}
+
+bool SerialLine::OpenDevice(const std::string& device, std::uint32_t rate, std::string& error) {
+  path_ = device;
+  fd_ = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) {
+    error = Reason("linku " + device + " nelze otevřít");
+    return false;
+  }
+  if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    error = "linku " + device + " už používá jiný program";
+    return false;
+  }
+  if (!MakeRaw(fd_, rate)) {
+    error = Reason("linku " + device + " nelze nastavit na " + std::to_string(rate) + " Bd");
+    return false;
+  }
+  tcflush(fd_, TCIOFLUSH);
+  return true;
+}
+
+}  // namespace vx2::sim
