@@ -309,6 +309,9 @@ PortHandle PosixSerialPort::Open(int number) {
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno == EWOULDBLOCK ? EBUSY : errno);
   if (tcgetattr(fd, &port->saved) != 0) return refuse(errno);
   if (ioctl(fd, TIOCEXCL) != 0) return refuse(errno);
+  // An opened port starts with empty queues: bytes that came while nobody
+  // held it (a late answer to an earlier program) are stale.
+  tcflush(fd, TCIOFLUSH);
   port->wake_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (port->wake_fd < 0) return refuse(errno);
   serial_icounter_struct counters{};

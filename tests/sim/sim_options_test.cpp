@@ -96,6 +96,13 @@ TEST(SimOptions, BadOrUnknownOptionsAreErrorsNotIgnored) {
       {"--refuse", "--fault-count", "1"},
       {"--refuse", "--delay", "10"},
       {"--items", "/nonexistent/vx2sim-items"},
+      {"--baud", "38400"},
+      {"--pty", "--baud", "12345"},
+      {"--pty", "--serial", "/dev/ttyS0"},
+      {"--pty", "--port", "0"},
+      {"--serial", "/dev/ttyS0", "--host", "127.0.0.1"},
+      {"--pty", "--close-after-answer"},
+      {"--pty", "--refuse"},
   };
   for (const auto& arguments : bad) {
     const Parsed parsed = Parse(arguments);
@@ -103,6 +110,19 @@ TEST(SimOptions, BadOrUnknownOptionsAreErrorsNotIgnored) {
     EXPECT_FALSE(parsed.err.empty()) << arguments[0];
   }
   EXPECT_NE(Parse({"--bogus"}).err.find("--bogus"), std::string::npos);
+}
+
+TEST(SimOptions, SerialLineAndItsRate) {
+  const Parsed pty = Parse({"--pty", "--baud", "14400", "--delay", "5"});
+  ASSERT_EQ(pty.status, std::nullopt) << pty.err;
+  EXPECT_TRUE(pty.config.pty);
+  EXPECT_EQ(pty.config.baud, 14400u);
+  EXPECT_TRUE(pty.config.OnSerialLine());
+  const Parsed device = Parse({"--serial", "/dev/ttyUSB0"});
+  ASSERT_EQ(device.status, std::nullopt) << device.err;
+  EXPECT_EQ(device.config.serial_device, "/dev/ttyUSB0");
+  EXPECT_EQ(device.config.baud, std::nullopt);
+  EXPECT_FALSE(Parse({}).config.OnSerialLine());
 }
 
 TEST(SimOptions, HelpEndsParsingWithSuccess) {

@@ -11,6 +11,8 @@
 #include "protocol/frame.h"
 #include "sim_harness.h"
 #include "support/bytes.h"
+#include "support/pty_pair.h"
+#include "support/sim_on_pty.h"
 
 namespace vx2::test {
 namespace {
@@ -229,6 +231,44 @@ TEST(Vx2simBinary, StartupErrorsEndItWithoutAReadyLine) {
   for (const Finished& failed : {unknown, taken}) {
     EXPECT_FALSE(Contains(failed.output, "připraven")) << failed.output;
   }
+}
+
+TEST(Vx2simOnALine, ServesItsPtyWithFaultsAsOnTcp) {
+  korvex::SimOnPty sim(VX2SIM_BINARY,
+                       {"--item", "000102=42", "--noise", "00FF", "--fault-count", "1"});
+  ASSERT_EQ(sim.Device().rfind("/dev/pts/", 0), 0u) << sim.Process().Output();
+  korvex::RawLine line(sim.Device());
+  ASSERT_TRUE(line.Opened());
+  ASSERT_TRUE(line.Send(RequestFrame(kReadItem)));
+  EXPECT_EQ(line.Receive(kAnswer42.size() + 2), Hex("00 FF") + kAnswer42);
+  ASSERT_TRUE(line.Send(RequestFrame("QQ" + Hex("00 01 02 2B 00 00 00"))));
+  EXPECT_EQ(line.Receive(11), AnswerFrame("QX"));
+  const std::string& log = sim.Process().Output(50ms);
+  EXPECT_TRUE(Contains(log, "[1] odesláno: 00 FF E1 5C")) << log;
+}
+
+TEST(Vx2simOnALine, BaudLetsNoByteLeaveBeforeTheLineCarriesIt) {
+  korvex::SimOnPty sim(VX2SIM_BINARY, {"--item", "000102=42", "--baud", "1200"});
+  korvex::RawLine line(sim.Device());
+  ASSERT_TRUE(line.Opened()) << sim.Process().Output();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(line.Send(RequestFrame(kReadItem)));
+  EXPECT_EQ(line.Receive(4), kAnswer42.substr(0, 4));
+  EXPECT_GE(Since(start), 33ms) << "4 bytes at 1200 Bd";
+  EXPECT_EQ(line.Receive(kAnswer42.size() - 4), kAnswer42.substr(4));
+  EXPECT_GE(Since(start), 125ms) << "15 bytes at 1200 Bd";
+}
+
+TEST(Vx2simOnALine, ServesAnExistingDevice) {
+  korvex::PtyPair device;
+  korvex::ChildProcess sim(VX2SIM_BINARY, {"--serial", device.Path(), "--item", "000102=42"});
+  ASSERT_TRUE(sim.WaitFor("připraven na " + device.Path(), kArrival)) << sim.Output();
+  device.Send(RequestFrame(kReadItem));
+  EXPECT_EQ(device.Receive(kAnswer42.size()), kAnswer42);
+
+  const Finished missing = RunToEnd(VX2SIM_BINARY, {"--serial", "/dev/korvex-no-such-line"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_TRUE(Contains(missing.output, "nelze otevřít")) << missing.output;
 }
 
 }  // namespace

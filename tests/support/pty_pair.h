@@ -3,13 +3,14 @@
 #pragma once
 
 #include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <string>
+
+#include "support/receive_from.h"
 
 namespace korvex {
 
@@ -42,22 +43,9 @@ class PtyPair {
   int Slave() const { return holder_; }
 
   void Send(const std::string& bytes) const { (void)!write(master_, bytes.data(), bytes.size()); }
-  // Reads until `count` bytes have come or `limit` has passed.
   std::string Receive(std::size_t count,
                       std::chrono::milliseconds limit = std::chrono::seconds(5)) const {
-    std::string got;
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (got.size() < count) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          end - std::chrono::steady_clock::now());
-      pollfd p{master_, POLLIN, 0};
-      if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-      char chunk[512];
-      const ssize_t n = read(master_, chunk, sizeof chunk);
-      if (n <= 0) break;
-      got.append(chunk, static_cast<std::size_t>(n));
-    }
-    return got;
+    return ReceiveFrom(master_, count, limit);
   }
   // The device goes away: the slave side sees a hang-up.
   void CloseMaster() {
