@@ -15,6 +15,7 @@
 
 #include "platform/log_sink.h"
 #include "platform/posix_event_loop.h"
+#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
 #include "protocol/frame.h"
 #include "protocol/vardos_link.h"
@@ -56,10 +57,12 @@ class NoLog : public LogSink {
 void EngineTransactions(benchmark::State& state) {
   PosixEventLoop loop;
   PosixSocketClient socket;
+  PosixSerialPort serial_port;
+  TSerial serial(loop, serial_port);
   NoLog log;
   TVardosLink link;
   link.Init(loop);
-  link.Setup(socket);
+  link.Setup(serial, socket);
   TTCPsetup tcp;
   tcp.Active = true;
   tcp.Port = static_cast<std::uint32_t>(TheSimulator().port());
@@ -90,8 +93,8 @@ bool RawExchange(const sockaddr_in& address, const std::string& frame) {
             write(fd, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size());
   std::string received;
   char chunk[512];
-  while (ok && (received.size() < 4 ||
-                received.size() < static_cast<std::uint8_t>(received[3]) + 4u)) {
+  while (ok &&
+         (received.size() < 4 || received.size() < static_cast<std::uint8_t>(received[3]) + 4u)) {
     const ssize_t n = read(fd, chunk, sizeof chunk);
     if (n <= 0) ok = false;
     if (n > 0) received.append(chunk, static_cast<std::size_t>(n));

@@ -11,6 +11,7 @@
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
 #include "platform/host_desktop_posix.h"
+#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
@@ -47,9 +48,10 @@ int main(int argc, char** argv) {
   korvex::QtMessageBoxes boxes(&view.Form());
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
+  korvex::PosixSerialPort serial_port;
   // QApplication has taken out the options it knows; those of another
   // platform plugin may still be there.
-  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop},
+  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port},
                             korvex::WindowArguments({argv + 1, argv + argc}));
   view.SetEvents(window);
   korvex::TerminationSignals termination(

@@ -12,6 +12,7 @@
 #include "platform/console_view.h"
 #include "platform/host_desktop_posix.h"
 #include "platform/posix_event_loop.h"
+#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
@@ -53,7 +54,8 @@ int main(int argc, char** argv) {
   korvex::ConsoleMessageBoxes boxes(out, assume == "yes");
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
-  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop},
+  korvex::PosixSerialPort serial_port;
+  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port},
                             korvex::WindowArguments(arguments));
   korvex::TerminationSignals signals(loop,
                                      [&window](int signal) { window.TerminationSignal(signal); });

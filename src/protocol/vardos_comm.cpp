@@ -8,6 +8,11 @@ namespace {
 constexpr int kCommTimerInterval = 100;
 constexpr double kTickSeconds = 0.1;
 constexpr int kTicksPerDot = 10;
+constexpr std::uint16_t kSerialQueueSize = 1024;
+// What one receive event takes from the serial port at most, and what
+// RxBuffer keeps of the newest bytes: an answer is at most 259 bytes, and a
+// peer that sends without pause must not hold the loop or fill the memory.
+constexpr std::size_t kSerialRxLimit = 16 * 1024;
 
 }  // namespace
 
@@ -15,11 +20,25 @@ TVardosComm::TVardosComm(EventLoop& loop) : loop_(loop) {}
 
 TVardosComm::~TVardosComm() {
   Close();
+  // The port outlives the engine.
+  if (Serial) Serial->OnRxData = nullptr;
   LogMemo = nullptr;
 }
 
-void TVardosComm::Setup(SocketClient& socket) {
+void TVardosComm::Setup(TSerial& serial, SocketClient& socket) {
   Timer = loop_.CreateTimer("VARDOS_COMM_TIMER", kCommTimerInterval, [this] { OnCommTimer(); });
+  Serial = &serial;
+  serial.SetOpen(false);
+  serial.OnRxData = [this](TSerial&) { OnSerialRxData(); };
+  serial.SetCheckParity(false);
+  serial.SetNotifyErrors(eNotifyErr::neNone);
+  serial.SetRxEventMode(eOpModes::rxNormal);
+  serial.SetParity(eParity::paNone);
+  serial.SetStopBits(eStopBits::st1bit);
+  serial.SetDataBits(eDataBits::d8bit);
+  serial.SetFlowMode(eFlowControl::fcNone);
+  serial.SetBaudrate(38400);
+  serial.SetPort(1);
   RxBuffer.clear();
   Elapsed = 0.0;
   ResponseTimeout = 3.0;
@@ -36,8 +55,46 @@ void TVardosComm::Close() {
   // The timer handler never runs when we get here from the loop thread, so
   // InTimer is clear and the timer can go.
   Timer.reset();
+  // The port is closed when SetOpen returns.
+  if (Serial && Serial->Opened()) Serial->SetOpen(false);
   // Also a connect still under way: it must not complete after the close.
   if (Client) Client->Disconnect();
+}
+
+bool TVardosComm::OpenSerial(const TLinkSetup& link, bool open) {
+  if (!Serial) return false;
+  TSerial& serial = *Serial;
+  // Closed first, so that none of the settings reopens it.
+  serial.SetOpen(false);
+  serial.SetPort(static_cast<std::uint8_t>(link.Port & 0xFF));
+  serial.SetBaudrate(link.Baudrate);
+  serial.SetCheckParity(false);
+  serial.SetDataBits(eDataBits::d8bit);
+  // RS485 and modem lines leave RTS and CTS to the driver.
+  serial.SetFlowMode(link.RS485 || link.Modem ? eFlowControl::fcRTS_CTS : eFlowControl::fcNone);
+  serial.SetNotifyErrors(eNotifyErr::neNone);
+  serial.SetParity(eParity::paNone);
+  serial.SetRxEventMode(eOpModes::rxNormal);
+  serial.SetRxQueueSize(kSerialQueueSize);
+  serial.SetTxQueueSize(kSerialQueueSize);
+  serial.SetStopBits(eStopBits::st1bit);
+  serial.SetOpen(open);
+  if (!serial.Opened()) return false;
+  serial.PurgeTx();
+  serial.PurgeRx();
+  return true;
+}
+
+void TVardosComm::OnSerialRxData() {
+  InRx = true;
+  std::string received;
+  std::uint8_t byte = 0;
+  while (received.size() < kSerialRxLimit && Serial && Serial->ReadByte(byte) > 0) {
+    received.push_back(static_cast<char>(byte));
+  }
+  RxBuffer += received;
+  if (RxBuffer.size() > kSerialRxLimit) RxBuffer.erase(0, RxBuffer.size() - kSerialRxLimit);
+  InRx = false;
 }
 
 bool TVardosComm::BuildFrame(std::string_view request, std::string& frame) const {
@@ -123,6 +180,13 @@ bool TVardosComm::SendOverTcp(std::string_view frame) {
   return Client->WriteString(frame);
 }
 
+void TVardosComm::SendOverSerial(std::string_view frame) {
+  if (!Serial) return;
+  Serial->WriteString(frame);
+  // The time-out runs while the output queue drains; "X com" ends the wait.
+  while (!AbortFlag && Serial->TxWaiting() != 0) loop_.ProcessMessages();
+}
+
 bool TVardosComm::AnswerReady(std::string& answer) {
   if (Closing) return false;
   // Look through everything that has arrived, so an answer is taken in the
@@ -138,8 +202,8 @@ bool TVardosComm::AnswerReady(std::string& answer) {
 bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   std::string frame;
   if (!BuildFrame(request, frame)) {
-    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) +
-            " bajtů, nejvýše " + std::to_string(kMaxFrameData) + "), neodeslán.");
+    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) + " bajtů, nejvýše " +
+            std::to_string(kMaxFrameData) + "), neodeslán.");
     return false;
   }
   Busy = true;
@@ -152,7 +216,11 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
 
   // A frame that could not be sent leaves the link down, which ends the
   // receive loop at its first pass.
-  if (UseTCP) SendOverTcp(frame);
+  if (UseTCP) {
+    SendOverTcp(frame);
+  } else {
+    SendOverSerial(frame);
+  }
 
   std::string received;
   bool ready = false;

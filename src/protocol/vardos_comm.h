@@ -11,6 +11,7 @@
 #include "platform/event_loop.h"
 #include "platform/log_sink.h"
 #include "protocol/link_setup.h"
+#include "transport/serial.h"
 #include "transport/tcp_client.h"
 
 namespace korvex {
@@ -26,8 +27,12 @@ class TVardosComm {
   TVardosComm(const TVardosComm&) = delete;
   TVardosComm& operator=(const TVardosComm&) = delete;
 
-  // Creates the engine's timer and its TCP transport over `socket`.
-  void Setup(SocketClient& socket);
+  // Creates the engine's timer, puts `serial` into its default state and
+  // receives through it, and creates the TCP transport over `socket`.
+  void Setup(TSerial& serial, SocketClient& socket);
+  // Gives the serial port a link's settings and opens it when `open`; true
+  // when the port is open.
+  bool OpenSerial(const TLinkSetup& link, bool open);
   // Stops the timer for good and drops the connection.
   void Close();
 
@@ -38,6 +43,8 @@ class TVardosComm {
   bool ParseAnswer(std::string& buffer, std::string& answer) const;
   bool PollAnswer(std::string& answer);
   void OnCommTimer();
+  // Takes what the serial port has received into RxBuffer.
+  void OnSerialRxData();
   void StartTimer(eTimerMode mode);
   bool WaitConnect();
   void AbortTransaction();
@@ -46,6 +53,7 @@ class TVardosComm {
   void LogAppend(std::string_view text);
 
   std::unique_ptr<korvex::Timer> Timer;
+  TSerial* Serial = nullptr;
   bool InTimer = false;
   std::unique_ptr<TMyTCPClient> Client;
   bool ShowProgress = true;
@@ -68,6 +76,7 @@ class TVardosComm {
 
  private:
   bool SendOverTcp(std::string_view frame);
+  void SendOverSerial(std::string_view frame);
   bool AnswerReady(std::string& answer);
 
   EventLoop& loop_;

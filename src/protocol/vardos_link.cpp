@@ -13,7 +13,9 @@ void TVardosLink::Init(EventLoop& loop) {
   Opened = false;
 }
 
-void TVardosLink::Setup(SocketClient& socket) { Comm->Setup(socket); }
+void TVardosLink::Setup(TSerial& serial, SocketClient& socket) {
+  Comm->Setup(serial, socket);
+}
 
 std::string SerialLinkDescription(const TLinkSetup& link, std::string_view decimal_separator) {
   const char* kind = link.Modem ? "MODEM" : link.RS485 ? "RS485" : "RS232";
@@ -37,6 +39,8 @@ bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* lo
   TVardosComm& comm = *Comm;
   comm.LogMemo = log;
   comm.LogLine(kLinkVersionLine);
+  // The serial port is opened only for a serial link; for TCP it stays closed.
+  const bool serial_open = comm.OpenSerial(link, !tcp.Active);
   comm.ResponseTimeout = link.Timeout;
   comm.MasterAddress = 0;
   comm.Address = static_cast<std::uint8_t>(link.Address);
@@ -55,7 +59,7 @@ bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* lo
   comm.AbortFlag = false;
   comm.TimedOut = false;
   comm.UseTCP = tcp.Active;
-  Opened = tcp.Active ? ConnectTcp() : OpenSerial();
+  Opened = tcp.Active ? ConnectTcp() : serial_open;
   return Opened;
 }
 
@@ -68,12 +72,6 @@ bool TVardosLink::ConnectTcp() {
   if (comm.Timer) comm.Timer->SetEnabled(false);
   if (!connected) comm.Client->Disconnect();
   return connected;
-}
-
-bool TVardosLink::OpenSerial() {
-  // The serial line comes with the serial port component; until then a
-  // serial link cannot be opened.
-  return false;
 }
 
 void TVardosLink::Close() {

@@ -19,7 +19,7 @@ inline constexpr std::string_view kLinkVersionLine = "COM/TCP-Vardos, v.1.303";
 class TVardosLink {
  public:
   void Init(EventLoop& loop);
-  void Setup(SocketClient& socket);
+  void Setup(TSerial& serial, SocketClient& socket);
   // Applies the settings, opens the link and describes it in `log`. For TCP
   // it pumps the loop until the connect has its outcome (at most the
   // connection limit; "X com" ends it) and is true when the connection stands.
@@ -34,7 +34,6 @@ class TVardosLink {
 
  private:
   bool ConnectTcp();
-  bool OpenSerial();
 };
 
 // The log line that describes a serial link, the time-out written with

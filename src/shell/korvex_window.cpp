@@ -16,7 +16,13 @@ constexpr int kRunInterval = 100;
 }  // namespace
 
 TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments)
-    : platform_(platform), arguments_(std::move(arguments)) {
+    : Serial1(platform.loop, platform.serial_port),
+      platform_(platform),
+      arguments_(std::move(arguments)) {
+  // The form's stored values; the rest keep the component's defaults.
+  Serial1.SetDataBits(eDataBits::d8bit);
+  Serial1.SetCheckParity(false);
+  Serial1.SetNotifyErrors(eNotifyErr::neNone);
   EventLoop& loop = platform_.loop;
   TimerStartup =
       loop.CreateTimer("TimerStartup", kStartupInterval, [this] { TimerStartupTimer(); });
@@ -58,7 +64,7 @@ void TDlgKORVEX::FormCreate() {
   HostWnd = 0;
   view.SetCanButtonsEnabled(false);
   Link.Init(platform_.loop);
-  Link.Setup(platform_.socket);
+  Link.Setup(Serial1, platform_.socket);
   TimerStartup->SetEnabled(true);
 }
 

@@ -18,9 +18,11 @@
 #include "protocol/link_setup.h"
 #include "protocol/vardos_link.h"
 #include "shell/config_reader.h"
+#include "transport/serial.h"
 
 namespace korvex {
 
+class SerialPortLayer;
 class SocketClient;
 
 // The platform pieces the window runs on; all outlive the window.
@@ -30,6 +32,7 @@ struct WindowPlatform {
   MessageBoxes& boxes;
   SocketClient& socket;
   HostDesktop& desktop;
+  SerialPortLayer& serial_port;
 };
 
 inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
@@ -108,7 +111,8 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   void TimerStartupTimer();
   void TimerRemoteTimer();
 
-  // The window's state.
+  // The window's state. The serial port outlives the engine that uses it.
+  TSerial Serial1;
   TVardosLink Link;
   std::uint32_t DeviceFirmware = 0;
   std::uint32_t DeviceCRC = 0;

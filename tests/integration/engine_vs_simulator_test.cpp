@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/posix_event_loop.h"
+#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
 #include "protocol/frame.h"
 #include "protocol/service_commands.h"
@@ -51,7 +52,7 @@ class EngineVsSimulator : public ::testing::Test {
     tcp.Port = static_cast<std::uint32_t>(std::atoi(out.c_str() + out.find(ready) + ready.size()));
     serial.Timeout = timeout;
     link.Init(loop);
-    link.Setup(socket);
+    link.Setup(serial_port, socket);
     opened = link.Open(serial, tcp, &log);
     connected = opened && link.Comm->WaitConnect();
   }
@@ -65,6 +66,8 @@ class EngineVsSimulator : public ::testing::Test {
 
   PosixEventLoop loop;
   PosixSocketClient socket;
+  PosixSerialPort serial_layer;
+  TSerial serial_port{loop, serial_layer};
   RecordingView log;
   TVardosLink link;
   TLinkSetup serial;

@@ -10,6 +10,7 @@
 
 #include "shell/korvex_window.h"
 #include "support/fake_host_desktop.h"
+#include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
@@ -21,7 +22,8 @@ class WindowFixture : public ::testing::Test {
  protected:
   void Create(std::vector<std::string> arguments = {}) {
     window.reset();  // one window at a time on the desktop
-    window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket, desktop},
+    window = std::make_unique<TDlgKORVEX>(
+        WindowPlatform{loop, view, boxes, socket, desktop, serial_port},
                                           std::move(arguments));
     window->FormCreate();
   }
@@ -40,6 +42,7 @@ class WindowFixture : public ::testing::Test {
   ScriptedMessageBoxes boxes;
   FakeSocketClient socket;
   FakeHostDesktop desktop;
+  FakeSerialPort serial_port;
   std::unique_ptr<TDlgKORVEX> window;
 };
 

@@ -6,6 +6,7 @@
 
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
+#include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
 #include "support/virtual_event_loop.h"
@@ -36,7 +37,7 @@ class Transactions : public ::testing::Test {
  protected:
   void SetUp() override {
     link.Init(loop);
-    link.Setup(socket);
+    link.Setup(serial, socket);
   }
   void TearDown() override { link.Done(); }
 
@@ -74,6 +75,8 @@ class Transactions : public ::testing::Test {
 
   VirtualEventLoop loop;
   FakeSocketClient socket;
+  FakeSerialPort serial_port;
+  TSerial serial{loop, serial_port};
   TimedLog log{loop};
   TVardosLink link;
   std::vector<std::unique_ptr<Timer>> pending;

@@ -1,12 +1,32 @@
 #include "controller_session.h"
 
+#include <cerrno>
+
 #include "byte_text.h"
 
 namespace vx2::ctl {
+namespace {
+
+std::string SerialOpenFailure(int code) {
+  switch (code) {
+    case ENOENT:
+      return "zařízení neexistuje";
+    case EBUSY:
+      return "linku už používá jiný program";
+    case EACCES:
+      return "chybí oprávnění k zařízení";
+    case ENOTTY:
+      return "zařízení není sériová linka";
+    default:
+      return "chyba " + std::to_string(code);
+  }
+}
+
+}  // namespace
 
 ControllerSession::ControllerSession(korvex::LogSink& log) : log_(log) {
   link_.Init(loop_);
-  link_.Setup(socket_);
+  link_.Setup(serial_, socket_);
 }
 
 ControllerSession::~ControllerSession() {
@@ -19,17 +39,30 @@ bool ControllerSession::Open(const SessionSettings& settings, std::string& error
   link.Address = settings.address;
   link.Retranslation = settings.relay;
   link.Timeout = settings.timeout;
-  const korvex::TTCPsetup tcp{true, settings.host, settings.port};
+  korvex::TTCPsetup tcp{true, settings.host, settings.port};
   endpoint_ = settings.host + ":" + std::to_string(settings.port);
+  if (settings.OnSerialLine()) {
+    tcp.Active = false;
+    serial_device_ = settings.serial_device;
+    link.Port = serial_device_.empty() ? settings.com : 1;
+    link.Baudrate = settings.baud;
+    endpoint_ = serial_device_.empty() ? "COM" + std::to_string(settings.com) + " (" +
+                                             korvex::ComDevice(settings.com) + ")"
+                                       : serial_device_;
+  }
   // Our own line per failed attempt says why; the engine's dots and its
   // no-answer notice would run into it.
   link_.Comm->ShowProgress = false;
-  // A connect that gets no reply at all waits out the engine's connection
-  // limit; say so rather than stay silent that long.
-  log_.AddLine("vx2ctl: navazuji spojení s " + endpoint_ + " (nejvýše " +
-               std::to_string(static_cast<int>(korvex::kConnectLimitSeconds)) + " s)");
+  if (tcp.Active) {
+    // A connect that gets no reply at all waits out the engine's connection
+    // limit; say so rather than stay silent that long.
+    log_.AddLine("vx2ctl: navazuji spojení s " + endpoint_ + " (nejvýše " +
+                 std::to_string(static_cast<int>(korvex::kConnectLimitSeconds)) + " s)");
+  }
   if (link_.Open(link, tcp, &log_)) return true;
-  error = ConnectFailure();
+  error = tcp.Active ? ConnectFailure()
+                     : "sériovou linku " + endpoint_ + " nelze otevřít (" +
+                           SerialOpenFailure(serial_.ErrorCode()) + ")";
   return false;
 }
 
@@ -42,7 +75,7 @@ std::string ControllerSession::ConnectFailure() const {
 std::string ControllerSession::FailureReason(bool answered, std::string_view answer) const {
   if (answered) return "nečekaná odpověď: " + HexBytes(answer);
   const korvex::TVardosComm& comm = *link_.Comm;
-  if (comm.Client->ConnectFailed) return ConnectFailure();
+  if (comm.UseTCP && comm.Client->ConnectFailed) return ConnectFailure();
   if (comm.TimedOut) return "řadič neodpověděl včas";
   const std::string& cause = comm.Client->LastError();
   return "spojení s " + endpoint_ + " skončilo bez odpovědi" +

@@ -1,6 +1,6 @@
-// One controller reached through the communicator's own engine over TCP:
-// the event loop, the socket client and the link object, wired as the
-// communicator wires them.
+// One controller reached through the communicator's own engine over TCP or
+// a serial line: the event loop, the socket client, the serial port and the
+// link object, wired as the communicator wires them.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,10 @@
 
 #include "platform/log_sink.h"
 #include "platform/posix_event_loop.h"
+#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
 #include "protocol/vardos_link.h"
+#include "transport/serial.h"
 
 namespace vx2::ctl {
 
@@ -21,6 +23,13 @@ struct SessionSettings {
   std::uint8_t address = 1;
   std::uint8_t relay = 1;
   double timeout = 3.0;  // seconds
+  // A serial line instead of TCP: this device, or else COM `com` as the
+  // communicator maps it (0: TCP).
+  std::string serial_device;
+  int com = 0;
+  std::int32_t baud = 38400;
+
+  bool OnSerialLine() const { return !serial_device.empty() || com > 0; }
 };
 
 // Attempts per exchange, as the communicator's service commands make.
@@ -52,7 +61,13 @@ class ControllerSession {
   korvex::LogSink& log_;
   korvex::PosixEventLoop loop_;
   korvex::PosixSocketClient socket_;
+  std::string serial_device_;
+  korvex::PosixSerialPort serial_port_{[this](int port) {
+    return serial_device_.empty() ? korvex::ComDevice(port) : serial_device_;
+  }};
+  korvex::TSerial serial_{loop_, serial_port_};
   korvex::TVardosLink link_;
+  // The controller's TCP endpoint or serial device, for the messages.
   std::string endpoint_;
 };
 

@@ -1,5 +1,5 @@
-// vx2ctl: reads and writes a VX2 controller's items over TCP with the
-// communicator's own protocol engine. Results go to standard output, the
+// vx2ctl: reads and writes a VX2 controller's items over TCP or a serial
+// line with the communicator's own protocol engine. Results go to standard output, the
 // engine's log and errors to standard error.
 #include <CLI/CLI.hpp>
 #include <charconv>
@@ -14,6 +14,7 @@
 #include "ctl_commands.h"
 #include "stderr_log.h"
 #include "tool_cli.h"
+#include "transport/serial.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ std::string SecondsText(double seconds) {
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Čte a zapisuje položky řadiče VX2 přes TCP protokolovým jádrem komunikátoru. "
+      "Čte a zapisuje položky řadiče VX2 přes TCP nebo sériovou linku protokolovým jádrem "
+      "komunikátoru. "
       "Každý dotaz zkusí nejvýše třikrát.",
       "vx2ctl"};
   vx2::UseCzechCommandLine(app);
@@ -38,13 +40,44 @@ int main(int argc, char** argv) {
   int port = settings.port;
   int address = settings.address;
   int relay = settings.relay;
-  app.add_option("--host", settings.host, "Adresa řadiče (jeho koncového bodu TCP).")
-      ->type_name("ADRESA")
-      ->capture_default_str();
-  app.add_option("--port", port, "Port TCP řadiče.")
-      ->type_name("PORT")
-      ->check(vx2::WholeNumberFromTo(1, 65535))
-      ->capture_default_str();
+  CLI::Option* host =
+      app.add_option("--host", settings.host, "Adresa řadiče (jeho koncového bodu TCP).")
+          ->type_name("ADRESA")
+          ->capture_default_str();
+  CLI::Option* tcp_port = app.add_option("--port", port, "Port TCP řadiče.")
+                              ->type_name("PORT")
+                              ->check(vx2::WholeNumberFromTo(1, 65535))
+                              ->capture_default_str();
+  CLI::Option* serial =
+      app.add_option("--serial", settings.serial_device,
+                     "Místo TCP sériová linka na tomto zařízení, např. /dev/ttyUSB0.")
+          ->type_name("ZAŘÍZENÍ");
+  CLI::Option* com = app.add_option("--com", settings.com,
+                                    "Místo TCP port COM N jako v komunikátoru: zařízení z proměnné "
+                                    "KORVEX_COMN, jinak /dev/ttyS(N-1).")
+                         ->type_name("N")
+                         ->check(vx2::WholeNumberFromTo(1, 255));
+  CLI::Option* baud = app.add_option("--baud", settings.baud, "Rychlost sériové linky v Bd.")
+                          ->type_name("RYCHLOST")
+                          ->check(CLI::Validator(
+                              [](std::string& text) -> std::string {
+                                std::int32_t rate = 0;
+                                const auto [end, error] =
+                                    std::from_chars(text.data(), text.data() + text.size(), rate);
+                                return error == std::errc{} && end == text.data() + text.size() &&
+                                               korvex::IsAcceptedBaudrate(rate)
+                                           ? std::string{}
+                                           : "'" + text +
+                                                 "' není rychlost linky (110 až 256000 Bd jako v "
+                                                 "komunikátoru)";
+                              },
+                              ""))
+                          ->capture_default_str();
+  serial->excludes(com);
+  for (CLI::Option* line : {serial, com}) {
+    line->excludes(host);
+    line->excludes(tcp_port);
+  }
   app.add_option("--address", address, "Adresa řadiče.")
       ->type_name("ADRESA")
       ->check(vx2::WholeNumberFromTo(0, 255))
@@ -101,6 +134,10 @@ int main(int argc, char** argv) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& end) {
     return vx2::ReportParseEnd(app, end, std::cout, std::cerr);
+  }
+  if (baud->count() > 0 && !settings.OnSerialLine()) {
+    std::cerr << "vx2ctl: volba --baud platí jen s --serial nebo --com.\nNápověda: --help\n";
+    return 2;
   }
   settings.port = static_cast<std::uint16_t>(port);
   settings.address = static_cast<std::uint8_t>(address);
