@@ -183,8 +183,13 @@ bool TVardosComm::SendOverTcp(std::string_view frame) {
 void TVardosComm::SendOverSerial(std::string_view frame) {
   if (!Serial) return;
   Serial->WriteString(frame);
-  // The time-out runs while the output queue drains; "X com" ends the wait.
-  while (!AbortFlag && Serial->TxWaiting() != 0) loop_.ProcessMessages();
+  // The time-out runs while the output queue drains, and ends the wait as
+  // "X com" does: a line held by its flow control must not hang us. The wait
+  // yields a millisecond a turn, as the connection wait does.
+  while (!AbortFlag && !TimedOut && !Closing && Serial->TxWaiting() != 0) {
+    loop_.ProcessMessages();
+    loop_.Sleep(1);
+  }
 }
 
 bool TVardosComm::AnswerReady(std::string& answer) {

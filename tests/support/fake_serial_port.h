@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -196,11 +197,19 @@ class FakeSerialPort : public SerialPortLayer {
     return 1;
   }
   bool WriteFile(PortHandle port, std::string_view data, int wait_ms) override {
-    std::lock_guard lock(mutex_);
-    Record("WriteFile " + std::to_string(data.size()) + " " + std::to_string(wait_ms));
-    written_.emplace_back(data);
-    return Succeeds(port, "WriteFile");
+    bool written = false;
+    {
+      std::lock_guard lock(mutex_);
+      Record("WriteFile " + std::to_string(data.size()) + " " + std::to_string(wait_ms));
+      written_.emplace_back(data);
+      written = Succeeds(port, "WriteFile");
+    }
+    if (written && on_write) on_write(std::string(data));
+    return written;
   }
+
+  // Called with every written string, on the writing thread.
+  std::function<void(const std::string&)> on_write;
   int LastError() const override {
     std::lock_guard lock(mutex_);
     return last_error_;

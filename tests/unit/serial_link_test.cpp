@@ -1,0 +1,199 @@
+// The link set-up and transactions over the serial port, against the
+// recording port layer on virtual time. The receive events the port's thread
+// would deliver are raised here on the loop thread, where they arrive.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "protocol/vardos_link.h"
+#include "support/bytes.h"
+#include "support/fake_serial_port.h"
+#include "support/fake_socket_client.h"
+#include "support/recording_view.h"
+#include "support/virtual_event_loop.h"
+
+namespace korvex {
+namespace {
+
+using ::testing::ElementsAre;
+
+const std::string kRead = Hex("51 71 00 00 02");
+const std::string kReadFrame = Hex("E1 5C 01 0A 59 00 01 00 51 71 00 00 02 71");
+const std::string kAnswer = Hex("E1 5C 00 0B 00 00 00 01 51 78 04 03 02 01 27");
+
+class SerialLink : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    link.Init(loop);
+    link.Setup(serial, socket);
+    serial_port.ClearCalls();
+  }
+  void TearDown() override { link.Done(); }
+
+  bool Open(TLinkSetup setup = {}) {
+    setup.Port = 3;
+    setup.Timeout = 1.0;
+    return link.Open(setup, TTCPsetup{}, &log);
+  }
+
+  // Bytes arrive and the port reports them, as its event thread does.
+  void Arrive(const std::string& bytes) {
+    serial_port.Receive(bytes);
+    serial.OnRxData(serial);
+  }
+
+  void Later(int ms, std::function<void()> action) {
+    auto timer = loop.CreateTimer("later", ms, {});
+    Timer* raw = timer.get();
+    raw->SetOnTimer([raw, action = std::move(action)] {
+      raw->SetEnabled(false);
+      action();
+    });
+    raw->SetEnabled(true);
+    pending.push_back(std::move(timer));
+  }
+
+  TVardosComm& comm() { return *link.Comm; }
+
+  VirtualEventLoop loop;
+  FakeSocketClient socket;
+  FakeSerialPort serial_port;
+  TSerial serial{loop, serial_port};
+  RecordingView log;
+  TVardosLink link;
+  std::vector<std::unique_ptr<Timer>> pending;
+};
+
+TEST_F(SerialLink, SetupPutsThePortIntoItsDefaultStateClosed) {
+  EXPECT_FALSE(serial.Opened());
+  EXPECT_EQ(serial.Port(), 1);
+  EXPECT_EQ(serial.Baudrate(), 38400);
+  EXPECT_EQ(serial.DataBits(), eDataBits::d8bit);
+  EXPECT_EQ(serial.FlowMode(), eFlowControl::fcNone);
+  EXPECT_FALSE(serial.CheckParity());
+  EXPECT_EQ(serial.NotifyErrors(), eNotifyErr::neNone);
+}
+
+TEST_F(SerialLink, OpenConfiguresEachLineKindAndDescribesIt) {
+  struct Case {
+    bool rs485;
+    bool modem;
+    const char* description;
+    std::uint32_t flags;
+  };
+  for (const Case& c : {Case{false, false, "RS232 COM3 19200Bd, Adr=1, Odezva=1.0s", 0x0001},
+                        Case{true, false, "RS485 COM3 19200Bd, Adr=1, Odezva=1.0s", 0x2005},
+                        Case{true, true, "MODEM COM3 19200Bd, Adr=1, Odezva=1.0s", 0x2005}}) {
+    SCOPED_TRACE(c.description);
+    log.lines.clear();
+    serial_port.ClearCalls();
+    TLinkSetup setup;
+    setup.Baudrate = 19200;
+    setup.RS485 = c.rs485;
+    setup.Modem = c.modem;
+    ASSERT_TRUE(Open(setup));
+    EXPECT_TRUE(link.Opened);
+    EXPECT_FALSE(comm().UseTCP);
+    EXPECT_THAT(log.lines, ElementsAre("COM/TCP-Vardos, v.1.303", c.description));
+    EXPECT_EQ(serial_port.dcb().Flags, c.flags);
+    EXPECT_EQ(serial_port.dcb().BaudRate, 19200u);
+    std::vector<std::string> calls = serial_port.Calls();
+    // Reopened for this case: the open comes with both queues of 1024, and
+    // the pending operations are purged after it.
+    ASSERT_GE(calls.size(), 9u);
+    EXPECT_THAT(std::vector(calls.end() - 9, calls.end()),
+                ElementsAre("Open 3", "SetupComm 1024 1024", "SetCommState", "SetCommTimeouts",
+                            "EscapeCommFunction 5", "EscapeCommFunction 3", "SetCommMask 0x17D",
+                            "PurgeComm 1", "PurgeComm 2"));
+  }
+}
+
+TEST_F(SerialLink, TcpLeavesThePortClosedAndAPortThatWillNotOpenFailsTheLink) {
+  TTCPsetup tcp;
+  tcp.Active = true;
+  ASSERT_TRUE(link.Open(TLinkSetup{}, tcp, &log));
+  EXPECT_FALSE(serial.Opened());
+  for (const std::string& call : serial_port.Calls()) EXPECT_NE(call.substr(0, 5), "Open ");
+
+  serial_port.Fail("Open", 2);
+  log.lines.clear();
+  EXPECT_FALSE(Open());
+  EXPECT_FALSE(link.Opened);
+  ASSERT_EQ(log.lines.size(), 2u) << "the description is written all the same";
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(serial_port.Written().empty());
+}
+
+TEST_F(SerialLink, AnswerSplitAcrossReceiveEventsIsTakenWithItsLastByte) {
+  ASSERT_TRUE(Open());
+  serial_port.on_write = [this](const std::string&) {
+    Arrive(Hex("00 FF") + kAnswer.substr(0, 6));
+    Later(200, [this] { Arrive(kAnswer.substr(6)); });
+  };
+  std::string answer;
+  const std::int64_t start = loop.Now();
+  ASSERT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_EQ(answer, Hex("51 78 04 03 02 01"));
+  EXPECT_EQ(loop.Now() - start, 200) << "taken in the event that completed it";
+  EXPECT_EQ(serial_port.Written(), std::vector<std::string>{kReadFrame});
+  EXPECT_TRUE(comm().RxBuffer.empty());
+  EXPECT_EQ(serial_port.InputLeft(), 0u);
+}
+
+TEST_F(SerialLink, BadCheckByteEmptiesTheBufferAndTheWaitTimesOut) {
+  ASSERT_TRUE(Open());
+  std::string bad = kAnswer;
+  bad.back() = static_cast<char>(bad.back() ^ 1);
+  serial_port.on_write = [this, bad](const std::string&) { Arrive(bad); };
+  std::string answer;
+  const std::int64_t start = loop.Now();
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_EQ(loop.Now() - start, 1100) << "on the eleventh tick after 1.0 s";
+}
+
+TEST_F(SerialLink, OutputThatDoesNotDrainEndsWithTheTimeOutOrXCom) {
+  ASSERT_TRUE(Open());
+  serial_port.SetQueues(0, 7);
+  std::string answer;
+  const std::int64_t start = loop.Now();
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_NEAR(loop.Now() - start, 1100, 1) << "the drain yields a millisecond a turn";
+
+  Later(250, [this] { comm().AbortFlag = true; });
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(log.lines.back(), "Přerušeno uživatelem!");
+}
+
+TEST_F(SerialLink, BytesBetweenTransactionsAreDroppedAtTheNextStart) {
+  ASSERT_TRUE(Open());
+  Arrive(kAnswer);
+  EXPECT_EQ(comm().RxBuffer, kAnswer);
+  serial_port.on_write = [this](const std::string&) { Arrive(Hex("E1 5C 00")); };
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer)) << "a stale answer is not taken";
+}
+
+TEST_F(SerialLink, CloseClosesThePortAndAClosedLinkClosesNothing) {
+  link.Close();
+  EXPECT_TRUE(serial_port.Calls().empty());
+  EXPECT_FALSE(link.Opened);
+
+  TVardosLink other;
+  other.Init(loop);
+  other.Setup(serial, socket);
+  ASSERT_TRUE(other.Open(TLinkSetup{}, TTCPsetup{}, &log));
+  serial_port.ClearCalls();
+  other.Close();
+  EXPECT_FALSE(serial.Opened());
+  EXPECT_FALSE(other.Opened);
+  EXPECT_THAT(serial_port.Calls(),
+              ElementsAre("PurgeComm 3", "EscapeCommFunction 6", "EscapeCommFunction 4",
+                          "SetCommMask 0x0", "CloseHandle"));
+  other.Done();
+  EXPECT_FALSE(serial.OnRxData) << "the port does not call a freed engine";
+}
+
+}  // namespace
+}  // namespace korvex
