@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/posix_event_loop.h"
+#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
 #include "shell/korvex_window.h"
 #include "support/fake_host_desktop.h"
@@ -40,7 +41,8 @@ double LoadSeconds(int lines) {
     ScriptedMessageBoxes boxes;
     PosixSocketClient socket;
     FakeHostDesktop desktop;
-    TDlgKORVEX window(WindowPlatform{loop, view, boxes, socket, desktop}, {});
+    PosixSerialPort serial_port;
+    TDlgKORVEX window(WindowPlatform{loop, view, boxes, socket, desktop, serial_port}, {});
     window.FormCreate();
     const auto start = std::chrono::steady_clock::now();
     const bool read = window.ReadINI();

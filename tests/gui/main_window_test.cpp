@@ -18,6 +18,7 @@
 #include "gui/qt_message_boxes.h"
 #include "shell/korvex_window.h"
 #include "support/fake_host_desktop.h"
+#include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
 #include "support/scripted_message_boxes.h"
 
@@ -29,8 +30,8 @@ class QtWindowTest : public ::testing::Test {
   // Opens the window as the binary does. The startup sequence is left out
   // unless asked for: these tests are about the window.
   void Open(MessageBoxes& boxes, bool run_startup = false) {
-    window = std::make_unique<TDlgKORVEX>(WindowPlatform{loop, view, boxes, socket, desktop},
-                                          std::vector<std::string>{});
+    window = std::make_unique<TDlgKORVEX>(
+        WindowPlatform{loop, view, boxes, socket, desktop, serial_port}, std::vector<std::string>{});
     view.SetEvents(*window);
     window->FormCreate();
     if (!run_startup) window->TimerStartup->SetEnabled(false);
@@ -60,6 +61,7 @@ class QtWindowTest : public ::testing::Test {
   ScriptedMessageBoxes scripted;
   FakeSocketClient socket;
   FakeHostDesktop desktop;
+  FakeSerialPort serial_port;
   std::unique_ptr<TDlgKORVEX> window;
 };
 

@@ -6,7 +6,9 @@
 
 #include <cstdio>
 
+#include "platform/posix_serial_port.h"
 #include "sim_harness.h"
+#include "support/sim_on_pty.h"
 
 namespace vx2::test {
 namespace {
@@ -128,6 +130,7 @@ TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnectingInCzech) {
       {{"crc", "--address"}, "Nesprávný počet hodnot volby --address."},
       {{"--timeout", "0", "crc"}, "'0' není počet sekund větší než 0 a nejvýše 3600"},
       {{"--address", "256", "crc"}, "'256' není celé číslo v rozsahu 0 až 255"},
+      {{"--baud", "9600", "crc"}, "volba --baud platí jen pro sériovou linku"},
   };
   for (const auto& c : cases) {
     // Port 1: nothing listens there, so a connect would fail differently.
@@ -188,7 +191,7 @@ TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
             ": řádek 2: TCP/IP - chyba definice! ('controller' není adresa IPv4"},
            {"TCP 127.0.0.1 1998\nTIMEOUT 1,5\n", ": řádek 2: '1,5' u klíčového slova TIMEOUT"},
            {"TCP 127.0.0.1 1998 ADDRESS", ": u klíčového slova ADDRESS chybí na konci souboru"},
-           {"PORT 2 19200\nRS485\n", " nezadává spojení TCP/IP"},
+           {"PORT 0 19200\nRS485\n", ": PORT 0 není port COM 1 až 255"},
        }) {
     const ConfigFile config(c.text);
     const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "firmware"});
@@ -208,6 +211,51 @@ TEST(Vx2ctlBinary, HelpIsCzechAndShowsTheRealDefaults) {
   EXPECT_TRUE(Contains(run.output, "Použití: vx2ctl [VOLBY] PŘÍKAZ")) << run.output;
   EXPECT_TRUE(Contains(run.output, "--timeout S=3.0 ")) << run.output;
   EXPECT_FALSE(SaysEnglish(run.output)) << run.output;
+}
+
+TEST(Vx2ctlOnALine, ReadsAndWritesByDeviceByComAndByConfiguration) {
+  korvex::SimOnPty sim(VX2SIM_BINARY, {"--item", "000102=42", "--baud", "38400"});
+  ASSERT_FALSE(sim.Device().empty()) << sim.Process().Output();
+  Finished run = RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "read", "000102"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "RS232 COM1 38400Bd")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "\n000102 = 0x0000002A (42)\n")) << run.output;
+
+  // COM 7 goes where the communicator's COM 7 would go.
+  setenv("KORVEX_COM7", sim.Device().c_str(), 1);
+  run = RunToEnd(VX2CTL_BINARY, {"--com", "7", "--baud", "19200", "write", "000102", "43"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "RS232 COM7 19200Bd")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "000102 = 0x0000002B (43) zapsáno")) << run.output;
+
+  const ConfigFile config("PORT 7 9600\r\nRS485\r\nTIMEOUT 0.5\r\n");
+  run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "read", "000102"});
+  unsetenv("KORVEX_COM7");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(Contains(run.output, "RS485 COM7 9600Bd, Adr=1, Odezva=0.5s")) << run.output;
+  EXPECT_TRUE(Contains(run.output, "000102 = 0x0000002B (43)")) << run.output;
+}
+
+TEST(Vx2ctlOnALine, SilentBusyOrMissingLinesAreErrors) {
+  korvex::SimOnPty sim(VX2SIM_BINARY, {"--no-answer"});
+  ASSERT_FALSE(sim.Device().empty()) << sim.Process().Output();
+  Finished run =
+      RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "--timeout", "0.2", "firmware"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "pokus 3 z 3 se nezdařil: řadič neodpověděl včas"))
+      << run.output;
+
+  korvex::PosixSerialPort holder([&sim](int) { return sim.Device(); });
+  ASSERT_NE(holder.Open(1), korvex::kNoPort);
+  run = RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "firmware"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(run.output, "nelze otevřít (linku už používá jiný program)")) << run.output;
+
+  run = RunToEnd(VX2CTL_BINARY, {"--serial", "/dev/korvex-no-such-line", "crc"});
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_TRUE(Contains(
+      run.output, "sériovou linku /dev/korvex-no-such-line nelze otevřít (zařízení neexistuje)"))
+      << run.output;
 }
 
 }  // namespace

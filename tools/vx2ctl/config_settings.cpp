@@ -67,16 +67,26 @@ bool SettingsFromConfig(const std::string& path,
     error = "konfigurační soubor " + path + ": " + *problems.description;
     return false;
   }
-  if (!values.TcpSetup.Active) {
-    error = "konfigurační soubor " + path +
-            " nezadává spojení TCP/IP (řádek TCP adresa port); sériovou linku vx2ctl zatím neumí";
-    return false;
+  const korvex::TLinkSetup& link = values.LinkSetup;
+  if (values.TcpSetup.Active) {
+    if (!given("--host")) settings.host = values.TcpSetup.Host;
+    if (!given("--port")) settings.port = static_cast<std::uint16_t>(values.TcpSetup.Port);
+  } else {
+    // A serial link, unless the command line names another one.
+    if (link.Port < 1 || link.Port > 255) {
+      error = "konfigurační soubor " + path + ": PORT " + std::to_string(link.Port) +
+              " není port COM 1 až 255";
+      return false;
+    }
+    const bool other_line =
+        given("--serial") || given("--com") || given("--host") || given("--port");
+    if (!other_line) settings.com = link.Port;
+    if (!given("--baud")) settings.baud = link.Baudrate;
+    settings.rs485 = link.RS485;
   }
-  if (!given("--host")) settings.host = values.TcpSetup.Host;
-  if (!given("--port")) settings.port = static_cast<std::uint16_t>(values.TcpSetup.Port);
-  if (!given("--address")) settings.address = static_cast<std::uint8_t>(values.LinkSetup.Address);
-  if (!given("--relay")) settings.relay = static_cast<std::uint8_t>(values.LinkSetup.Retranslation);
-  if (!given("--timeout")) settings.timeout = values.LinkSetup.Timeout;
+  if (!given("--address")) settings.address = static_cast<std::uint8_t>(link.Address);
+  if (!given("--relay")) settings.relay = static_cast<std::uint8_t>(link.Retranslation);
+  if (!given("--timeout")) settings.timeout = link.Timeout;
   return true;
 }
 

@@ -10,9 +10,10 @@
 
 namespace vx2::ctl {
 
-// Takes the TCP endpoint, address, relay and time-out of the file at `path`
-// into `settings`, except those whose option (e.g. "--host") is `given` on
-// the command line. False with a Czech reason naming the file's problem.
+// Takes the link of the file at `path` (TCP endpoint, or COM port, rate and
+// RS485), its address, relay and time-out into `settings`, except those whose
+// option (e.g. "--host") is `given` on the command line. False with a Czech
+// reason naming the file's problem.
 bool SettingsFromConfig(const std::string& path,
                         const std::function<bool(std::string_view option)>& given,
                         SessionSettings& settings, std::string& error);

@@ -46,6 +46,7 @@ bool ControllerSession::Open(const SessionSettings& settings, std::string& error
     serial_device_ = settings.serial_device;
     link.Port = serial_device_.empty() ? settings.com : 1;
     link.Baudrate = settings.baud;
+    link.RS485 = settings.rs485;
     endpoint_ = serial_device_.empty() ? "COM" + std::to_string(settings.com) + " (" +
                                              korvex::ComDevice(settings.com) + ")"
                                        : serial_device_;

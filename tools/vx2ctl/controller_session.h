@@ -28,6 +28,7 @@ struct SessionSettings {
   std::string serial_device;
   int com = 0;
   std::int32_t baud = 38400;
+  bool rs485 = false;
 
   bool OnSerialLine() const { return !serial_device.empty() || com > 0; }
 };

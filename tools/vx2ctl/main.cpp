@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
       ->default_str(SecondsText(settings.timeout));
   std::string config;
   app.add_option("--config", config,
-                 "Spojení (TCP, ADDRESS, RETRANSLATION, TIMEOUT) z konfiguračního souboru "
-                 "komunikátoru; volby uvedené zvlášť mají přednost.")
+                 "Spojení (TCP, nebo PORT a RS485; ADDRESS, RETRANSLATION, TIMEOUT) z "
+                 "konfiguračního souboru komunikátoru; volby uvedené zvlášť mají přednost.")
       ->type_name("SOUBOR");
   app.require_subcommand(1);
   app.fallthrough();
@@ -135,10 +135,6 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& end) {
     return vx2::ReportParseEnd(app, end, std::cout, std::cerr);
   }
-  if (baud->count() > 0 && !settings.OnSerialLine()) {
-    std::cerr << "vx2ctl: volba --baud platí jen s --serial nebo --com.\nNápověda: --help\n";
-    return 2;
-  }
   settings.port = static_cast<std::uint16_t>(port);
   settings.address = static_cast<std::uint8_t>(address);
   settings.relay = static_cast<std::uint8_t>(relay);
@@ -147,6 +143,11 @@ int main(int argc, char** argv) {
   const auto given = [&app](std::string_view option) { return app.count(std::string(option)) > 0; };
   if (!config.empty() && !vx2::ctl::SettingsFromConfig(config, given, settings, error)) {
     std::cerr << "vx2ctl: " << error << "\n";
+    return 2;
+  }
+  if (baud->count() > 0 && !settings.OnSerialLine()) {
+    std::cerr << "vx2ctl: volba --baud platí jen pro sériovou linku (--serial, --com nebo "
+                 "--config se sériovou linkou).\nNápověda: --help\n";
     return 2;
   }
   std::vector<vx2::ItemCode> codes;
