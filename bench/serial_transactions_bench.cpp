@@ -11,8 +11,8 @@
 
 #include "platform/log_sink.h"
 #include "platform/posix_event_loop.h"
-#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
+#include "platform/serial_port_posix.h"
 #include "protocol/frame.h"
 #include "protocol/vardos_link.h"
 #include "support/sim_on_pty.h"

@@ -12,8 +12,8 @@
 #include "platform/console_view.h"
 #include "platform/host_desktop_posix.h"
 #include "platform/posix_event_loop.h"
-#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
+#include "platform/serial_port_posix.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 

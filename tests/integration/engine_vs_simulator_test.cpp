@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "platform/posix_event_loop.h"
-#include "platform/posix_serial_port.h"
 #include "platform/posix_socket_client.h"
+#include "platform/serial_port_posix.h"
 #include "protocol/frame.h"
 #include "protocol/service_commands.h"
 #include "protocol/vardos_link.h"

@@ -15,6 +15,7 @@
 #include "platform/posix_event_loop.h"
 #include "shell/korvex_window.h"
 #include "support/child_process.h"
+#include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
@@ -138,7 +139,8 @@ TEST_F(HostChannelProcesses, RequestFromTolmaReachesTheQueue) {
   ScriptedMessageBoxes boxes;
   FakeSocketClient socket;
   PosixHostDesktop desktop(loop);
-  TDlgKORVEX window({loop, view, boxes, socket, desktop}, {});
+  FakeSerialPort serial_port;
+  TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port}, {});
   window.FormCreate();
   window.TimerStartup->SetEnabled(false);
   ChildProcess tolma = Tolma({"send", "qq_rs 00 01 FF", "--wait", "0.1"});

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "platform/line_rate_linux.h"
-#include "platform/posix_serial_port.h"
+#include "platform/serial_port_posix.h"
 
 namespace vx2::sim {
 namespace {

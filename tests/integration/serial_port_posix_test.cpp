@@ -1,6 +1,6 @@
 // The POSIX serial port layer: its pure parts by table, the rest on real
 // pseudo-terminals (never on the machine's serial ports).
-#include "platform/posix_serial_port.h"
+#include "platform/serial_port_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/syscall.h>

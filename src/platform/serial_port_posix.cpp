@@ -1,4 +1,4 @@
-#include "platform/posix_serial_port.h"
+#include "platform/serial_port_posix.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>
