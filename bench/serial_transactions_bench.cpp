@@ -6,15 +6,16 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
-#include "platform/log_sink.h"
+#include "no_log.h"
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
 #include "platform/serial_port_posix.h"
 #include "protocol/frame.h"
 #include "protocol/vardos_link.h"
+#include "rate_reporter.h"
+#include "support/raw_line.h"
 #include "support/sim_on_pty.h"
 
 namespace korvex {
@@ -50,12 +51,6 @@ SimOnPty& TheSimulator() {
   static SimOnPty simulator(VX2SIM, {"--quiet"});
   return simulator;
 }
-
-class NoLog : public LogSink {
- public:
-  void AddLine(std::string_view) override {}
-  void AppendToLastLine(std::string_view) override {}
-};
 
 void EngineTransactions(benchmark::State& state) {
   const std::string device = TheSimulator().Device();
@@ -97,19 +92,6 @@ void RawExchanges(benchmark::State& state) {
 
 BENCHMARK(EngineTransactions)->Iterations(kTransactions)->UseRealTime();
 BENCHMARK(RawExchanges)->Iterations(kTransactions)->UseRealTime();
-
-// Keeps the rates so the comparison can be printed after the table.
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      auto it = run.counters.find("items_per_second");
-      if (it != run.counters.end()) rates[run.benchmark_name()] = it->second.value;
-    }
-  }
-  std::map<std::string, double> rates;
-};
 
 }  // namespace
 }  // namespace korvex

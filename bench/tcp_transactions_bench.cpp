@@ -9,16 +9,16 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
-#include "platform/log_sink.h"
+#include "no_log.h"
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
 #include "platform/serial_port_posix.h"
 #include "protocol/frame.h"
 #include "protocol/vardos_link.h"
+#include "rate_reporter.h"
 #include "support/child_process.h"
 
 namespace korvex {
@@ -47,12 +47,6 @@ Simulator& TheSimulator() {
   static Simulator simulator;
   return simulator;
 }
-
-class NoLog : public LogSink {
- public:
-  void AddLine(std::string_view) override {}
-  void AppendToLastLine(std::string_view) override {}
-};
 
 void EngineTransactions(benchmark::State& state) {
   PosixEventLoop loop;
@@ -122,19 +116,6 @@ void RawClientExchanges(benchmark::State& state) {
 constexpr int kTransactions = 5000;
 BENCHMARK(EngineTransactions)->Iterations(kTransactions)->UseRealTime();
 BENCHMARK(RawClientExchanges)->Iterations(kTransactions)->UseRealTime();
-
-// Keeps the rates so the ratio can be printed after the table.
-class RateReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      auto it = run.counters.find("items_per_second");
-      if (it != run.counters.end()) rates[run.benchmark_name()] = it->second.value;
-    }
-  }
-  std::map<std::string, double> rates;
-};
 
 }  // namespace
 }  // namespace korvex

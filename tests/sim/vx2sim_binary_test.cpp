@@ -12,6 +12,7 @@
 #include "sim_harness.h"
 #include "support/bytes.h"
 #include "support/pty_pair.h"
+#include "support/raw_line.h"
 #include "support/sim_on_pty.h"
 
 namespace vx2::test {

@@ -4,13 +4,13 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 
-#include "support/receive_from.h"
+#include "support/raw_line.h"
 
 namespace korvex {
 
@@ -22,17 +22,12 @@ class PtyPair {
     char name[128];
     if (ptsname_r(master_, name, sizeof name) == 0) path_ = name;
     // Held open so that the master never sees a hang-up between openers,
-    // and set raw so that nothing is echoed before the code under test
+    // and raw so that nothing is echoed before the code under test
     // configures the line.
-    holder_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    termios raw{};
-    if (holder_ >= 0 && tcgetattr(holder_, &raw) == 0) {
-      cfmakeraw(&raw);
-      tcsetattr(holder_, TCSANOW, &raw);
-    }
+    holder_ = std::make_unique<RawLine>(path_);
   }
   ~PtyPair() {
-    if (holder_ >= 0) close(holder_);
+    holder_.reset();
     CloseMaster();
   }
   PtyPair(const PtyPair&) = delete;
@@ -40,7 +35,7 @@ class PtyPair {
 
   const std::string& Path() const { return path_; }
   // A descriptor of the slave side that the test may inspect.
-  int Slave() const { return holder_; }
+  int Slave() const { return holder_ ? holder_->Descriptor() : -1; }
 
   void Send(const std::string& bytes) const { (void)!write(master_, bytes.data(), bytes.size()); }
   std::string Receive(std::size_t count,
@@ -55,7 +50,7 @@ class PtyPair {
 
  private:
   int master_ = -1;
-  int holder_ = -1;
+  std::unique_ptr<RawLine> holder_;
   std::string path_;
 };
 

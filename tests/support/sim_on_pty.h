@@ -1,17 +1,12 @@
-// vx2sim serving a pseudo-terminal of its own, and a raw client of such a
-// line that sees every byte. Every wait is bounded.
+// vx2sim serving a pseudo-terminal of its own. Every wait is bounded.
 #pragma once
-
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "support/child_process.h"
-#include "support/receive_from.h"
+#include "support/raw_line.h"
 
 namespace korvex {
 
@@ -39,36 +34,6 @@ class SimOnPty {
 
   ChildProcess process_;
   std::string device_;
-};
-
-// The device end of a line, raw, as a minimal client would use it.
-class RawLine {
- public:
-  explicit RawLine(const std::string& device)
-      : fd_(open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
-    termios raw{};
-    if (fd_ >= 0 && tcgetattr(fd_, &raw) == 0) {
-      cfmakeraw(&raw);
-      tcsetattr(fd_, TCSANOW, &raw);
-    }
-  }
-  ~RawLine() {
-    if (fd_ >= 0) close(fd_);
-  }
-  RawLine(const RawLine&) = delete;
-  RawLine& operator=(const RawLine&) = delete;
-
-  bool Opened() const { return fd_ >= 0; }
-  bool Send(const std::string& bytes) const {
-    return write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  }
-  std::string Receive(std::size_t count,
-                      std::chrono::milliseconds limit = std::chrono::seconds(3)) const {
-    return ReceiveFrom(fd_, count, limit);
-  }
-
- private:
-  int fd_ = -1;
 };
 
 }  // namespace korvex

@@ -23,8 +23,7 @@ class WindowFixture : public ::testing::Test {
   void Create(std::vector<std::string> arguments = {}) {
     window.reset();  // one window at a time on the desktop
     window = std::make_unique<TDlgKORVEX>(
-        WindowPlatform{loop, view, boxes, socket, desktop, serial_port},
-                                          std::move(arguments));
+        WindowPlatform{loop, view, boxes, socket, desktop, serial_port}, std::move(arguments));
     window->FormCreate();
   }
 

@@ -6,6 +6,7 @@
 
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
+#include "support/delayed_actions.h"
 #include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
@@ -41,17 +42,6 @@ class SerialLink : public ::testing::Test {
     serial.OnRxData(serial);
   }
 
-  void Later(int ms, std::function<void()> action) {
-    auto timer = loop.CreateTimer("later", ms, {});
-    Timer* raw = timer.get();
-    raw->SetOnTimer([raw, action = std::move(action)] {
-      raw->SetEnabled(false);
-      action();
-    });
-    raw->SetEnabled(true);
-    pending.push_back(std::move(timer));
-  }
-
   TVardosComm& comm() { return *link.Comm; }
 
   VirtualEventLoop loop;
@@ -60,7 +50,7 @@ class SerialLink : public ::testing::Test {
   TSerial serial{loop, serial_port};
   RecordingView log;
   TVardosLink link;
-  std::vector<std::unique_ptr<Timer>> pending;
+  DelayedActions Later{loop};
 };
 
 TEST_F(SerialLink, SetupPutsThePortIntoItsDefaultStateClosed) {

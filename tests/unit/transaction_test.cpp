@@ -6,6 +6,7 @@
 
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
+#include "support/delayed_actions.h"
 #include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
@@ -47,18 +48,6 @@ class Transactions : public ::testing::Test {
     return link.Open(TLinkSetup{}, tcp, &log);
   }
 
-  // Runs `action` once, `ms` from now, in the event loop.
-  void Later(int ms, std::function<void()> action) {
-    auto timer = loop.CreateTimer("later", ms, {});
-    Timer* raw = timer.get();
-    raw->SetOnTimer([raw, action = std::move(action)] {
-      raw->SetEnabled(false);
-      action();
-    });
-    raw->SetEnabled(true);
-    pending.push_back(std::move(timer));
-  }
-
   void AnswerEveryRequestWith(std::string bytes) {
     socket.on_write = [this, bytes](const std::string&) { socket.PeerSend(bytes); };
   }
@@ -79,7 +68,7 @@ class Transactions : public ::testing::Test {
   TSerial serial{loop, serial_port};
   TimedLog log{loop};
   TVardosLink link;
-  std::vector<std::unique_ptr<Timer>> pending;
+  DelayedActions Later{loop};
 };
 
 TEST_F(Transactions, OpenDescribesTheTcpLink) {
