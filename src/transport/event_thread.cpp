@@ -57,8 +57,15 @@ TEventThread::~TEventThread() {
 
 void TEventThread::Resume() {
   std::lock_guard lock(mutex_);
-  if (!thread_.joinable()) {
+  if (!thread_.joinable() && !terminated_) {
+    // The thread starts with every signal blocked: termination signals
+    // belong to the loop thread.
+    sigset_t all;
+    sigset_t before;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &before);
     thread_ = std::thread([this] { Execute(); });
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
   }
   // A port just opened is waited on at once, not after the idle pause.
   wake_ = true;
@@ -101,11 +108,6 @@ void TEventThread::Deliver(const std::function<void()>& call) {
 }
 
 void TEventThread::Execute() {
-  // Termination signals belong to the loop thread's signal descriptor.
-  sigset_t all;
-  sigfillset(&all);
-  pthread_sigmask(SIG_BLOCK, &all, nullptr);
-
   SerialPortLayer& layer = serial_.layer_;
   while (!terminated_) {
     if (!serial_.Opened()) {

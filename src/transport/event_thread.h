@@ -39,7 +39,7 @@ class TEventThread {
   TEventThread(const TEventThread&) = delete;
   TEventThread& operator=(const TEventThread&) = delete;
 
-  // Starts the thread; no effect once it runs.
+  // Starts the thread; no effect once it runs or after Terminate.
   void Resume();
   // Asks the thread to end after its current turn.
   void Terminate();
