@@ -7,21 +7,16 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/log_sink.h"
+#include "no_log.h"
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
+#include "platform/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
 
 namespace korvex {
 namespace {
-
-class SilentLog : public LogSink {
- public:
-  void AddLine(std::string_view) override {}
-  void AppendToLastLine(std::string_view) override {}
-};
 
 long PeakResidentKiB() {
   rusage usage{};
@@ -34,10 +29,12 @@ int Probe(double timeout) {
   FloodingPeer flood(listener, 1);
   PosixEventLoop loop;
   PosixSocketClient socket;
-  SilentLog log;
+  PosixSerialPort serial_port;
+  TSerial serial(loop, serial_port);
+  NoLog log;
   TVardosLink link;
   link.Init(loop);
-  link.Setup(socket);
+  link.Setup(serial, socket);
   TLinkSetup setup;
   setup.Timeout = timeout;
   if (!link.Open(setup, {true, "127.0.0.1", static_cast<std::uint32_t>(listener.port())}, &log)) {

@@ -72,6 +72,14 @@ inline std::string CzechCliFailure(const CLI::App* app, const CLI::Error& error)
     what = "Hodnotu volby" + OptionNamedIn(*app, error) + " nelze převést";
   } else if (IsCliError<CLI::ArgumentMismatch>(error)) {
     what = "Nesprávný počet hodnot volby" + OptionNamedIn(*app, error);
+  } else if (IsCliError<CLI::ExcludesError>(error)) {
+    // CLI11 says "--a excludes --b".
+    const std::string text = error.what();
+    const std::string excludes = " excludes ";
+    const std::size_t at = text.find(excludes);
+    what = at == std::string::npos ? "Tyto volby nelze použít spolu"
+                                   : "Volby " + text.substr(0, at) + " a " +
+                                         text.substr(at + excludes.size()) + " nelze použít spolu";
   }
   return what + ".\nNápověda: --help\n";
 }

@@ -9,10 +9,6 @@ constexpr int kCommTimerInterval = 100;
 constexpr double kTickSeconds = 0.1;
 constexpr int kTicksPerDot = 10;
 constexpr std::uint16_t kSerialQueueSize = 1024;
-// What one receive event takes from the serial port at most, and what
-// RxBuffer keeps of the newest bytes: an answer is at most 259 bytes, and a
-// peer that sends without pause must not hold the loop or fill the memory.
-constexpr std::size_t kSerialRxLimit = 16 * 1024;
 
 }  // namespace
 
@@ -86,14 +82,17 @@ bool TVardosComm::OpenSerial(const TLinkSetup& link, bool open) {
 }
 
 void TVardosComm::OnSerialRxData() {
+  // As on TCP: one event takes at most the buffer's limit, and the buffer
+  // keeps the newest bytes, so a peer that sends without pause holds neither
+  // the loop nor the memory.
   InRx = true;
   std::string received;
   std::uint8_t byte = 0;
-  while (received.size() < kSerialRxLimit && Serial && Serial->ReadByte(byte) > 0) {
+  while (received.size() < kRxBufferLimit && Serial && Serial->ReadByte(byte) > 0) {
     received.push_back(static_cast<char>(byte));
   }
   RxBuffer += received;
-  if (RxBuffer.size() > kSerialRxLimit) RxBuffer.erase(0, RxBuffer.size() - kSerialRxLimit);
+  if (RxBuffer.size() > kRxBufferLimit) RxBuffer.erase(0, RxBuffer.size() - kRxBufferLimit);
   InRx = false;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/posix_event_loop.h"
 #include "platform/posix_socket_client.h"
+#include "platform/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
 #include "support/flooding_peer.h"
@@ -35,10 +36,12 @@ TEST(EngineOverLoopback, FloodingPeerLeavesTheTimeOutAndXComWorking) {
   FloodingPeer flood(listener, 2);
   PosixEventLoop loop;
   PosixSocketClient socket;
+  PosixSerialPort serial_port;
+  TSerial serial(loop, serial_port);
   RecordingView log;
   TVardosLink link;
   link.Init(loop);
-  link.Setup(socket);
+  link.Setup(serial, socket);
   TLinkSetup setup;
   setup.Timeout = 1.1;
   ASSERT_TRUE(
@@ -68,10 +71,12 @@ TEST(EngineOverLoopback, AnswerAfterNoiseIsTakenInTheEventThatBroughtIt) {
   LoopbackListener listener;
   VirtualEventLoop loop;
   PosixSocketClient socket;
+  PosixSerialPort serial_port;
+  TSerial serial(loop, serial_port);
   RecordingView log;
   TVardosLink link;
   link.Init(loop);
-  link.Setup(socket);
+  link.Setup(serial, socket);
   ASSERT_TRUE(
       link.Open({}, {true, "127.0.0.1", static_cast<std::uint32_t>(listener.port())}, &log));
   const int peer = listener.Accept();

@@ -110,6 +110,8 @@ TEST(SimOptions, BadOrUnknownOptionsAreErrorsNotIgnored) {
     EXPECT_FALSE(parsed.err.empty()) << arguments[0];
   }
   EXPECT_NE(Parse({"--bogus"}).err.find("--bogus"), std::string::npos);
+  EXPECT_NE(Parse({"--pty", "--port", "0"}).err.find("Volby --port a --pty nelze použít spolu."),
+            std::string::npos);
 }
 
 TEST(SimOptions, SerialLineAndItsRate) {
