@@ -31,7 +31,8 @@ class QtWindowTest : public ::testing::Test {
   // unless asked for: these tests are about the window.
   void Open(MessageBoxes& boxes, bool run_startup = false) {
     window = std::make_unique<TDlgKORVEX>(
-        WindowPlatform{loop, view, boxes, socket, desktop, serial_port}, std::vector<std::string>{});
+        WindowPlatform{loop, view, boxes, socket, desktop, serial_port},
+        std::vector<std::string>{});
     view.SetEvents(*window);
     window->FormCreate();
     if (!run_startup) window->TimerStartup->SetEnabled(false);

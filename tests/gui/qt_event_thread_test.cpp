@@ -4,9 +4,9 @@
 namespace korvex {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(
-    Qt, EventThreadContract,
-    ::testing::Values(LoopFactory{[] { return std::unique_ptr<EventLoop>(new QtEventLoop); }}));
+INSTANTIATE_TEST_SUITE_P(Qt, EventThreadContract, ::testing::Values(LoopFactory{[] {
+                           return std::unique_ptr<EventLoop>(new QtEventLoop);
+                         }}));
 
 }  // namespace
 }  // namespace korvex
