@@ -130,18 +130,6 @@ TEST_F(SerialLink, AnswerSplitAcrossReceiveEventsIsTakenWithItsLastByte) {
   EXPECT_EQ(serial_port.InputLeft(), 0u);
 }
 
-TEST_F(SerialLink, BadCheckByteEmptiesTheBufferAndTheWaitTimesOut) {
-  ASSERT_TRUE(Open());
-  std::string bad = kAnswer;
-  bad.back() = static_cast<char>(bad.back() ^ 1);
-  serial_port.on_write = [this, bad](const std::string&) { Arrive(bad); };
-  std::string answer;
-  const std::int64_t start = loop.Now();
-  EXPECT_FALSE(link.Transaction(kRead, answer));
-  EXPECT_TRUE(comm().TimedOut);
-  EXPECT_EQ(loop.Now() - start, 1100) << "on the eleventh tick after 1.0 s";
-}
-
 TEST_F(SerialLink, OutputThatDoesNotDrainEndsWithTheTimeOutOrXCom) {
   ASSERT_TRUE(Open());
   serial_port.SetQueues(0, 7);
@@ -154,15 +142,6 @@ TEST_F(SerialLink, OutputThatDoesNotDrainEndsWithTheTimeOutOrXCom) {
   Later(250, [this] { comm().AbortFlag = true; });
   EXPECT_FALSE(link.Transaction(kRead, answer));
   EXPECT_EQ(log.lines.back(), "Přerušeno uživatelem!");
-}
-
-TEST_F(SerialLink, BytesBetweenTransactionsAreDroppedAtTheNextStart) {
-  ASSERT_TRUE(Open());
-  Arrive(kAnswer);
-  EXPECT_EQ(comm().RxBuffer, kAnswer);
-  serial_port.on_write = [this](const std::string&) { Arrive(Hex("E1 5C 00")); };
-  std::string answer;
-  EXPECT_FALSE(link.Transaction(kRead, answer)) << "a stale answer is not taken";
 }
 
 TEST_F(SerialLink, CloseClosesThePortAndAClosedLinkClosesNothing) {

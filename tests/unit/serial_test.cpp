@@ -39,16 +39,6 @@ class SerialTest : public ::testing::Test {
   TSerial serial{loop, layer};
 };
 
-TEST_F(SerialTest, OpensAndClosesInTheirOrder) {
-  serial.SetOpen(true);
-  ASSERT_TRUE(serial.Opened());
-  EXPECT_EQ(layer.Calls(), kOpenCalls);
-  layer.ClearCalls();
-  serial.SetOpen(false);
-  EXPECT_FALSE(serial.Opened());
-  EXPECT_EQ(layer.Calls(), kCloseCalls);
-}
-
 struct FlowCase {
   eFlowControl mode;
   std::uint32_t flags;
@@ -161,21 +151,6 @@ TEST_F(SerialTest, SignalsAndQueueCounts) {
   EXPECT_THAT(layer.Calls(), ElementsAre("ClearCommError", "ClearCommError", "EscapeCommFunction 0",
                                          "EscapeCommFunction 4", "EscapeCommFunction 5"));
   EXPECT_EQ(serial.ErrorCode(), 0) << "a refused signal is not an error of the component";
-}
-
-TEST_F(SerialTest, ReadByteTakesWhatCameThenZero) {
-  serial.SetOpen(true);
-  layer.Receive("ab");
-  std::uint8_t byte = 0;
-  ASSERT_EQ(serial.ReadByte(byte), 1);
-  EXPECT_EQ(byte, 'a');
-  ASSERT_EQ(serial.ReadByte(byte), 1);
-  EXPECT_EQ(byte, 'b');
-  EXPECT_EQ(serial.ReadByte(byte), 0);
-  EXPECT_EQ(serial.ErrorCode(), 0);
-  layer.Fail("ReadByte", 1167);
-  EXPECT_EQ(serial.ReadByte(byte), 0);
-  EXPECT_EQ(serial.ErrorCode(), 1167);
 }
 
 TEST_F(SerialTest, ErrorsAreKeptAndReportedAsNotifyErrorsSays) {
