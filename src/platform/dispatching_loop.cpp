@@ -256,8 +256,6 @@ void DispatchingLoop::Run() {
   quit_ = false;
 }
 
-void DispatchingLoop::Quit() {
-  quit_ = true;
-}
+void DispatchingLoop::Quit() { quit_ = true; }
 
 }  // namespace korvex

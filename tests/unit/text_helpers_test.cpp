@@ -52,8 +52,8 @@ TEST(TextHelpers, DecodeFirmware) {
   EXPECT_EQ(date.major, 4);
   EXPECT_EQ(date.minor, 46);
 
-  EXPECT_TRUE(DecodeFirmware(0, date));         // day 0
-  EXPECT_TRUE(DecodeFirmware(1130546, date));   // month 13
+  EXPECT_TRUE(DecodeFirmware(0, date));        // day 0
+  EXPECT_TRUE(DecodeFirmware(1130546, date));  // month 13
   EXPECT_TRUE(DecodeFirmware(32110546, date));  // day 32
   EXPECT_FALSE(DecodeFirmware(31120546, date));
 }
