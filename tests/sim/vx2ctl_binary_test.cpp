@@ -1,5 +1,5 @@
 // The real vx2ctl against the real vx2sim: the communicator's engine end to
-// end over loopback TCP.
+// end over loopback TCP and over a pseudo-terminal.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -23,27 +23,21 @@ bool Contains(const std::string& text, std::string_view part) {
   return text.find(part) != std::string::npos;
 }
 
+// The run ended with `status` and said each of `says`.
+void ExpectRun(const Finished& run, int status, const std::vector<std::string>& says) {
+  EXPECT_EQ(run.status, status) << run.output;
+  for (const std::string& part : says) EXPECT_TRUE(Contains(run.output, part)) << run.output;
+}
+
 TEST(Vx2ctlBinary, ReadsWritesAndShowsFirmwareAndChecksum) {
   RunningSim sim({"--item", "000102=42", "--firmware", "111054046", "--crc", "0xABCD"});
   ASSERT_GT(sim.Port(), 0);
-
-  Finished run = Ctl(sim, {"read", "000102", "000103"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "\n000102 = 0x0000002A (42)\n000103 = 0x00000000 (0)\n"))
-      << run.output;
-
-  run = Ctl(sim, {"write", "000103", "0x10"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "000103 = 0x00000010 (16) zapsáno")) << run.output;
-  run = Ctl(sim, {"read", "000103"});
-  EXPECT_TRUE(Contains(run.output, "000103 = 0x00000010 (16)")) << run.output;
-
-  run = Ctl(sim, {"firmware"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "\n111054046 (1.11.2005 v.4.046)\n")) << run.output;
-  run = Ctl(sim, {"crc"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "\nABCD\n")) << run.output;
+  ExpectRun(Ctl(sim, {"read", "000102", "000103"}), 0,
+            {"\n000102 = 0x0000002A (42)\n000103 = 0x00000000 (0)\n"});
+  ExpectRun(Ctl(sim, {"write", "000103", "0x10"}), 0, {"000103 = 0x00000010 (16) zapsáno"});
+  ExpectRun(Ctl(sim, {"read", "000103"}), 0, {"000103 = 0x00000010 (16)"});
+  ExpectRun(Ctl(sim, {"firmware"}), 0, {"\n111054046 (1.11.2005 v.4.046)\n"});
+  ExpectRun(Ctl(sim, {"crc"}), 0, {"\nABCD\n"});
 }
 
 TEST(Vx2ctlBinary, ManyItemsAreReadInRequestsOfAtMost32) {
@@ -55,55 +49,51 @@ TEST(Vx2ctlBinary, ManyItemsAreReadInRequestsOfAtMost32) {
     std::snprintf(code, sizeof code, "%06X", item);
     arguments.push_back(code);
   }
-  const Finished run = Ctl(sim, arguments);
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "000101 = 0x00000000 (0)\n")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "000128 = 0x00000028 (40)\n")) << run.output;
+  ExpectRun(Ctl(sim, arguments), 0, {"000101 = 0x00000000 (0)\n", "000128 = 0x00000028 (40)\n"});
   const std::string& log = sim.Process().Output(50ms);
   EXPECT_TRUE(Contains(log, "[2] přijato")) << log;
   EXPECT_FALSE(Contains(log, "[3] přijato")) << log;
 }
 
-TEST(Vx2ctlBinary, RetriesAfterABadAnswer) {
-  RunningSim sim({"--item", "000102=42", "--bad-check", "--fault-count", "1"});
-  ASSERT_GT(sim.Port(), 0);
-  const Finished run = Ctl(sim, {"read", "000102"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "pokus 1 z 3 se nezdařil")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "000102 = 0x0000002A (42)")) << run.output;
-}
-
-TEST(Vx2ctlBinary, GivesUpAfterThreeAttempts) {
-  // Each answer is broken and the connection closes with it, so every
-  // attempt fails at once.
-  RunningSim sim({"--bad-check", "--close-after-answer"});
-  ASSERT_GT(sim.Port(), 0);
-  const Finished run = Ctl(sim, {"crc"});
-  EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_TRUE(Contains(run.output, "pokus 3 z 3 se nezdařil")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "řadič nedal platnou odpověď ani na 3. pokus")) << run.output;
-}
-
-TEST(Vx2ctlBinary, EveryAttemptWaitsOnlyTheGivenTimeout) {
-  // Three attempts of 0.3 s end well within RunToEnd's limit; an attempt
-  // that waited under the 60-s connection limit would not.
-  RunningSim sim({"--no-answer"});
-  ASSERT_GT(sim.Port(), 0);
-  const Finished run = Ctl(sim, {"firmware"});
-  EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_TRUE(Contains(run.output, "pokus 3 z 3 se nezdařil: řadič neodpověděl včas"))
-      << run.output;
-}
-
-TEST(Vx2ctlBinary, RefusedConnectionIsAnError) {
-  RunningSim sim({"--refuse"});
-  ASSERT_GT(sim.Port(), 0);
-  const Finished run = Ctl(sim, {"firmware"});
-  EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_TRUE(Contains(run.output, "vx2ctl: navazuji spojení s 127.0.0.1:" +
-                                       std::to_string(sim.Port()) + " (nejvýše 60 s)\n"))
-      << run.output;
-  EXPECT_TRUE(Contains(run.output, "se nepodařilo navázat (spojení odmítnuto)")) << run.output;
+TEST(Vx2ctlBinary, AttemptsAndConnectionFailures) {
+  const struct {
+    std::vector<std::string> sim;
+    std::string command;
+    int status;
+    std::vector<std::string> says;
+  } cases[] = {
+      {{"--item", "000102=42", "--bad-check", "--fault-count", "1"},
+       "read",
+       0,
+       {"pokus 1 z 3 se nezdařil", "000102 = 0x0000002A (42)"}},
+      // Each answer is broken and the connection closes with it, so every
+      // attempt fails at once.
+      {{"--bad-check", "--close-after-answer"},
+       "crc",
+       1,
+       {"pokus 3 z 3 se nezdařil", "řadič nedal platnou odpověď ani na 3. pokus"}},
+      // Three attempts of 0.3 s end well within RunToEnd's limit; an attempt
+      // that waited under the 60-s connection limit would not.
+      {{"--no-answer"}, "firmware", 1, {"pokus 3 z 3 se nezdařil: řadič neodpověděl včas"}},
+      {{"--refuse"},
+       "firmware",
+       1,
+       {"vx2ctl: navazuji spojení s 127.0.0.1:{port} (nejvýše 60 s)\n",
+        "se nepodařilo navázat (spojení odmítnuto)"}},
+  };
+  for (const auto& c : cases) {
+    RunningSim sim(c.sim);
+    ASSERT_GT(sim.Port(), 0);
+    std::vector<std::string> arguments{c.command};
+    if (c.command == "read") arguments.push_back("000102");
+    std::vector<std::string> says = c.says;
+    for (std::string& part : says) {
+      if (const auto at = part.find("{port}"); at != std::string::npos) {
+        part.replace(at, 6, std::to_string(sim.Port()));
+      }
+    }
+    ExpectRun(Ctl(sim, arguments), c.status, says);
+  }
 }
 
 // What CLI11 would say in English, were it let through.
@@ -137,11 +127,13 @@ TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnectingInCzech) {
     std::vector<std::string> all{"--port", "1"};
     all.insert(all.end(), c.arguments.begin(), c.arguments.end());
     const Finished run = RunToEnd(VX2CTL_BINARY, all);
-    EXPECT_EQ(run.status, 2) << c.says << ": " << run.output;
-    EXPECT_TRUE(Contains(run.output, c.says)) << run.output;
+    ExpectRun(run, 2, {c.says});
     EXPECT_FALSE(SaysEnglish(run.output)) << run.output;
     EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
   }
+  const Finished help = RunToEnd(VX2CTL_BINARY, {"--help"});
+  ExpectRun(help, 0, {"Použití: vx2ctl [VOLBY] PŘÍKAZ", "--timeout S=3.0 "});
+  EXPECT_FALSE(SaysEnglish(help.output)) << help.output;
 }
 
 // A communicator configuration file in a scratch directory.
@@ -169,16 +161,11 @@ TEST(Vx2ctlBinary, ConfigurationFileGivesTheLinkAndOptionsOverrideIt) {
   const ConfigFile config("{ projekt }\r\nTCP 127.0.0.1 " + std::to_string(sim.Port()) +
                           "\r\nADDRESS 3\r\nRETRANSLATION 1\r\nTIMEOUT 0.3\r\n"
                           "QQWRITE 0 1 2 42 0 0 0\r\nHWND 1 2 3 4\r\n");
-  Finished run = RunToEnd(VX2CTL_BINARY, {"crc", "--config", config.Path()});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "\nABCD\n")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "Host: 127.0.0.1 : " + std::to_string(sim.Port())))
-      << run.output;
-
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"crc", "--config", config.Path()}), 0,
+            {"\nABCD\n", "Host: 127.0.0.1 : " + std::to_string(sim.Port())});
   // An option given beside the file wins: address 4 gets no answer.
-  run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "--address", "4", "crc"});
-  EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_TRUE(Contains(run.output, "řadič neodpověděl včas")) << run.output;
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "--address", "4", "crc"}), 1,
+            {"řadič neodpověděl včas"});
 }
 
 TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
@@ -195,67 +182,34 @@ TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
        }) {
     const ConfigFile config(c.text);
     const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "firmware"});
-    EXPECT_EQ(run.status, 2) << run.output;
-    EXPECT_TRUE(Contains(run.output, "vx2ctl: konfigurační soubor " + config.Path() + c.error))
-        << run.output;
+    ExpectRun(run, 2, {"vx2ctl: konfigurační soubor " + config.Path() + c.error});
     EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
   }
-  const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", "/nonexistent/lumadex.ini", "crc"});
-  EXPECT_EQ(run.status, 2) << run.output;
-  EXPECT_TRUE(Contains(run.output, "/nonexistent/lumadex.ini nelze přečíst")) << run.output;
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", "/nonexistent/lumadex.ini", "crc"}), 2,
+            {"/nonexistent/lumadex.ini nelze přečíst"});
 }
 
-TEST(Vx2ctlBinary, HelpIsCzechAndShowsTheRealDefaults) {
-  const Finished run = RunToEnd(VX2CTL_BINARY, {"--help"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "Použití: vx2ctl [VOLBY] PŘÍKAZ")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "--timeout S=3.0 ")) << run.output;
-  EXPECT_FALSE(SaysEnglish(run.output)) << run.output;
-}
-
-TEST(Vx2ctlOnALine, ReadsAndWritesByDeviceByComAndByConfiguration) {
+TEST(Vx2ctlOnALine, ByDeviceByComAndByConfigurationAndBusyOrMissingLines) {
   korvex::SimOnPty sim(VX2SIM_BINARY, {"--item", "000102=42", "--baud", "38400"});
   ASSERT_FALSE(sim.Device().empty()) << sim.Process().Output();
-  Finished run = RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "read", "000102"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "RS232 COM1 38400Bd")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "\n000102 = 0x0000002A (42)\n")) << run.output;
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "read", "000102"}), 0,
+            {"RS232 COM1 38400Bd", "\n000102 = 0x0000002A (42)\n"});
 
   // COM 7 goes where the communicator's COM 7 would go.
   setenv("KORVEX_COM7", sim.Device().c_str(), 1);
-  run = RunToEnd(VX2CTL_BINARY, {"--com", "7", "--baud", "19200", "write", "000102", "43"});
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "RS232 COM7 19200Bd")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "000102 = 0x0000002B (43) zapsáno")) << run.output;
-
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--com", "7", "--baud", "19200", "write", "000102", "43"}), 0,
+            {"RS232 COM7 19200Bd", "000102 = 0x0000002B (43) zapsáno"});
   const ConfigFile config("PORT 7 9600\r\nRS485\r\nTIMEOUT 0.5\r\n");
-  run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "read", "000102"});
+  const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "read", "000102"});
   unsetenv("KORVEX_COM7");
-  EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(Contains(run.output, "RS485 COM7 9600Bd, Adr=1, Odezva=0.5s")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "000102 = 0x0000002B (43)")) << run.output;
-}
-
-TEST(Vx2ctlOnALine, SilentBusyOrMissingLinesAreErrors) {
-  korvex::SimOnPty sim(VX2SIM_BINARY, {"--no-answer"});
-  ASSERT_FALSE(sim.Device().empty()) << sim.Process().Output();
-  Finished run =
-      RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "--timeout", "0.2", "firmware"});
-  EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_TRUE(Contains(run.output, "pokus 3 z 3 se nezdařil: řadič neodpověděl včas"))
-      << run.output;
+  ExpectRun(run, 0, {"RS485 COM7 9600Bd, Adr=1, Odezva=0.5s", "000102 = 0x0000002B (43)"});
 
   korvex::PosixSerialPort holder([&sim](int) { return sim.Device(); });
   ASSERT_NE(holder.Open(1), korvex::kNoPort);
-  run = RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "firmware"});
-  EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_TRUE(Contains(run.output, "nelze otevřít (linku už používá jiný program)")) << run.output;
-
-  run = RunToEnd(VX2CTL_BINARY, {"--serial", "/dev/korvex-no-such-line", "crc"});
-  EXPECT_EQ(run.status, 1) << run.output;
-  EXPECT_TRUE(Contains(
-      run.output, "sériovou linku /dev/korvex-no-such-line nelze otevřít (zařízení neexistuje)"))
-      << run.output;
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "firmware"}), 1,
+            {"nelze otevřít (linku už používá jiný program)"});
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", "/dev/korvex-no-such-line", "crc"}), 1,
+            {"sériovou linku /dev/korvex-no-such-line nelze otevřít (zařízení neexistuje)"});
 }
 
 }  // namespace

@@ -51,35 +51,33 @@ TEST_F(HostChannel, RegistersTheMessageOrLogsWhyNot) {
   EXPECT_FALSE(desktop.HasReceiver());
 }
 
-TEST_F(HostChannel, HandshakeBroadcastsOnceAndTheLastHostWins) {
+TEST_F(HostChannel, HandshakeBroadcastsOnceAndAnswersGoToTheLastHost) {
+  window->AnnounceToHost();
+  window->SendAnswer("abc");
   Message(0, kOwn);
   EXPECT_EQ(window->HostWnd, 0) << "our own broadcast coming back";
-  EXPECT_TRUE(desktop.outgoing.empty());
+  EXPECT_TRUE(desktop.outgoing.empty()) << "no host known yet";
+  EXPECT_EQ(view.answer_text, "");
   Message(0, 111);
   Message(0, 222);
   EXPECT_EQ(window->HostWnd, 222);
   EXPECT_TRUE(window->HostWndSet);
-  EXPECT_EQ(desktop.outgoing, (std::vector<Outgoing>{{kAll, kMsg, 0, kOwn, "", 0}}));
   window->SendAnswer("abc");
-  ASSERT_EQ(desktop.outgoing.size(), 2u);
-  EXPECT_EQ(desktop.outgoing[1], (Outgoing{222, kMsg, 2, 0, "abc|", 5000}));
-}
-
-TEST_F(HostChannel, ConfiguredHostSuppressesTheBroadcast) {
+  window->SendAnswer("abc|");
+  EXPECT_EQ(view.answer_text, "abc|");
+  window->AnnounceToHost();
+  EXPECT_EQ(desktop.outgoing, (std::vector<Outgoing>{{kAll, kMsg, 0, kOwn, "", 0},
+                                                     {222, kMsg, 2, 0, "abc|", 5000},
+                                                     {222, kMsg, 2, 0, "abc|", 5000},
+                                                     {222, kMsg, 0, kOwn, "", 5000}}));
+  // A host named by the configuration is not broadcast to.
+  Create();
+  desktop.outgoing.clear();
   window->HostWnd = 111;
   window->HostWndSet = true;
   Message(0, 333);
   EXPECT_EQ(window->HostWnd, 333);
   EXPECT_TRUE(desktop.outgoing.empty());
-}
-
-TEST_F(HostChannel, OtherMessagesAndUnknownKindsChangeNothing) {
-  desktop.Deliver(kMsg + 1, 0, 111);
-  desktop.Deliver(kMsg + 1, 1, 0, "QQ_RD 01 02 03|");
-  Message(3, 111, "QQ_RD 01 02 03|");
-  EXPECT_EQ(window->HostWnd, 0);
-  EXPECT_TRUE(window->Fronta.Empty());
-  EXPECT_EQ(view.request_text, "");
 }
 
 TEST_F(HostChannel, RequestsBecomeQueueEntries) {
@@ -146,7 +144,14 @@ TEST_F(HostChannel, CloseRequestsTheCloseAndTheHostGetsTheNotice) {
   }
 }
 
-TEST_F(HostChannel, NothingIsHandledOrSentOnceClosingIsPermitted) {
+TEST_F(HostChannel, OtherMessagesChangeNothingNorDoesAnythingOnceClosingIsPermitted) {
+  desktop.Deliver(kMsg + 1, 0, 111);
+  desktop.Deliver(kMsg + 1, 1, 0, "QQ_RD 01 02 03|");
+  Message(3, 111, "QQ_RD 01 02 03|");
+  EXPECT_EQ(window->HostWnd, 0);
+  EXPECT_TRUE(window->Fronta.Empty());
+  EXPECT_EQ(view.request_text, "");
+
   Message(0, 111);
   desktop.outgoing.clear();
   window->Image1DblClick();
@@ -159,18 +164,6 @@ TEST_F(HostChannel, NothingIsHandledOrSentOnceClosingIsPermitted) {
   EXPECT_TRUE(window->Fronta.Empty());
   EXPECT_EQ(window->HostWnd, 111);
   EXPECT_TRUE(desktop.outgoing.empty()) << "no KORVEX CLOSED after the double click";
-}
-
-TEST_F(HostChannel, AnswersGetOneBarAndGoOnlyToAKnownHost) {
-  window->SendAnswer("abc");
-  EXPECT_TRUE(desktop.outgoing.empty());
-  EXPECT_EQ(view.answer_text, "");
-  window->HostWnd = 111;
-  window->SendAnswer("abc");
-  window->SendAnswer("abc|");
-  EXPECT_EQ(view.answer_text, "abc|");
-  EXPECT_EQ(desktop.outgoing, (std::vector<Outgoing>{{111, kMsg, 2, 0, "abc|", 5000},
-                                                     {111, kMsg, 2, 0, "abc|", 5000}}));
 }
 
 TEST_F(HostChannel, TextsToPassOnWaitInTheAnswerList) {
@@ -201,15 +194,6 @@ TEST_F(HostChannel, HostThatDoesNotReplyIsLoggedAndTheWindowGoesOn) {
   desktop.results[111] = SendResult::kNoReply;
   window->SendAnswer("abc");
   EXPECT_EQ(view.lines.size(), 2u) << "a host that went away is not waited for";
-}
-
-TEST_F(HostChannel, AnnouncementGoesToTheConfiguredHostOnly) {
-  window->AnnounceToHost();
-  EXPECT_TRUE(desktop.outgoing.empty());
-  window->HostWnd = 111;
-  window->AnnounceToHost();
-  EXPECT_EQ(window->OwnHandle(), kOwn);
-  EXPECT_EQ(desktop.outgoing, (std::vector<Outgoing>{{111, kMsg, 0, kOwn, "", 5000}}));
 }
 
 }  // namespace
