@@ -7,11 +7,6 @@
 namespace korvex {
 namespace {
 
-TEST(HostRecord, MessageNumberIsTheSameEverywhere) {
-  EXPECT_EQ(RegisteredMessageNumber("MSG_TOLMA"), 0xDD3Cu);
-  EXPECT_EQ(RegisteredMessageNumber(""), 0xC000u + 2166136261u % 0x4000u);
-}
-
 TEST(HostRecord, EncodesByteExactly) {
   const HostRecord request{Delivery::kSent, 0xDD3C, 1, 0, "QQ_RD 00 01 02|"};
   EXPECT_EQ(EncodeRecord(request),
