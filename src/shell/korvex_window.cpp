@@ -26,9 +26,9 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
   EventLoop& loop = platform_.loop;
   TimerStartup =
       loop.CreateTimer("TimerStartup", kStartupInterval, [this] { TimerStartupTimer(); });
-  Timer1 = loop.CreateTimer("Timer1", kUploadInterval, {});
+  Timer1 = loop.CreateTimer("Timer1", kUploadInterval, [this] { Timer1Timer(); });
   TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
-  TimerRun = loop.CreateTimer("TimerRun", kRunInterval, {});
+  TimerRun = loop.CreateTimer("TimerRun", kRunInterval, [this] { TimerRunTimer(); });
   platform_.desktop.SetReceiver([this](const HostMessage& message) { WndProc(message); });
 }
 

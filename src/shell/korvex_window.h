@@ -36,6 +36,16 @@ struct WindowPlatform {
 };
 
 inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
+inline constexpr std::string_view kCommErrorQuestion = "Chyba komunikace !\rPřerušit ?";
+
+// How a run ended; the headless binary exits with it.
+enum class RunOutcome {
+  kDone = 0,
+  kConfigurationError = 1,
+  kLinkFailed = 3,
+  kUploadDeclined = 4,
+  kUploadFailed = 5,
+};
 
 // The window's state that the configuration file fills (LinkSetup, TcpSetup,
 // the firmware window, the checksums, the host window) is its ConfigValues.
@@ -110,6 +120,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // Timer handlers.
   void TimerStartupTimer();
   void TimerRemoteTimer();
+  // One RUN pass (hostlink/run_loop.cpp).
+  void TimerRunTimer();
+  // The project upload (hostlink/project_upload.cpp).
+  void Timer1Timer();
 
   // The window's state. The serial port outlives the engine that uses it.
   TSerial Serial1;
@@ -130,6 +144,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   std::int32_t CloseCode = 0;
   bool CloseAllowed = false;
   bool LogPaused = false;  // the "Zastav výpis" box
+  RunOutcome Outcome = RunOutcome::kDone;
 
   std::unique_ptr<Timer> TimerStartup;
   std::unique_ptr<Timer> Timer1;
@@ -140,6 +155,18 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // Sends to the host window and waits at most 5 s for it to finish with the
   // message, so that a host that hangs cannot freeze the communicator.
   void SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
+  // Shared by the RUN loop and the upload (hostlink/entry_exchange.cpp).
+  // True when the controller answered with `answer_prefix`; the lamp is lit
+  // meanwhile.
+  bool ExchangeEntry(std::string_view request, std::string_view answer_prefix, std::string& answer);
+  // Counts a failed attempt; from the third in a row asks whether to stop.
+  bool StopAfterFailure(int& failures);
+  void StartQueueProgress(int maximum);
+  // Shows how much of the list is done and lets pending messages run.
+  void ShowQueueProgress(int maximum, const TTranList& left);
+  // The RUN loop's answers to the host (hostlink/run_loop.cpp).
+  void QueueReadAnswers(std::string_view codes, std::string_view values);
+  void SendWaitingAnswers();
 
   WindowPlatform platform_;
   // The command line; its first argument selects host mode at start-up.

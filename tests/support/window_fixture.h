@@ -36,6 +36,16 @@ class WindowFixture : public ::testing::Test {
     loop.ProcessMessages();
   }
 
+  // Opens the window's link over the fake socket, as the start-up sequence
+  // would, without running the sequence itself.
+  void OpenTcpLink() {
+    window->TimerStartup->SetEnabled(false);
+    window->TcpSetup.Active = true;
+    ASSERT_TRUE(window->Link.Open(window->LinkSetup, window->TcpSetup, &view));
+    window->LinkReady = true;
+    view.lines.clear();
+  }
+
   VirtualEventLoop loop;
   RecordingView view;
   ScriptedMessageBoxes boxes;
