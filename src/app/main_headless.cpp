@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   korvex::PosixEventLoop loop;
   korvex::ConsoleOutput out;
   korvex::ConsoleView view(out, [&loop] { loop.Quit(); });
-  korvex::ConsoleMessageBoxes boxes(out, assume == "yes");
+  korvex::ConsoleMessageBoxes boxes(out, stderr, assume == "yes");
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
   korvex::PosixSerialPort serial_port;

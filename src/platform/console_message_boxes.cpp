@@ -1,7 +1,6 @@
 #include "platform/console_message_boxes.h"
 
 #include <algorithm>
-#include <string>
 
 #include "locale/runtime_texts.h"
 
@@ -24,8 +23,12 @@ MessageButton Choose(const std::vector<MessageButton>& buttons, bool answer_yes)
 
 MessageButton ConsoleMessageBoxes::Show(MessageKind kind, std::string_view text,
                                         const std::vector<MessageButton>& buttons) {
-  const MessageButton chosen = Choose(buttons, answer_yes_);
-  std::string box = "[";
+  bool answer_yes = answer_yes_;
+  if (!bounded_question_.empty() && text == bounded_question_ && ++bounded_asked_ >= yes_from_) {
+    answer_yes = true;
+  }
+  const MessageButton chosen = Choose(buttons, answer_yes);
+  std::string box = log_.LineOpen() ? "\n[" : "[";
   box += MessageTitle(kind);
   box += "] ";
   for (char c : text) box += c == '\r' ? '\n' : c;
@@ -34,8 +37,9 @@ MessageButton ConsoleMessageBoxes::Show(MessageKind kind, std::string_view text,
     if (i > 0) box += "] [";
     box += WithoutAccelerator(MessageButtonCaption(buttons[i]));
   }
-  box += "] > " + WithoutAccelerator(MessageButtonCaption(chosen));
-  out_.Block(box);
+  box += "] > " + WithoutAccelerator(MessageButtonCaption(chosen)) + "\n";
+  std::fputs(box.c_str(), err_);
+  std::fflush(err_);
   return chosen;
 }
 

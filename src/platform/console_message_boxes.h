@@ -1,6 +1,10 @@
-// Message boxes without a display: printed with their Czech title, text and
-// buttons, and answered by a policy chosen on the command line.
+// Message boxes without a display: each box goes to standard error with its
+// Czech title, text, buttons and the answer given, which a policy chosen on
+// the command line decides.
 #pragma once
+
+#include <cstdio>
+#include <string>
 
 #include "platform/console_output.h"
 #include "platform/message_boxes.h"
@@ -9,15 +13,28 @@ namespace korvex {
 
 class ConsoleMessageBoxes : public MessageBoxes {
  public:
-  // `answer_yes`: how Yes/No questions are answered.
-  ConsoleMessageBoxes(ConsoleOutput& out, bool answer_yes) : out_(out), answer_yes_(answer_yes) {}
+  // `answer_yes`: how Yes/No questions are answered. `log` is the standard
+  // output whose open line a box breaks on a shared terminal.
+  ConsoleMessageBoxes(const ConsoleOutput& log, std::FILE* err, bool answer_yes)
+      : log_(log), err_(err), answer_yes_(answer_yes) {}
+
+  // Unattended, a question answered No may be asked again without end: from
+  // its `nth` asking on, `question` is answered Yes whatever the policy.
+  void YesFrom(std::string_view question, int nth) {
+    bounded_question_ = question;
+    yes_from_ = nth;
+  }
 
   MessageButton Show(MessageKind kind, std::string_view text,
                      const std::vector<MessageButton>& buttons) override;
 
  private:
-  ConsoleOutput& out_;
+  const ConsoleOutput& log_;
+  std::FILE* err_;
   bool answer_yes_;
+  std::string bounded_question_;
+  int yes_from_ = 0;
+  int bounded_asked_ = 0;
 };
 
 }  // namespace korvex

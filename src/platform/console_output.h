@@ -1,10 +1,8 @@
-// Standard output as the headless window's face: log lines as they are
-// written (a line stays open so appended text and progress dots continue it)
-// and message boxes between them.
+// Standard output as the headless window's log, exactly as the window shows
+// it: a line stays open so appended text and progress dots continue it.
 #pragma once
 
 #include <cstdio>
-#include <string>
 #include <string_view>
 
 namespace korvex {
@@ -18,17 +16,14 @@ class ConsoleOutput {
 
   void AddLine(std::string_view text);
   void AppendToLastLine(std::string_view text);
-  // Whole lines of their own (a message box); the log line is continued
-  // afterwards by printing it again.
-  void Block(std::string_view text);
+  // The last line has not been ended yet (more may be appended to it).
+  bool LineOpen() const { return line_open_; }
 
  private:
   void EndOpenLine();
 
   std::FILE* out_;
-  std::string last_line_;
   bool line_open_ = false;
-  bool interrupted_ = false;
 };
 
 }  // namespace korvex

@@ -175,12 +175,15 @@ void TDlgKORVEX::SetCAN(bool on) {
   AddTran(1, kKindWrite, 0, 0, CanSwitchRecord(on));
 }
 
-void TDlgKORVEX::TimerStartupTimer() {
-  TimerStartup->SetEnabled(false);
-  AppendLog("OK");
-}
 
 void TDlgKORVEX::TimerRemoteTimer() {
+  if (startup_running_) {
+    // The close waits, armed, until the start-up sequence has returned, so
+    // that the sequence never goes on over a torn-down link; meanwhile its
+    // waits end at once, as they would under the close.
+    if (CloseCode == 1 && Link.Comm) Link.Comm->AbortFlag = true;
+    return;
+  }
   TimerRemote->SetEnabled(false);
   if (CloseCode != 1) return;
   TimerRun->SetEnabled(false);

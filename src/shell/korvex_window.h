@@ -118,6 +118,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   void chbstopClick(bool checked) override { LogPaused = checked; }
 
   // Timer handlers.
+  // The start-up sequence (shell/startup.cpp).
   void TimerStartupTimer();
   void TimerRemoteTimer();
   // One RUN pass (hostlink/run_loop.cpp).
@@ -155,6 +156,14 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // Sends to the host window and waits at most 5 s for it to finish with the
   // message, so that a host that hangs cannot freeze the communicator.
   void SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
+
+  // Steps of the start-up sequence (shell/startup.cpp).
+  void RunStartup();
+  void OpenLinkAtStartup();
+  // Frames the project's entries for the upload and checks the firmware.
+  void PrepareProject();
+  void StartHostMode();
+
   // Shared by the RUN loop and the upload (hostlink/entry_exchange.cpp).
   // True when the controller answered with `answer_prefix`; the lamp is lit
   // meanwhile.
@@ -172,6 +181,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // The command line; its first argument selects host mode at start-up.
   std::vector<std::string> arguments_;
   bool closed_ = false;
+  bool startup_running_ = false;
 };
 
 }  // namespace korvex

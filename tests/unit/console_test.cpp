@@ -45,32 +45,51 @@ TEST(ConsoleOutput, AppendedTextContinuesTheOpenLine) {
   EXPECT_EQ(out.text(), "Inicializace...OK\nčekám..\n") << "the last line ends at exit";
 }
 
-TEST(ConsoleOutput, LineInterruptedByABoxIsPrintedWholeWhenContinued) {
-  Captured out;
-  ConsoleOutput console(out.file());
-  console.AddLine("Nahrát projekt ? > ");
-  console.Block("[Varování] otázka");
-  console.AppendToLastLine("Ano");
-  EXPECT_EQ(out.text(), "Nahrát projekt ? > \n[Varování] otázka\nNahrát projekt ? > Ano");
-}
-
-TEST(ConsoleMessageBoxes, YesNoFollowsThePolicyAndOkIsAcknowledged) {
+TEST(ConsoleMessageBoxes, BoxesGoToStandardErrorAndTheLogStaysExact) {
   InstallCzechTexts();
   Captured out;
+  Captured err;
   ConsoleOutput console(out.file());
-  ConsoleMessageBoxes cautious(console, false);
-  ConsoleMessageBoxes willing(console, true);
+  ConsoleMessageBoxes cautious(console, err.file(), false);
+  ConsoleMessageBoxes willing(console, err.file(), true);
   const std::vector<MessageButton> yes_no{MessageButton::kYes, MessageButton::kNo};
-  EXPECT_EQ(cautious.Show(MessageKind::kError, "Chyba komunikace !\rPřerušit ?", yes_no),
-            MessageButton::kNo);
+  console.AddLine("Nahrát projekt ? > ");
+  EXPECT_EQ(cautious.Show(MessageKind::kWarning, "Chcete?", yes_no), MessageButton::kNo);
+  console.AppendToLastLine("Ne");
   EXPECT_EQ(willing.Show(MessageKind::kError, "x", yes_no), MessageButton::kYes);
   EXPECT_EQ(cautious.Show(MessageKind::kInformation, "Nemáte oprávnění k této akci.",
                           {MessageButton::kOk}),
             MessageButton::kOk);
-  EXPECT_EQ(out.text(),
-            "[Chyba] Chyba komunikace !\nPřerušit ?\n  [Ano] [Ne] > Ne\n"
-            "[Chyba] x\n  [Ano] [Ne] > Ano\n"
-            "[Informace] Nemáte oprávnění k této akci.\n  [OK] > OK\n");
+  EXPECT_EQ(out.text(), "Nahrát projekt ? > Ne");
+  EXPECT_EQ(err.text(),
+            "\n[Varování] Chcete?\n  [Ano] [Ne] > Ne\n"
+            "\n[Chyba] x\n  [Ano] [Ne] > Ano\n"
+            "\n[Informace] Nemáte oprávnění k této akci.\n  [OK] > OK\n")
+      << "a box breaks the open log line on a shared terminal";
+}
+
+TEST(ConsoleMessageBoxes, CommunicationQuestionIsAnsweredYesFromItsNthAsking) {
+  InstallCzechTexts();
+  Captured out;
+  Captured err;
+  ConsoleOutput console(out.file());
+  ConsoleMessageBoxes boxes(console, err.file(), false);
+  boxes.YesFrom("Chyba komunikace !\rPřerušit ?", 3);
+  const std::vector<MessageButton> yes_no{MessageButton::kYes, MessageButton::kNo};
+  std::vector<MessageButton> answers;
+  for (int i = 0; i < 2; ++i) {
+    answers.push_back(boxes.Show(MessageKind::kError, "Chyba komunikace !\rPřerušit ?", yes_no));
+    answers.push_back(boxes.Show(MessageKind::kWarning, "Jiná otázka", yes_no));
+  }
+  answers.push_back(boxes.Show(MessageKind::kError, "Chyba komunikace !\rPřerušit ?", yes_no));
+  answers.push_back(boxes.Show(MessageKind::kError, "Chyba komunikace !\rPřerušit ?", yes_no));
+  EXPECT_EQ(answers,
+            (std::vector<MessageButton>{MessageButton::kNo, MessageButton::kNo, MessageButton::kNo,
+                                        MessageButton::kNo, MessageButton::kYes,
+                                        MessageButton::kYes}));
+  EXPECT_NE(err.text().find("[Chyba] Chyba komunikace !\nPřerušit ?\n  [Ano] [Ne] > Ano\n"),
+            std::string::npos);
+  EXPECT_EQ(out.text(), "");
 }
 
 }  // namespace
