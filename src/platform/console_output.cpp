@@ -2,7 +2,9 @@
 
 namespace korvex {
 
-ConsoleOutput::~ConsoleOutput() { EndOpenLine(); }
+ConsoleOutput::~ConsoleOutput() {
+  EndOpenLine();
+}
 
 void ConsoleOutput::EndOpenLine() {
   if (line_open_) std::fputc('\n', out_);

@@ -123,9 +123,9 @@ void TDlgKORVEX::PrepareProject() {
     const std::string question = "Projekt je pro verze " + window + ".\r" + firmware +
                                  ".\rChcete přesto nahrát projekt ? (A/N): ";
     WriteLog("Nahrát projekt ? > ");
-    UploadConfirmed = platform_.boxes.Show(MessageKind::kWarning, question,
-                                           {MessageButton::kYes, MessageButton::kNo}) ==
-                      MessageButton::kYes;
+    UploadConfirmed =
+        platform_.boxes.Show(MessageKind::kWarning, question,
+                             {MessageButton::kYes, MessageButton::kNo}) == MessageButton::kYes;
     AppendLog(UploadConfirmed ? "Ano" : "Ne");
   } else {
     UploadConfirmed = true;

@@ -83,10 +83,9 @@ TEST(ConsoleMessageBoxes, CommunicationQuestionIsAnsweredYesFromItsNthAsking) {
   }
   answers.push_back(boxes.Show(MessageKind::kError, "Chyba komunikace !\rPřerušit ?", yes_no));
   answers.push_back(boxes.Show(MessageKind::kError, "Chyba komunikace !\rPřerušit ?", yes_no));
-  EXPECT_EQ(answers,
-            (std::vector<MessageButton>{MessageButton::kNo, MessageButton::kNo, MessageButton::kNo,
-                                        MessageButton::kNo, MessageButton::kYes,
-                                        MessageButton::kYes}));
+  EXPECT_EQ(answers, (std::vector<MessageButton>{MessageButton::kNo, MessageButton::kNo,
+                                                 MessageButton::kNo, MessageButton::kNo,
+                                                 MessageButton::kYes, MessageButton::kYes}));
   EXPECT_NE(err.text().find("[Chyba] Chyba komunikace !\nPřerušit ?\n  [Ano] [Ne] > Ano\n"),
             std::string::npos);
   EXPECT_EQ(out.text(), "");

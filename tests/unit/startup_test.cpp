@@ -1,0 +1,284 @@
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "support/bytes.h"
+#include "support/fake_controller.h"
+#include "support/window_fixture.h"
+
+namespace korvex {
+namespace {
+
+const std::string kFirmwareCode = Hex("00 00 02");
+const std::string kCrcCode = Hex("A4 01 A2");
+// 1.11.2005 v.4.046, and the same date with version 4.101.
+constexpr std::uint32_t kFirmware4046 = 111054046;
+constexpr std::uint32_t kFirmware4101 = 111054101;
+constexpr std::uint32_t kMonthZero = 100054046;
+
+const std::string kLink = "TCP 127.0.0.1 1998 TIMEOUT 0.5\n";
+const std::string kProject =
+    "QQWRITE 1 0 0 10 0 0 0\nQQWRITE 1 0 1 20 0 0 0\nQQWRITE 1 0 2 30 0 0 0\n";
+const std::string kFirmwareWindow = "FIRMWARE 4046 4100\n";
+const std::string kRule(60, '-');
+const std::string kQuestion =
+    "Projekt je pro verze od 4.046 do 4.100.\rFirmware v VX2 je 1.11.2005 v.4.101.\r"
+    "Chcete přesto nahrát projekt ? (A/N): ";
+
+enum class Next { kIdle, kUpload, kRun, kClose, kRunAndClose };
+
+struct StartupCase {
+  const char* name;
+  std::vector<std::string> arguments{};
+  std::string config;  // empty: no configuration file
+  FakeSocketClient::ConnectBehaviour connect = FakeSocketClient::ConnectBehaviour::kAtOnce;
+  std::uint32_t firmware = kFirmware4046;
+  std::uint32_t crc = 0xABCD;
+  std::set<std::size_t> unanswered{};
+  std::vector<MessageButton> answers{};
+  // Lines that must appear, in this order, with others between them.
+  std::vector<std::string> lines{};
+  std::vector<std::string> boxes{};
+  Next next;
+  RunOutcome outcome = RunOutcome::kDone;
+  bool can_enabled = false;
+  int queued = 0;
+};
+void PrintTo(const StartupCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const StartupCase kCases[] = {
+    {.name = "MissingConfigurationClosesAfterTheBox",
+     .config = "",
+     .lines = {"Inicializace...OK", "Zpracování konfiguračního souboru...",
+               "- soubor lumadex.ini nenalezen", "CHYBA při načítání konfiguračního souboru!"},
+     .boxes = {"CHYBA při načítání konfiguračního souboru!"},
+     .next = Next::kClose,
+     .outcome = RunOutcome::kConfigurationError},
+    {.name = "InvalidTcpLineClosesAfterTheBox",
+     .arguments = {"/DDE"},
+     .config = "TCP kontroler 1998\n",
+     .lines = {"TCP/IP - chyba definice!", "CHYBA při načítání konfiguračního souboru!"},
+     .boxes = {"CHYBA při načítání konfiguračního souboru!"},
+     .next = Next::kClose,
+     .outcome = RunOutcome::kConfigurationError},
+    {.name = "ProjectWithoutLinkClosesInUploadMode",
+     .config = kLink + kProject + kFirmwareWindow,
+     .connect = FakeSocketClient::ConnectBehaviour::kRefused,
+     .lines = {"Konfigurační soubor načten v pořádku.", kRule, "Host: 127.0.0.1 : 1998",
+               "Chyba při otevření komunikace !", kRule, "CRC projektu = 0", "CRC QQ dat = 3C"},
+     .next = Next::kClose,
+     .outcome = RunOutcome::kLinkFailed},
+    {.name = "ProjectWithoutLinkClosesInHostModeToo",
+     .arguments = {"/DDE"},
+     .config = kLink + kProject,
+     .connect = FakeSocketClient::ConnectBehaviour::kRefused,
+     .lines = {"Chyba při otevření komunikace !", "CRC projektu = 0", "Start RUN režimu !",
+               "VX2: Chyba při detekci CRC !"},
+     .next = Next::kRunAndClose,
+     .outcome = RunOutcome::kLinkFailed},
+    {.name = "ProjectWithoutFirmwareWindowStaysIdle",
+     .config = kLink + kProject,
+     .lines = {"Projekt obsahuje 3 položek.", "Převedeno na 4 komunikačních zpráv.",
+               "CRC projektu = 0", "CRC QQ dat = 3C"},
+     .next = Next::kIdle,
+     .queued = 4},
+    {.name = "SuitableFirmwareStartsTheUploadWithoutAQuestion",
+     .arguments = {"/dde"},
+     .config = kLink + kProject + kFirmwareWindow + "CRC32 x 0x1234\n",
+     .lines = {"Projekt obsahuje 3 položek.", "Převedeno na 4 komunikačních zpráv.",
+               "Pro firmware verze od 4.046 do 4.100", "", "Firmware v VX2 je 1.11.2005 v.4.046",
+               "CRC projektu = 1234", "CRC QQ dat = 3C"},
+     .next = Next::kUpload,
+     .queued = 4},
+    {.name = "FirmwareAboveTheWindowAnsweredYesUploads",
+     .config = kLink + kProject + kFirmwareWindow,
+     .firmware = kFirmware4101,
+     .answers = {MessageButton::kYes},
+     .lines = {"Firmware v VX2 je 1.11.2005 v.4.101", "Nahrát projekt ? > Ano"},
+     .boxes = {kQuestion},
+     .next = Next::kUpload,
+     .queued = 4},
+    {.name = "FirmwareAboveTheWindowAnsweredNoCloses",
+     .arguments = {"x", "/DDE"},
+     .config = kLink + kProject + kFirmwareWindow,
+     .firmware = kFirmware4101,
+     .answers = {MessageButton::kNo},
+     .lines = {"Nahrát projekt ? > Ne"},
+     .boxes = {kQuestion},
+     .next = Next::kClose,
+     .outcome = RunOutcome::kUploadDeclined,
+     .queued = 4},
+    {.name = "FirmwareWithMonthZeroAsks",
+     .config = kLink + kProject + "FIRMWARE 0 4100\n",
+     .firmware = kMonthZero,
+     .answers = {MessageButton::kNo},
+     .lines = {"Pro firmware verze od ? do 4.100", "Firmware v VX2 je 1.0.2005 v.4.046",
+               "Nahrát projekt ? > Ne"},
+     .boxes = {"Projekt je pro verze od ? do 4.100.\rFirmware v VX2 je 1.0.2005 v.4.046.\r"
+               "Chcete přesto nahrát projekt ? (A/N): "},
+     .next = Next::kClose,
+     .outcome = RunOutcome::kUploadDeclined,
+     .queued = 4},
+    {.name = "UnreadableFirmwareCountsAsUnsuitable",
+     .config = kLink + kProject + kFirmwareWindow,
+     .unanswered = {0, 1, 2},
+     .answers = {MessageButton::kYes},
+     .lines = {"Firmware v VX2: Chyba při detekci !", "Nahrát projekt ? > Ano"},
+     .boxes = {"Projekt je pro verze od 4.046 do 4.100.\rFirmware v VX2: Chyba při detekci !.\r"
+               "Chcete přesto nahrát projekt ? (A/N): "},
+     .next = Next::kUpload,
+     .queued = 4},
+    {.name = "HostModeQueuesTheProjectForTheRunLoop",
+     .arguments = {"/DDE"},
+     .config = kLink + kProject + "CRC32 x 0xABCD\n",
+     .lines = {"Převedeno na 4 komunikačních zpráv.", "CRC projektu = ABCD", "CRC QQ dat = 3C",
+               kRule, "Start RUN režimu !", "Popisovač ovladače: 0", kRule,
+               "VX2: Kontrolní součet (CRC) = ABCD (OK)", kRule},
+     .next = Next::kRun,
+     .can_enabled = true,
+     .queued = 4},
+    {.name = "HostModeWithFirmwareWindowChecksWithoutAskingAndCloses",
+     .arguments = {"/DDE"},
+     .config = kLink + kProject + kFirmwareWindow,
+     .firmware = kFirmware4101,
+     .lines = {"Firmware v VX2 je 1.11.2005 v.4.101", "Start RUN režimu !",
+               "VX2: Kontrolní součet (CRC) = ABCD (Chyba!)"},
+     .boxes = {"Nesouhlasí kontrolní součet projektu !"},
+     .next = Next::kRunAndClose,
+     .queued = 4},
+    {.name = "UploadModeWithoutProjectStaysIdle",
+     .config = kLink,
+     .lines = {"Konfigurační soubor načten v pořádku.", "CRC projektu = 0"},
+     .next = Next::kIdle},
+    {.name = "HostModeWithoutLinkStillRuns",
+     .arguments = {"/DDE"},
+     .config = kLink,
+     .connect = FakeSocketClient::ConnectBehaviour::kRefused,
+     .lines = {"Chyba při otevření komunikace !", "Start RUN režimu !",
+               "VX2: Chyba při detekci CRC !"},
+     .next = Next::kRun},
+    {.name = "HostModeWithUnreadableChecksumRuns",
+     .arguments = {"/DDE"},
+     .config = kLink + "CRC32 x 0xABCD\n",
+     .unanswered = {0, 1, 2},
+     .lines = {"Start RUN režimu !", "VX2: Chyba při detekci CRC !", kRule},
+     .next = Next::kRun},
+};
+
+class Startup : public WindowFixture, public ::testing::WithParamInterface<StartupCase> {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/korvex-startup-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    window.reset();
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(dir_);
+  }
+
+  void WriteConfig(const std::string& text) { std::ofstream(dir_ / "lumadex.ini") << text; }
+
+  // True when `expected` appears in `lines` in this order.
+  static bool InOrder(const std::vector<std::string>& lines,
+                      const std::vector<std::string>& expected) {
+    auto at = lines.begin();
+    for (const auto& line : expected) {
+      at = std::find(at, lines.end(), line);
+      if (at == lines.end()) return false;
+      ++at;
+    }
+    return true;
+  }
+
+  FakeController controller{socket};
+
+ private:
+  std::filesystem::path dir_;
+  std::filesystem::path previous_;
+};
+
+TEST_P(Startup, OutcomeByModeAndConfiguration) {
+  const StartupCase& c = GetParam();
+  if (!c.config.empty()) WriteConfig(c.config);
+  socket.behaviour = c.connect;
+  controller.items = {{kFirmwareCode, c.firmware}, {kCrcCode, c.crc}};
+  controller.unanswered = c.unanswered;
+  boxes.answers.assign(c.answers.begin(), c.answers.end());
+  Create(c.arguments);
+  window->TimerStartup->SetEnabled(false);
+
+  window->TimerStartupTimer();
+
+  EXPECT_TRUE(InOrder(view.lines, c.lines)) << ::testing::PrintToString(view.lines);
+  std::vector<std::string> shown;
+  for (const auto& box : boxes.shown) shown.push_back(box.text);
+  EXPECT_EQ(shown, c.boxes);
+  const bool upload = c.next == Next::kUpload;
+  const bool run = c.next == Next::kRun || c.next == Next::kRunAndClose;
+  const bool close = c.next == Next::kClose || c.next == Next::kRunAndClose;
+  EXPECT_EQ(window->Timer1->Enabled(), upload);
+  EXPECT_EQ(window->TimerRun->Enabled(), run);
+  EXPECT_EQ(window->TimerRemote->Enabled(), close);
+  EXPECT_EQ(window->UploadConfirmed, upload || (run && c.queued > 0 && close));
+  EXPECT_EQ(view.can_enabled, c.can_enabled);
+  EXPECT_EQ(TranCount(window->Fronta), c.queued);
+  EXPECT_EQ(window->Outcome, c.outcome);
+  if (c.queued > 0) {
+    EXPECT_EQ(window->Fronta.Head()->Data, Hex("00 00 00 00 00 00 00"));
+    EXPECT_EQ(window->Fronta.Head()->Next->Data,
+              Hex("01 00 00 0A 00 00 00 01 00 01 14 00 00 00 01 00 02 1E 00 00 00"));
+    EXPECT_EQ(window->Fronta.Head()->Next->Next->Data, Hex("00 00 03 3C 00 00 00"));
+  }
+
+  Advance(5000);
+  EXPECT_EQ(view.closed, close || upload);
+  if (upload) {
+    ASSERT_GE(controller.requests.size(), 4u);
+    EXPECT_EQ(controller.requests[controller.requests.size() - 4],
+              "QQ" + Hex("00 00 00 00 00 00 00"));
+  }
+  if (c.next == Next::kRun && c.queued > 0) {
+    EXPECT_EQ(controller.requests.back(), "QQ" + Hex("00 00 00 01 00 00 00"))
+        << "the RUN loop sends the project like any queued write";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(, Startup, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using StartupClose = Startup;
+
+// A close that comes due inside the sequence waits until it has returned;
+// the waits it interrupts end at once.
+TEST_F(StartupClose, SignalDuringTheConnectWaitEndsTheSequenceThenCloses) {
+  WriteConfig(kLink);
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
+  Create({"/DDE"});
+  window->TimerStartup->SetEnabled(false);
+  auto signal = loop.CreateTimer("signal", 2000, [this] { window->TerminationSignal(SIGTERM); });
+  signal->SetEnabled(true);
+
+  window->TimerStartupTimer();
+  signal->SetEnabled(false);
+
+  EXPECT_LT(loop.Now(), 3000) << "the 60-s connect wait ended with the signal";
+  EXPECT_TRUE(InOrder(
+      view.lines, {"Přijat signál SIGTERM: ukončuji komunikátor.", "Start RUN režimu !", kRule}));
+  EXPECT_EQ(view.lines.back(), kRule) << "the sequence went to its end";
+  EXPECT_FALSE(view.closed) << "not while the sequence ran";
+  Advance(100);
+  EXPECT_TRUE(view.closed);
+  EXPECT_FALSE(window->TimerRun->Enabled());
+}
+
+}  // namespace
+}  // namespace korvex
