@@ -1,30 +1,95 @@
 #!/usr/bin/env bash
-# Builds the communicator and runs it against the bundled controller
-# simulator on 127.0.0.1:1998. With a display the window (korvex) opens,
-# without one korvex-headless logs to the terminal. Arguments are passed on
-# to the communicator (for example /DDE or --assume=yes).
+# Shows the communicator's main job without hardware, and ends by itself.
+#
+#   scripts/run.sh          host mode: vx2sim plays the controller, the
+#                           communicator runs with /DDE against it, and tolma,
+#                           playing the host application, reads and writes a
+#                           few items and closes the communicator.
+#   scripts/run.sh upload   upload mode: the communicator writes the example
+#                           project examples/upload/lumadex.ini into vx2sim and
+#                           closes; vx2ctl then reads the items back.
+#
+# With a display (DISPLAY) the window (korvex) shows the run, otherwise
+# korvex-headless logs it to the terminal. Further arguments go to the
+# communicator. Builds only the programs it runs, in build/release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
+mode=host
+if [ "${1:-}" = upload ]; then
+  mode=upload
+  shift
+fi
 scripts/install-deps.sh
 
+bin=$root/build/release
+if [ -n "${DISPLAY:-}" ]; then
+  korvex_target=korvex
+  korvex=$bin/src/gui/korvex
+else
+  korvex_target=korvex-headless
+  korvex=$bin/src/korvex-headless
+fi
+targets=(vx2sim "$korvex_target")
+if [ "$mode" = host ]; then targets+=(tolma_tool); else targets+=(vx2ctl); fi
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)"
-bin=build/release
+cmake --build --preset release -j "$(nproc)" --target "${targets[@]}"
 
-# The simulator logs every frame; that goes to a file beside the binaries.
-sim_log=$bin/vx2sim.log
-"$bin/tools/vx2sim/vx2sim" --host 127.0.0.1 --port 1998 >"$sim_log" 2>&1 &
+# Everything of this run lives in one folder: the communicator's working
+# directory with its lumadex.ini, the host channel's desktop and the
+# simulator's frame log.
+work=$(mktemp -d "${TMPDIR:-/tmp}/korvex-run.XXXXXX")
+export TOLMA_DESKTOP=$work/desktop
+sim_log=$work/vx2sim.log
+sim=
+cleanup() {
+  if [ -n "$sim" ]; then
+    kill "$sim" 2>/dev/null || true
+    wait "$sim" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A free port, so that nothing else on 1998 gets in the way.
+"$bin/tools/vx2sim/vx2sim" --port 0 --item 000102=42 --item 000103=0x2A >"$sim_log" 2>&1 &
 sim=$!
-trap 'kill "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  grep -q "připraven" "$sim_log" && break
+port=
+for _ in $(seq 100); do
+  port=$(sed -n 's/^vx2sim: připraven na 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$sim_log")
+  [ -n "$port" ] && break
   kill -0 "$sim" 2>/dev/null || { cat "$sim_log"; exit 1; }
   sleep 0.1
 done
-echo "Simulátor řadiče běží na 127.0.0.1:1998 (záznam: $sim_log)."
+[ -n "$port" ] || { echo "Simulátor se nespustil." >&2; exit 1; }
+echo "== Simulátor řadiče vx2sim běží na 127.0.0.1:$port."
 
-if [ -n "${DISPLAY:-}" ]; then
-  "$bin/src/gui/korvex" "$@"
-else
-  "$bin/src/korvex-headless" "$@"
+if [ "$mode" = upload ]; then
+  sed "s/^TCP .*/TCP 127.0.0.1 $port/" examples/upload/lumadex.ini >"$work/lumadex.ini"
+  echo "== Komunikátor nahrává projekt examples/upload/lumadex.ini:"
+  (cd "$work" && "$korvex" "$@")
+  echo "== vx2ctl čte nahrané položky a kontrolní součet projektu zpět z řadiče:"
+  ctl=("$bin/tools/vx2ctl/vx2ctl" --port "$port")
+  "${ctl[@]}" read 010000 010001 010002 010003 020010 020011
+  "${ctl[@]}" crc
+  exit 0
 fi
+
+printf 'TCP 127.0.0.1 %s\nCRC32 projekt 0\n' "$port" >"$work/lumadex.ini"
+echo "== Komunikátor v režimu pro nadřízenou aplikaci (/DDE):"
+(cd "$work" && exec "$korvex" /DDE "$@") &
+communicator=$!
+# The communicator is on the desktop once its window's socket is there.
+for _ in $(seq 100); do
+  compgen -G "$TOLMA_DESKTOP/[0-9]*" >/dev/null && break
+  kill -0 "$communicator" 2>/dev/null || break
+  sleep 0.1
+done
+tolma=("$bin/tools/tolma/tolma")
+echo "== tolma: čtení, zápis, čtení a ukončení komunikátoru:"
+"${tolma[@]}" read 000102 000103
+"${tolma[@]}" write 000102 43
+"${tolma[@]}" read 000102
+"${tolma[@]}" close
+wait "$communicator"
+echo "== Komunikátor skončil se stavem 0."
