@@ -175,7 +175,6 @@ void TDlgKORVEX::SetCAN(bool on) {
   AddTran(1, kKindWrite, 0, 0, CanSwitchRecord(on));
 }
 
-
 void TDlgKORVEX::TimerRemoteTimer() {
   if (startup_running_) {
     // The close waits, armed, until the start-up sequence has returned, so

@@ -1,9 +1,13 @@
 // The main window's logic on virtual time, with a recording view, scripted
-// message boxes and a fake socket.
+// message boxes and a fake socket, in an empty working directory of its own
+// (where the window looks for its configuration file).
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +24,20 @@ namespace korvex {
 
 class WindowFixture : public ::testing::Test {
  protected:
+  WindowFixture() {
+    char pattern[] = "/tmp/korvex-window-XXXXXX";
+    if (mkdtemp(pattern) != nullptr) directory_ = pattern;
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(directory_);
+  }
+  ~WindowFixture() override {
+    window.reset();
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(directory_);
+  }
+
+  void WriteConfig(const std::string& text) { std::ofstream(directory_ / "lumadex.ini") << text; }
+
   void Create(std::vector<std::string> arguments = {}) {
     window.reset();  // one window at a time on the desktop
     window = std::make_unique<TDlgKORVEX>(
@@ -53,6 +71,10 @@ class WindowFixture : public ::testing::Test {
   FakeHostDesktop desktop;
   FakeSerialPort serial_port;
   std::unique_ptr<TDlgKORVEX> window;
+
+ private:
+  std::filesystem::path directory_;
+  std::filesystem::path previous_;
 };
 
 }  // namespace korvex

@@ -1,9 +1,4 @@
-#include <unistd.h>
-
 #include <csignal>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "support/bytes.h"
 #include "support/fake_controller.h"
@@ -41,11 +36,13 @@ struct StartupCase {
   std::vector<MessageButton> answers{};
   // Lines that must appear, in this order, with others between them.
   std::vector<std::string> lines{};
+  std::vector<std::string> absent{};  // lines that must not appear
   std::vector<std::string> boxes{};
   Next next;
   RunOutcome outcome = RunOutcome::kDone;
   bool can_enabled = false;
   int queued = 0;
+  bool framed = false;  // the project's entries are framed for the upload
 };
 void PrintTo(const StartupCase& c, std::ostream* os) {
   *os << c.name;
@@ -71,8 +68,10 @@ const StartupCase kCases[] = {
      .connect = FakeSocketClient::ConnectBehaviour::kRefused,
      .lines = {"Konfigurační soubor načten v pořádku.", kRule, "Host: 127.0.0.1 : 1998",
                "Chyba při otevření komunikace !", kRule, "CRC projektu = 0", "CRC QQ dat = 3C"},
+     .absent = {"Chyba při připojování.", "Přerušeno uživatelem.", "Projekt obsahuje 3 položek."},
      .next = Next::kClose,
-     .outcome = RunOutcome::kLinkFailed},
+     .outcome = RunOutcome::kLinkFailed,
+     .queued = 3},
     {.name = "ProjectWithoutLinkClosesInHostModeToo",
      .arguments = {"/DDE"},
      .config = kLink + kProject,
@@ -80,13 +79,15 @@ const StartupCase kCases[] = {
      .lines = {"Chyba při otevření komunikace !", "CRC projektu = 0", "Start RUN režimu !",
                "VX2: Chyba při detekci CRC !"},
      .next = Next::kRunAndClose,
-     .outcome = RunOutcome::kLinkFailed},
+     .outcome = RunOutcome::kLinkFailed,
+     .queued = 3},
     {.name = "ProjectWithoutFirmwareWindowStaysIdle",
      .config = kLink + kProject,
      .lines = {"Projekt obsahuje 3 položek.", "Převedeno na 4 komunikačních zpráv.",
                "CRC projektu = 0", "CRC QQ dat = 3C"},
      .next = Next::kIdle,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
     {.name = "SuitableFirmwareStartsTheUploadWithoutAQuestion",
      .arguments = {"/dde"},
      .config = kLink + kProject + kFirmwareWindow + "CRC32 x 0x1234\n",
@@ -94,7 +95,8 @@ const StartupCase kCases[] = {
                "Pro firmware verze od 4.046 do 4.100", "", "Firmware v VX2 je 1.11.2005 v.4.046",
                "CRC projektu = 1234", "CRC QQ dat = 3C"},
      .next = Next::kUpload,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
     {.name = "FirmwareAboveTheWindowAnsweredYesUploads",
      .config = kLink + kProject + kFirmwareWindow,
      .firmware = kFirmware4101,
@@ -102,7 +104,8 @@ const StartupCase kCases[] = {
      .lines = {"Firmware v VX2 je 1.11.2005 v.4.101", "Nahrát projekt ? > Ano"},
      .boxes = {kQuestion},
      .next = Next::kUpload,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
     {.name = "FirmwareAboveTheWindowAnsweredNoCloses",
      .arguments = {"x", "/DDE"},
      .config = kLink + kProject + kFirmwareWindow,
@@ -112,7 +115,8 @@ const StartupCase kCases[] = {
      .boxes = {kQuestion},
      .next = Next::kClose,
      .outcome = RunOutcome::kUploadDeclined,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
     {.name = "FirmwareWithMonthZeroAsks",
      .config = kLink + kProject + "FIRMWARE 0 4100\n",
      .firmware = kMonthZero,
@@ -123,7 +127,19 @@ const StartupCase kCases[] = {
                "Chcete přesto nahrát projekt ? (A/N): "},
      .next = Next::kClose,
      .outcome = RunOutcome::kUploadDeclined,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
+    {.name = "FirmwareBelowTheOnlyLowerBoundAsks",
+     .config = kLink + kProject + "FIRMWARE 4050 0\n",
+     .answers = {MessageButton::kNo},
+     .lines = {"Pro firmware verze od 4.050 do ?", "Firmware v VX2 je 1.11.2005 v.4.046",
+               "Nahrát projekt ? > Ne"},
+     .boxes = {"Projekt je pro verze od 4.050 do ?.\rFirmware v VX2 je 1.11.2005 v.4.046.\r"
+               "Chcete přesto nahrát projekt ? (A/N): "},
+     .next = Next::kClose,
+     .outcome = RunOutcome::kUploadDeclined,
+     .queued = 4,
+     .framed = true},
     {.name = "UnreadableFirmwareCountsAsUnsuitable",
      .config = kLink + kProject + kFirmwareWindow,
      .unanswered = {0, 1, 2},
@@ -132,7 +148,8 @@ const StartupCase kCases[] = {
      .boxes = {"Projekt je pro verze od 4.046 do 4.100.\rFirmware v VX2: Chyba při detekci !.\r"
                "Chcete přesto nahrát projekt ? (A/N): "},
      .next = Next::kUpload,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
     {.name = "HostModeQueuesTheProjectForTheRunLoop",
      .arguments = {"/DDE"},
      .config = kLink + kProject + "CRC32 x 0xABCD\n",
@@ -141,7 +158,8 @@ const StartupCase kCases[] = {
                "VX2: Kontrolní součet (CRC) = ABCD (OK)", kRule},
      .next = Next::kRun,
      .can_enabled = true,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
     {.name = "HostModeWithFirmwareWindowChecksWithoutAskingAndCloses",
      .arguments = {"/DDE"},
      .config = kLink + kProject + kFirmwareWindow,
@@ -150,7 +168,8 @@ const StartupCase kCases[] = {
                "VX2: Kontrolní součet (CRC) = ABCD (Chyba!)"},
      .boxes = {"Nesouhlasí kontrolní součet projektu !"},
      .next = Next::kRunAndClose,
-     .queued = 4},
+     .queued = 4,
+     .framed = true},
     {.name = "UploadModeWithoutProjectStaysIdle",
      .config = kLink,
      .lines = {"Konfigurační soubor načten v pořádku.", "CRC projektu = 0"},
@@ -172,21 +191,6 @@ const StartupCase kCases[] = {
 
 class Startup : public WindowFixture, public ::testing::WithParamInterface<StartupCase> {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/korvex-startup-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    window.reset();
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(dir_);
-  }
-
-  void WriteConfig(const std::string& text) { std::ofstream(dir_ / "lumadex.ini") << text; }
-
   // True when `expected` appears in `lines` in this order.
   static bool InOrder(const std::vector<std::string>& lines,
                       const std::vector<std::string>& expected) {
@@ -200,10 +204,6 @@ class Startup : public WindowFixture, public ::testing::WithParamInterface<Start
   }
 
   FakeController controller{socket};
-
- private:
-  std::filesystem::path dir_;
-  std::filesystem::path previous_;
 };
 
 TEST_P(Startup, OutcomeByModeAndConfiguration) {
@@ -219,6 +219,7 @@ TEST_P(Startup, OutcomeByModeAndConfiguration) {
   window->TimerStartupTimer();
 
   EXPECT_TRUE(InOrder(view.lines, c.lines)) << ::testing::PrintToString(view.lines);
+  for (const auto& line : c.absent) EXPECT_FALSE(InOrder(view.lines, {line})) << line;
   std::vector<std::string> shown;
   for (const auto& box : boxes.shown) shown.push_back(box.text);
   EXPECT_EQ(shown, c.boxes);
@@ -228,11 +229,12 @@ TEST_P(Startup, OutcomeByModeAndConfiguration) {
   EXPECT_EQ(window->Timer1->Enabled(), upload);
   EXPECT_EQ(window->TimerRun->Enabled(), run);
   EXPECT_EQ(window->TimerRemote->Enabled(), close);
-  EXPECT_EQ(window->UploadConfirmed, upload || (run && c.queued > 0 && close));
+  EXPECT_EQ(window->UploadConfirmed, upload || (run && close && c.framed));
   EXPECT_EQ(view.can_enabled, c.can_enabled);
   EXPECT_EQ(TranCount(window->Fronta), c.queued);
   EXPECT_EQ(window->Outcome, c.outcome);
-  if (c.queued > 0) {
+  if (c.framed) {
+    ASSERT_EQ(c.queued, 4);
     EXPECT_EQ(window->Fronta.Head()->Data, Hex("00 00 00 00 00 00 00"));
     EXPECT_EQ(window->Fronta.Head()->Next->Data,
               Hex("01 00 00 0A 00 00 00 01 00 01 14 00 00 00 01 00 02 1E 00 00 00"));
