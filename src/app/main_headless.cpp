@@ -1,5 +1,6 @@
 // korvex-headless: the communicator without a display. The log goes to
-// standard output; message boxes are answered by --assume.
+// standard output, message boxes to standard error, answered by --assume;
+// the exit status says how the run ended.
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <string>
@@ -19,8 +20,21 @@
 
 namespace {
 
-// Exit statuses; a bad command line ends with korvex::kExitBadCommandLine.
-constexpr int kExitDone = 0;
+// The exit statuses are the window's RunOutcome values and, for a bad command
+// line, korvex::kExitBadCommandLine.
+constexpr const char* kFooter =
+    "Bez obsluhy: na otázku „Chyba komunikace ! Přerušit ?“ se od jejího pátého položení\n"
+    "v běhu odpoví Ano bez ohledu na --assume, takže nahrávání do řadiče, který přestal\n"
+    "odpovídat, skončí samo. Dialogy se vypisují na standardní chybový výstup, záznam\n"
+    "událostí na standardní výstup.\n"
+    "\n"
+    "Návratový kód:\n"
+    "  0  běh skončil, jak měl (projekt nahrán, CLOSE od nadřízené aplikace, SIGINT/SIGTERM)\n"
+    "  1  konfigurační soubor chybí, nelze jej číst nebo je chybný\n"
+    "  2  chybný příkazový řádek\n"
+    "  3  projekt se měl odeslat, ale spojení nešlo otevřít ani navázat\n"
+    "  4  nahrání odmítnuto (firmware mimo rozsah projektu, odpověď Ne)\n"
+    "  5  nahrání selhalo nebo bylo přerušeno (i signálem během nahrávání)";
 
 }  // namespace
 
@@ -33,6 +47,7 @@ int main(int argc, char** argv) {
       "před ním i za ním.",
       "korvex-headless"};
   korvex::UseCzechCommandLine(app);
+  app.footer(kFooter);
   app.add_option("--assume", assume, "Odpověď na otázky Ano/Ne v dialozích (yes nebo no).")
       ->type_name("yes|no")
       ->check(CLI::Validator(
@@ -52,6 +67,7 @@ int main(int argc, char** argv) {
   korvex::ConsoleOutput out;
   korvex::ConsoleView view(out, [&loop] { loop.Quit(); });
   korvex::ConsoleMessageBoxes boxes(out, stderr, assume == "yes");
+  boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
   korvex::PosixSerialPort serial_port;
@@ -62,5 +78,5 @@ int main(int argc, char** argv) {
   window.FormCreate();
   loop.Run();
   window.FormDestroy();
-  return kExitDone;
+  return static_cast<int>(window.Outcome);
 }

@@ -37,6 +37,8 @@ struct WindowPlatform {
 
 inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
 inline constexpr std::string_view kCommErrorQuestion = "Chyba komunikace !\rPřerušit ?";
+// Unattended runs answer kCommErrorQuestion Yes from its fifth asking on.
+inline constexpr int kUnattendedCommQuestions = 5;
 
 // How a run ended; the headless binary exits with it.
 enum class RunOutcome {

@@ -18,12 +18,23 @@ extern char** environ;
 
 namespace korvex {
 
+// Where a child runs and what it gets beside its arguments.
+struct ChildSetup {
+  std::string directory;                 // working directory; empty: the test's own
+  std::string stderr_file;               // standard error into this file (created anew)
+  std::vector<std::string> environment;  // NAME=value, added to the test's environment
+};
+
 class ChildProcess {
  public:
   enum class Stderr { kSeparate, kWithOutput };
 
   ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-               Stderr stderr_to = Stderr::kSeparate) {
+               Stderr stderr_to = Stderr::kSeparate)
+      : ChildProcess(program, arguments, ChildSetup{}, stderr_to) {}
+
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               const ChildSetup& setup, Stderr stderr_to = Stderr::kSeparate) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -31,13 +42,25 @@ class ChildProcess {
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     if (stderr_to == Stderr::kWithOutput) {
       posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
+    } else if (!setup.stderr_file.empty()) {
+      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, setup.stderr_file.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
+    if (!setup.directory.empty()) {
+      posix_spawn_file_actions_addchdir_np(&actions, setup.directory.c_str());
     }
     std::vector<std::string> all{program};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+    // The added entries first: the first of two equal names wins.
+    std::vector<std::string> added = setup.environment;
+    std::vector<char*> envp;
+    for (auto& e : added) envp.push_back(e.data());
+    for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
+    envp.push_back(nullptr);
+    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {
       pid_ = -1;
     }
     posix_spawn_file_actions_destroy(&actions);

@@ -1,0 +1,210 @@
+// The communicator's whole job with the real binaries: korvex-headless
+// against vx2sim, uploading a project or serving a host.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "sim/sim_harness.h"
+#include "support/child_process.h"
+
+namespace korvex {
+namespace {
+
+using namespace std::chrono_literals;
+using vx2::test::RunningSim;
+
+// The example project of examples/upload, as a test writes it.
+const std::string kProject =
+    "QQWRITE 1 0 0 42 0 0 0\nQQWRITE 1 0 1 16 39 0 0\nQQWRITE 2 0 17 120 86 52 18\n";
+const std::string kItems[] = {"010000", "010001", "020011"};
+const std::string kWritten =
+    "010000 = 0x0000002A (42)\n010001 = 0x00002710 (10000)\n020011 = 0x12345678 (305419896)\n";
+const std::string kUntouched =
+    "010000 = 0x00000000 (0)\n010001 = 0x00000000 (0)\n020011 = 0x00000000 (0)\n";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class MainJob : public ::testing::Test {
+ protected:
+  MainJob() {
+    char pattern[] = "/tmp/korvex-main-job-XXXXXX";
+    if (mkdtemp(pattern) != nullptr) directory_ = pattern;
+  }
+  ~MainJob() override { std::filesystem::remove_all(directory_); }
+
+  void WriteConfig(const std::string& text) { std::ofstream(directory_ / "lumadex.ini") << text; }
+
+  // Runs korvex-headless in the test's directory to its end.
+  void RunCommunicator(const std::vector<std::string>& arguments,
+                       std::vector<std::string> environment = {}) {
+    const std::string errors = (directory_ / "stderr.txt").string();
+    ChildProcess korvex(KORVEX_HEADLESS, arguments,
+                        ChildSetup{directory_.string(), errors, std::move(environment)});
+    status = korvex.Wait(30s);
+    out = korvex.Output();
+    std::ifstream in(errors);
+    err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    lines = Lines(out);
+  }
+
+  // What vx2ctl reads back from the simulator.
+  static std::string ReadBack(int port) {
+    std::vector<std::string> arguments{"--port", std::to_string(port), "read"};
+    arguments.insert(arguments.end(), std::begin(kItems), std::end(kItems));
+    ChildProcess read(VX2CTL_BINARY, arguments, ChildSetup{"", "/dev/null", {}});
+    read.Wait(10s);
+    return read.Output();
+  }
+
+  std::string directory() const { return directory_.string(); }
+
+  std::optional<int> status;
+  std::string out;
+  std::string err;
+  std::vector<std::string> lines;
+
+ private:
+  std::filesystem::path directory_;
+};
+
+// Upload mode: each row is a controller, a firmware window, the answer to
+// questions, and what the run must end with.
+struct UploadCase {
+  const char* name;
+  std::vector<std::string> sim_options;
+  std::string firmware_window;
+  std::string assume;
+  int status;
+  std::vector<std::string> lines;  // lines the log must hold
+  std::string question_answer;     // the last answer on standard error, if any box
+  enum { kWritten, kUntouched, kUnreadable } items;
+};
+void PrintTo(const UploadCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Upload : public MainJob, public ::testing::WithParamInterface<UploadCase> {};
+
+TEST_P(Upload, EndsByItselfWithItsStatus) {
+  const UploadCase& c = GetParam();
+  RunningSim sim(c.sim_options);
+  ASSERT_NE(sim.Port(), 0);
+  WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n" + c.firmware_window +
+              kProject);
+  RunCommunicator({"--assume=" + c.assume});
+  ASSERT_EQ(status, std::optional<int>(c.status)) << out << err;
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "Inicializace...OK");
+  for (const auto& line : c.lines) EXPECT_TRUE(Has(lines, line)) << line << "\n" << out;
+  EXPECT_EQ(out.find('['), std::string::npos) << "boxes stay off the log:\n" << out;
+  if (c.question_answer.empty()) {
+    EXPECT_EQ(err, "");
+  } else {
+    EXPECT_EQ(err.substr(err.rfind("> ")), "> " + c.question_answer + "\n") << err;
+  }
+  if (c.items != UploadCase::kUnreadable) {
+    EXPECT_EQ(ReadBack(sim.Port()), c.items == UploadCase::kWritten ? kWritten : kUntouched);
+  }
+}
+
+const std::string kInside = "FIRMWARE 4000 4100\n";
+const std::string kOutside = "FIRMWARE 4050 4100\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    , Upload,
+    ::testing::Values(UploadCase{"FirmwareInsideTheWindow",
+                                 {"--quiet"},
+                                 kInside,
+                                 "no",
+                                 0,
+                                 {"Firmware v VX2 je 1.11.2005 v.4.046", "Nahrávání projektu...OK.",
+                                  "Ukončení komunikátoru..."},
+                                 "",
+                                 UploadCase::kWritten},
+                      UploadCase{"FirmwareOutsideAnsweredYes",
+                                 {"--quiet"},
+                                 kOutside,
+                                 "yes",
+                                 0,
+                                 {"Nahrát projekt ? > Ano", "Nahrávání projektu...OK."},
+                                 "Ano",
+                                 UploadCase::kWritten},
+                      UploadCase{"FirmwareOutsideAnsweredNo",
+                                 {"--quiet"},
+                                 kOutside,
+                                 "no",
+                                 4,
+                                 {"Nahrát projekt ? > Ne"},
+                                 "Ne",
+                                 UploadCase::kUntouched},
+                      UploadCase{"UnreachableController",
+                                 {"--refuse"},
+                                 kInside,
+                                 "no",
+                                 3,
+                                 {"Chyba při otevření komunikace !"},
+                                 "",
+                                 UploadCase::kUnreadable},
+                      UploadCase{"SilentControllerAnsweredYes",
+                                 {"--quiet", "--no-answer"},
+                                 kInside,
+                                 "yes",
+                                 5,
+                                 {"Firmware v VX2: Chyba při detekci !", "Nahrát projekt ? > Ano",
+                                  "Nahrávání projektu...CHYBA !", "Ukončení komunikátoru..."},
+                                 "Ano",
+                                 UploadCase::kUnreadable}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Unattended, "No" to the communication question would retry for ever: from
+// its fifth asking on it is answered Yes.
+TEST_F(MainJob, ControllerGoingSilentDuringTheUploadEndsItUnattended) {
+  RunningSim sim({});
+  ASSERT_NE(sim.Port(), 0);
+  WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n" + kInside +
+              kProject);
+  const std::string errors = directory() + "/stderr.txt";
+  ChildProcess korvex(KORVEX_HEADLESS, {}, ChildSetup{directory(), errors, {}});
+  // The firmware is answered; the upload starts a second later.
+  ASSERT_TRUE(sim.Process().WaitFor("odesláno", 10s)) << sim.Process().Output();
+  sim.Process().Signal(SIGSTOP);
+  status = korvex.Wait(30s);
+  sim.Process().Signal(SIGCONT);
+  ASSERT_EQ(status, std::optional<int>(5)) << korvex.Output();
+  lines = Lines(korvex.Output());
+  EXPECT_TRUE(Has(lines, "Firmware v VX2 je 1.11.2005 v.4.046"));
+  EXPECT_TRUE(Has(lines, "Nahrávání projektu...CHYBA !")) << korvex.Output();
+  std::ifstream in(errors);
+  err.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  const std::string question = "[Chyba] Chyba komunikace !\nPřerušit ?\n  [Ano] [Ne] > ";
+  std::size_t asked = 0;
+  for (auto at = err.find(question); at != std::string::npos; at = err.find(question, at + 1)) {
+    ++asked;
+  }
+  EXPECT_EQ(asked, 5u) << err;
+  EXPECT_EQ(err.substr(err.rfind("> ")), "> Ano\n") << err;
+}
+
+TEST_F(MainJob, MissingConfigurationEndsWithStatusOne) {
+  RunCommunicator({});
+  EXPECT_EQ(status, std::optional<int>(1)) << out << err;
+  EXPECT_TRUE(Has(lines, "CHYBA při načítání konfiguračního souboru!")) << out;
+  EXPECT_NE(err.find("[Varování] CHYBA při načítání konfiguračního souboru!\n  [OK] > OK\n"),
+            std::string::npos)
+      << err;
+}
+
+}  // namespace
+}  // namespace korvex
