@@ -22,10 +22,7 @@ class RecordingView : public MainView {
   void SetProgress(int position) override { progress = position; }
   void SetProgressMaximum(int maximum) override { progress_maximum = maximum; }
   void SetRequestText(std::string_view text) override { request_text = text; }
-  void SetAnswerText(std::string_view text) override {
-    answer_text = text;
-    answer_texts.emplace_back(text);
-  }
+  void SetAnswerText(std::string_view text) override { answer_text = text; }
   void SetCanButtonsEnabled(bool enabled) override { can_enabled = enabled; }
   void MoveTo(int left, int top) override {
     x = left;
@@ -40,7 +37,6 @@ class RecordingView : public MainView {
   int progress_maximum = 100;
   std::string request_text;
   std::string answer_text;
-  std::vector<std::string> answer_texts;  // every text Edit2 showed, in order
   bool can_enabled = true;
   int x = 0;
   int y = 0;

@@ -1,3 +1,4 @@
+#include "shell/text_helpers.h"
 #include "support/bytes.h"
 #include "support/fake_controller.h"
 #include "support/window_fixture.h"
@@ -9,18 +10,38 @@ const std::string P = Hex("00 01 02");
 const std::string Q = Hex("00 01 03");
 const std::string R = Hex("0A 0B 0C");
 
+constexpr std::int64_t kHost = 111;
+
 class RunLoop : public WindowFixture {
  protected:
   void SetUp() override {
     Create({"/DDE"});
     OpenTcpLink();
     controller.items = {{P, 42}, {Q, 0x01020304}, {R, 7}};
+    Host(0, kHost);
     window->TimerRun->SetEnabled(true);
   }
 
-  void Read(const std::string& code) { window->AddTran(1, kKindRead, 0, 0, code); }
+  // A message from the host, through the desktop.
+  void Host(std::uint32_t wparam, std::int64_t lparam, std::string text = {}) {
+    desktop.Deliver(window->HostMsg, wparam, lparam, std::move(text));
+  }
+  static std::string Spaced(const std::string& bytes) {
+    std::string text;
+    for (unsigned char c : bytes) text += " " + ByteToHex(c);
+    return text;
+  }
+  void Read(const std::string& code) { Host(1, 0, "QQ_RD" + Spaced(code) + "|"); }
   void Write(const std::string& code, std::uint32_t value) {
-    window->AddTran(1, kKindWrite, 0, 0, code + FakeController::Value(value));
+    Host(1, 0, "QQ_WR" + Spaced(code + FakeController::Value(value)) + "|");
+  }
+  // The texts the host has received.
+  std::vector<std::string> Answers() const {
+    std::vector<std::string> texts;
+    for (const auto& sent : desktop.outgoing) {
+      if (sent.window == kHost && sent.wparam == 2) texts.push_back(sent.text);
+    }
+    return texts;
   }
 
   FakeController controller{socket};
@@ -36,13 +57,16 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   EXPECT_TRUE(controller.requests.empty()) << "no pass while the link is not ready";
   ASSERT_EQ(TranCount(window->Fronta), 4);
 
+  Host(2, 0, "předáno|");
   window->LinkReady = true;
   Advance(100);
   EXPECT_EQ(controller.requests, std::vector<std::string>{"Qq" + P + Q + R})
       << "the entry of another kind goes without a transaction";
-  EXPECT_EQ(view.answer_texts,
-            (std::vector<std::string>{"QQ_RD 00 01 02 2A 00 00 00|", "QQ_RD 00 01 03 04 03 02 01|",
-                                      "QQ_RD 0A 0B 0C 07 00 00 00|"}));
+  EXPECT_EQ(Answers(), (std::vector<std::string>{"předáno|", "QQ_RD 00 01 02 2A 00 00 00|",
+                                                 "QQ_RD 00 01 03 04 03 02 01|",
+                                                 "QQ_RD 0A 0B 0C 07 00 00 00|"}))
+      << "a relayed text leaves in the same drain, in list order";
+  EXPECT_EQ(view.answer_text, "QQ_RD 0A 0B 0C 07 00 00 00|");
   EXPECT_TRUE(view.lines.empty()) << "successful reads log nothing";
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(view.progress_maximum, 2);
@@ -68,8 +92,8 @@ TEST_F(RunLoop, WriteSetsReadsOfItsItemAsideAndReadsItAgainNextPass) {
   Advance(100);
   ASSERT_EQ(controller.requests.size(), 3u);
   EXPECT_EQ(controller.requests[2], "Qq" + P);
-  EXPECT_EQ(view.answer_texts, (std::vector<std::string>{"QQ_RD 00 01 03 04 03 02 01|",
-                                                         "QQ_RD 00 01 02 34 12 00 00|"}));
+  EXPECT_EQ(Answers(), (std::vector<std::string>{"QQ_RD 00 01 03 04 03 02 01|",
+                                                 "QQ_RD 00 01 02 34 12 00 00|"}));
 }
 
 // Consecutive failures: silent answers, the answers given to the question,
@@ -108,11 +132,11 @@ TEST_P(RunLoopFailures, AskFromTheThirdFailureOn) {
     EXPECT_EQ(view.lines[1], logged);
     EXPECT_EQ(view.lines[2], logged + "CHYBA !");
     EXPECT_EQ(controller.requests.size(), 3u) << "the rest of the pass is dropped";
-    EXPECT_TRUE(view.answer_texts.empty());
+    EXPECT_TRUE(Answers().empty());
   } else {
     EXPECT_EQ(view.lines, std::vector<std::string>(c.write_attempts, logged));
     ASSERT_EQ(controller.requests.size(), c.unanswered.size() + 2);
-    EXPECT_EQ(view.answer_texts, std::vector<std::string>{"QQ_RD 00 01 02 2A 00 00 00|"});
+    EXPECT_EQ(Answers(), std::vector<std::string>{"QQ_RD 00 01 02 2A 00 00 00|"});
   }
   EXPECT_EQ(view.progress, 0);
   EXPECT_FALSE(window->RunBusy);
@@ -145,22 +169,22 @@ TEST_F(RunLoop, ReadAnswerOfAnotherLengthIsAFailedAttempt) {
   Read(P);
   Advance(100);
   EXPECT_EQ(controller.requests.size(), 3u);
-  EXPECT_EQ(view.answer_texts, std::vector<std::string>{"QQ_RD 00 01 02 09 00 00 00|"});
+  EXPECT_EQ(Answers(), std::vector<std::string>{"QQ_RD 00 01 02 09 00 00 00|"});
   EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(RunLoop, CloseDuringAPassEndsItWithPrerusenoAndClosesTheWindow) {
   controller.unanswered = {0};
   controller.on_request = [this](const std::string&) {
-    if (controller.requests.size() != 1) return;
-    window->TimerRun->SetEnabled(false);
-    window->RequestClose(1);
+    if (controller.requests.size() == 1) Host(1, 0, "CLOSE|");
   };
   Read(P);
   Write(Q, 1);
   Advance(100);
-  EXPECT_EQ(controller.requests.size(), 1u);
+  EXPECT_FALSE(window->TimerRun->Enabled());
+  EXPECT_EQ(controller.requests.size(), 1u) << "the rest of the pass is dropped";
   EXPECT_TRUE(view.closed);
+  EXPECT_EQ(Answers(), std::vector<std::string>{"KORVEX CLOSED|"});
   // The engine's own notice is gone with its log, which the close took away.
   EXPECT_EQ(view.lines, std::vector<std::string>{"Přerušeno."});
   EXPECT_FALSE(window->RunBusy);

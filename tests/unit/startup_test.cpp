@@ -152,10 +152,10 @@ const StartupCase kCases[] = {
      .framed = true},
     {.name = "HostModeQueuesTheProjectForTheRunLoop",
      .arguments = {"/DDE"},
-     .config = kLink + kProject + "CRC32 x 0xABCD\n",
+     .config = kLink + kProject + "CRC32 x 0xABCD HWND 777 0 0 0\n",
      .lines = {"Převedeno na 4 komunikačních zpráv.", "CRC projektu = ABCD", "CRC QQ dat = 3C",
-               kRule, "Start RUN režimu !", "Popisovač ovladače: 0", kRule,
-               "VX2: Kontrolní součet (CRC) = ABCD (OK)", kRule},
+               kRule, "Start RUN režimu !", "Popisovač komunikátoru: 4242",
+               "Popisovač ovladače: 777", kRule, "VX2: Kontrolní součet (CRC) = ABCD (OK)", kRule},
      .next = Next::kRun,
      .can_enabled = true,
      .queued = 4,
@@ -233,6 +233,12 @@ TEST_P(Startup, OutcomeByModeAndConfiguration) {
   EXPECT_EQ(view.can_enabled, c.can_enabled);
   EXPECT_EQ(TranCount(window->Fronta), c.queued);
   EXPECT_EQ(window->Outcome, c.outcome);
+  const bool announced = std::any_of(desktop.outgoing.begin(), desktop.outgoing.end(),
+                                     [this](const FakeHostDesktop::Outgoing& o) {
+                                       return o.window == window->HostWnd && o.wparam == 0 &&
+                                              o.lparam == FakeHostDesktop::kOwnHandle;
+                                     });
+  EXPECT_EQ(announced, window->DdeMode && window->HostWnd != 0);
   if (c.framed) {
     ASSERT_EQ(c.queued, 4);
     EXPECT_EQ(window->Fronta.Head()->Data, Hex("00 00 00 00 00 00 00"));
