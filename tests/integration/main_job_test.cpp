@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include "host_session.h"
 #include "sim/sim_harness.h"
 #include "support/child_process.h"
 
@@ -195,6 +198,57 @@ TEST_F(MainJob, ControllerGoingSilentDuringTheUploadEndsItUnattended) {
   }
   EXPECT_EQ(asked, 5u) << err;
   EXPECT_EQ(err.substr(err.rfind("> ")), "> Ano\n") << err;
+}
+
+// Host mode: tolma's host session plays the host application.
+TEST_F(MainJob, HostModeServesReadsEightReadsWritesAndClose) {
+  RunningSim sim({"--quiet", "--item", "000102=42", "--item", "000205=5", "--item", "000207=7"});
+  ASSERT_NE(sim.Port(), 0);
+  WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + "\nCRC32 projekt 0\n");
+  const std::string desktop = directory() + "/desktop";
+  ChildProcess korvex(
+      KORVEX_HEADLESS, {"/DDE"},
+      ChildSetup{directory(), directory() + "/stderr.txt", {"TOLMA_DESKTOP=" + desktop}});
+  ASSERT_TRUE(korvex.WaitFor("Start RUN režimu !", 10s)) << korvex.Output();
+
+  tolma::HostSession host;
+  std::string error;
+  ASSERT_TRUE(host.Open(desktop, error)) << error;
+  ASSERT_TRUE(host.Announce(0, error)) << error;
+  for (const char* request :
+       {"QQ_RD 00 01 02|", "QQ_RS 00 02 00|", "QQ_WR 00 01 03 2B 00 00 00|", "QQ_RD 00 01 03|"}) {
+    ASSERT_TRUE(host.Request(request, error)) << error;
+  }
+  auto answers = [&host] {
+    std::vector<std::string> texts;
+    for (const tolma::Received& r : host.Inbox()) {
+      if (r.message == host.Message() && r.wparam == 2) texts.push_back(r.text);
+    }
+    return texts;
+  };
+  host.Pump(10000, [&] { return answers().size() >= 10; });
+  std::vector<std::string> expected{"QQ_RD 00 01 02 2A 00 00 00|", "QQ_RD 00 01 03 2B 00 00 00|"};
+  for (int j = 0; j < 8; ++j) {
+    const int value = j == 5 ? 5 : j == 7 ? 7 : 0;
+    expected.push_back("QQ_RD 00 02 0" + std::to_string(j) + " 0" + std::to_string(value) +
+                       " 00 00 00|");
+  }
+  std::vector<std::string> got = answers();
+  std::sort(got.begin(), got.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(got, expected) << "each read once, the written item with its new value";
+
+  ASSERT_TRUE(host.Request("CLOSE|", error)) << error;
+  host.Pump(5000, [&] { return answers().size() == 11; });
+  EXPECT_EQ(answers().back(), "KORVEX CLOSED|");
+  EXPECT_EQ(korvex.Wait(10s), std::optional<int>(0));
+  lines = Lines(korvex.Output());
+  EXPECT_TRUE(Has(lines, "VX2: Kontrolní součet (CRC) = 0 (OK)")) << korvex.Output();
+  EXPECT_TRUE(Has(lines, "QQ/W: 00 01 03 2B 00 00 00 ")) << korvex.Output();
+  ChildProcess read(VX2CTL_BINARY, {"--port", std::to_string(sim.Port()), "read", "000103"},
+                    ChildSetup{"", "/dev/null", {}});
+  read.Wait(10s);
+  EXPECT_EQ(read.Output(), "000103 = 0x0000002B (43)\n");
 }
 
 TEST_F(MainJob, MissingConfigurationEndsWithStatusOne) {
