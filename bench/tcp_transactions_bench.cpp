@@ -4,9 +4,6 @@
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
@@ -19,6 +16,7 @@
 #include "protocol/frame.h"
 #include "protocol/vardos_link.h"
 #include "rate_reporter.h"
+#include "raw_exchange.h"
 #include "support/child_process.h"
 
 namespace korvex {
@@ -75,26 +73,6 @@ void EngineTransactions(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
   link.Close();
   link.Done();
-}
-
-// Connect, write the frame, read until the answer is complete, close.
-bool RawExchange(const sockaddr_in& address, const std::string& frame) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const int one = 1;
-  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  bool ok = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-            write(fd, frame.data(), frame.size()) == static_cast<ssize_t>(frame.size());
-  std::string received;
-  char chunk[512];
-  while (ok &&
-         (received.size() < 4 || received.size() < static_cast<std::uint8_t>(received[3]) + 4u)) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0) ok = false;
-    if (n > 0) received.append(chunk, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return ok;
 }
 
 void RawClientExchanges(benchmark::State& state) {

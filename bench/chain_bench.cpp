@@ -1,0 +1,165 @@
+// The communicator's whole chain against its raw limit. Chain: a host sends
+// reads through the desktop channel, the RUN loop merges them, the engine
+// reads them from vx2sim over loopback TCP and every value goes back to the
+// host. Raw: the same channel round trips between two windows and the same
+// 32-item TCP exchanges, done directly. Then single reads while nothing else
+// is queued, which wait for the next RUN tick.
+#include <arpa/inet.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "host_session.h"
+#include "protocol/frame.h"
+#include "raw_exchange.h"
+#include "sim/sim_harness.h"
+#include "support/child_process.h"
+#include "tolma.h"
+
+namespace korvex {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kItemsPerExchange = 32;
+constexpr int kExchanges = 200;
+constexpr int kItems = kExchanges * kItemsPerExchange;
+constexpr int kItemsPerRequest = 8;  // QQ_RS
+constexpr int kRequests = kItems / kItemsPerRequest;
+constexpr int kIdleReads = 20;
+const std::string kAnswerText = "QQ_RD 00 01 02 2A 00 00 00|";
+
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "chain_bench: %s\n", what);
+  return 1;
+}
+
+// The 8 item codes of request `k` start at 10 hh ll, all distinct.
+std::string EightReads(int k) {
+  char text[32];
+  std::snprintf(text, sizeof text, "QQ_RS 10 %02X %02X|", k / 32, k % 32 * 8);
+  return text;
+}
+
+// `count` sends from one window to another that a second thread pumps.
+double RawChannelSeconds(const std::string& desktop, int count) {
+  char problem[256];
+  tolma_window* sender = tolma_open(desktop.c_str(), problem, sizeof problem);
+  tolma_window* receiver = tolma_open(desktop.c_str(), problem, sizeof problem);
+  if (sender == nullptr || receiver == nullptr) return -1;
+  const std::uint32_t message = tolma_register_message("MSG_TOLMA");
+  std::atomic<bool> done{false};
+  std::thread pump([&] {
+    while (!done) tolma_pump(receiver, 10);
+  });
+  const auto start = Clock::now();
+  bool ok = true;
+  for (int i = 0; i < count && ok; ++i) {
+    ok = tolma_send(sender, tolma_handle(receiver), message, 2, 0, kAnswerText.data(),
+                    kAnswerText.size(), 5000) == TOLMA_DELIVERED;
+  }
+  const double seconds = Seconds(Clock::now() - start);
+  done = true;
+  pump.join();
+  tolma_close(sender);
+  tolma_close(receiver);
+  return ok ? seconds : -1;
+}
+
+double RawTcpSeconds(int port, int count) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+  std::string request = "Qq";
+  for (int i = 0; i < kItemsPerExchange; ++i) request += std::string{'\x10', '\x00', char(i)};
+  std::string frame;
+  WrapFrame(1, {kFrameKind, 0, 1, 0}, request, frame);
+  const auto start = Clock::now();
+  for (int i = 0; i < count; ++i) {
+    if (!RawExchange(address, frame)) return -1;
+  }
+  return Seconds(Clock::now() - start);
+}
+
+int Run() {
+  vx2::test::RunningSim sim({"--quiet"});
+  if (sim.Port() == 0) return Fail("vx2sim se nespustil");
+  char pattern[] = "/tmp/korvex-chain-XXXXXX";
+  if (mkdtemp(pattern) == nullptr) return Fail("nelze vytvořit dočasný adresář");
+  const std::filesystem::path dir = pattern;
+  const std::string desktop = (dir / "desktop").string();
+  std::ofstream(dir / "lumadex.ini") << "TCP 127.0.0.1 " << sim.Port() << "\n";
+  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"},
+                      ChildSetup{dir.string(), "/dev/null", {"TOLMA_DESKTOP=" + desktop}});
+  if (!korvex.WaitFor("Start RUN režimu !", 10s)) return Fail("komunikátor nenastartoval");
+
+  tolma::HostSession host;
+  std::string error;
+  if (!host.Open(desktop, error) || !host.Announce(0, error)) return Fail(error.c_str());
+  int answers = 0;
+  host.OnMessage([&](const tolma::Received& r) {
+    if (r.message == host.Message() && r.wparam == 2) ++answers;
+  });
+
+  const auto start = Clock::now();
+  for (int k = 0; k < kRequests; ++k) {
+    if (!host.Request(EightReads(k), error)) return Fail(error.c_str());
+  }
+  host.Pump(60000, [&] { return answers >= kItems; });
+  const double chain_seconds = Seconds(Clock::now() - start);
+  if (answers != kItems) return Fail("nepřišly všechny odpovědi");
+
+  // Single reads at random moments relative to the RUN ticks.
+  std::mt19937 random(7);
+  std::vector<double> idle;
+  for (int i = 0; i < kIdleReads; ++i) {
+    host.Pump(std::uniform_int_distribution<int>(150, 350)(random));
+    const int before = answers;
+    const auto asked = Clock::now();
+    if (!host.Request("QQ_RD 20 00 01|", error)) return Fail(error.c_str());
+    host.Pump(5000, [&] { return answers > before; });
+    idle.push_back(Seconds(Clock::now() - asked) * 1000);
+  }
+  host.Request("CLOSE|", error);
+  korvex.Wait(10s);
+
+  const double channel = RawChannelSeconds(desktop, kRequests + kItems);
+  const double tcp = RawTcpSeconds(sim.Port(), kExchanges);
+  std::filesystem::remove_all(dir);
+  if (channel < 0 || tcp < 0) return Fail("přímé spojení selhalo");
+
+  const double chain = kItems / chain_seconds;
+  const double raw = kItems / (channel + tcp);
+  double idle_sum = 0;
+  for (double ms : idle) idle_sum += ms;
+  std::printf("%d items in %d requests of 8, %d exchanges of 32\n", kItems, kRequests, kExchanges);
+  std::printf("raw parts: %d channel round trips %.3f s, %d TCP exchanges %.3f s\n",
+              kRequests + kItems, channel, kExchanges, tcp);
+  std::printf("chain: %.0f items/s\n", chain);
+  std::printf("raw: %.0f items/s\n", raw);
+  std::printf("chain/raw: %.2f (target: at least 0.5)\n", chain / raw);
+  std::printf("idle read: %.1f ms (mean of %d; min %.1f, max %.1f)\n", idle_sum / kIdleReads,
+              kIdleReads, *std::min_element(idle.begin(), idle.end()),
+              *std::max_element(idle.begin(), idle.end()));
+  return 0;
+}
+
+}  // namespace
+}  // namespace korvex
+
+int main() {
+  return korvex::Run();
+}
