@@ -69,27 +69,40 @@ if [ "$mode" = upload ]; then
   echo "== Komunikátor nahrává projekt examples/upload/lumadex.ini:"
   (cd "$work" && "$korvex" "$@")
   echo "== vx2ctl čte nahrané položky a kontrolní součet projektu zpět z řadiče:"
-  ctl=("$bin/tools/vx2ctl/vx2ctl" --port "$port")
-  "${ctl[@]}" read 010000 010001 010002 010003 020010 020011
-  "${ctl[@]}" crc
+  # vx2ctl's engine log goes to a file, shown only when something fails.
+  vx2ctl() { "$bin/tools/vx2ctl/vx2ctl" --port "$port" "$@" 2>>"$work/vx2ctl.log" ||
+    { cat "$work/vx2ctl.log"; exit 1; }; }
+  vx2ctl read 010000 010001 010002 010003 020010 020011
+  vx2ctl crc
   exit 0
 fi
 
 printf 'TCP 127.0.0.1 %s\nCRC32 projekt 0\n' "$port" >"$work/lumadex.ini"
 echo "== Komunikátor v režimu pro nadřízenou aplikaci (/DDE):"
-(cd "$work" && exec "$korvex" /DDE "$@") &
+korvex_log=$work/korvex.log
+(cd "$work" && exec "$korvex" /DDE "$@") > >(tee "$korvex_log") &
 communicator=$!
-# The communicator is on the desktop once its window's socket is there.
+# The host starts once the communicator runs in RUN mode (the window: once it
+# is on the desktop).
 for _ in $(seq 100); do
-  compgen -G "$TOLMA_DESKTOP/[0-9]*" >/dev/null && break
+  if [ -n "${DISPLAY:-}" ]; then
+    compgen -G "$TOLMA_DESKTOP/[0-9]*" >/dev/null && break
+  else
+    grep -qs "Start RUN režimu !" "$korvex_log" && break
+  fi
   kill -0 "$communicator" 2>/dev/null || break
   sleep 0.1
 done
-tolma=("$bin/tools/tolma/tolma")
-echo "== tolma: čtení, zápis, čtení a ukončení komunikátoru:"
-"${tolma[@]}" read 000102 000103
-"${tolma[@]}" write 000102 43
-"${tolma[@]}" read 000102
-"${tolma[@]}" close
+sleep 0.2
+tolma() {
+  echo "\$ tolma $*"
+  "$bin/tools/tolma/tolma" "$@"
+}
+echo
+echo "== tolma jako nadřízená aplikace:"
+tolma read 000102 000103
+tolma write 000102 43
+tolma read 000102
+tolma close
 wait "$communicator"
 echo "== Komunikátor skončil se stavem 0."
