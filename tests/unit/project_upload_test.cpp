@@ -1,4 +1,5 @@
 #include "support/bytes.h"
+#include "support/failure_case.h"
 #include "support/fake_controller.h"
 #include "support/window_fixture.h"
 
@@ -65,22 +66,11 @@ TEST_F(ProjectUpload, SeventyItemsGoOutInSixRequestsAndTheCommunicatorCloses) {
   EXPECT_EQ(window->Outcome, RunOutcome::kDone);
 }
 
-struct UploadFailureCase {
-  const char* name;
-  std::set<std::size_t> unanswered;
-  std::vector<MessageButton> answers;
-  std::size_t questions;
-  bool stopped;
-};
-void PrintTo(const UploadFailureCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class ProjectUploadFailures : public ProjectUpload,
-                              public ::testing::WithParamInterface<UploadFailureCase> {};
+                              public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(ProjectUploadFailures, AskFromTheThirdFailureOnAndCloseInEveryCase) {
-  const UploadFailureCase& c = GetParam();
+  const FailureCase& c = GetParam();
   QueueProject(2);
   // A read among the writes is dropped unsent.
   window->PushTran(1, kKindRead, 0, 0, Hex("00 01 02"));
@@ -107,14 +97,13 @@ TEST_P(ProjectUploadFailures, AskFromTheThirdFailureOnAndCloseInEveryCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     , ProjectUploadFailures,
-    ::testing::Values(UploadFailureCase{"TwoFailuresTwiceAskNothing", {0, 1, 3, 4}, {}, 0, false},
-                      UploadFailureCase{"NoRetriesUntilSuccess",
-                                        {0, 1, 2, 3},
-                                        {MessageButton::kNo, MessageButton::kNo},
-                                        2,
-                                        false},
-                      UploadFailureCase{
-                          "YesEndsWithChyba", {0, 1, 2}, {MessageButton::kYes}, 1, true}),
+    ::testing::Values(FailureCase{"TwoFailuresTwiceAskNothing", {0, 1, 3, 4}, {}, 0, false},
+                      FailureCase{"NoRetriesUntilSuccess",
+                                  {0, 1, 2, 3},
+                                  {MessageButton::kNo, MessageButton::kNo},
+                                  2,
+                                  false},
+                      FailureCase{"YesEndsWithChyba", {0, 1, 2}, {MessageButton::kYes}, 1, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProjectUpload, XComEndsItWithPrerusenoAndTheCommunicatorCloses) {
