@@ -19,6 +19,7 @@
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
+#include "support/temp_directory.h"
 
 namespace korvex {
 namespace {
@@ -85,16 +86,22 @@ class HostChannelProcesses : public ::testing::Test {
     PosixHostDesktop desktop;
     std::vector<HostMessage> inbox;
   };
+  // The communicator in host mode, with a controller that refuses at once.
+  ChildProcess Korvex() {
+    config.Write("lumadex.ini", "TCP 127.0.0.1 1\n");
+    return ChildProcess(KORVEX_HEADLESS, {"/DDE"}, ChildSetup{config.String(), "", {}});
+  }
   ChildProcess Tolma(std::vector<std::string> arguments) {
     return ChildProcess(TOLMA, arguments, ChildProcess::Stderr::kWithOutput);
   }
 
   std::string dir;
+  TempDirectory config;
   PosixEventLoop loop;
 };
 
 TEST_F(HostChannelProcesses, HandshakeBothWaysBroadcastOnceLastHostGetsTheCloseNotice) {
-  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+  ChildProcess korvex = Korvex();
   ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
   const std::int64_t communicator = Windows()[0];
   Host first(loop, dir);
@@ -119,7 +126,7 @@ TEST_F(HostChannelProcesses, HandshakeBothWaysBroadcastOnceLastHostGetsTheCloseN
 }
 
 TEST_F(HostChannelProcesses, TolmaFindsTheCommunicatorAgainOnItsSecondRun) {
-  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+  ChildProcess korvex = Korvex();
   ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
   ChildProcess write = Tolma({"write", "000102", "42"});
   EXPECT_EQ(write.Wait(10s), std::optional<int>(0)) << write.Output();
@@ -185,8 +192,10 @@ class SilentHost {
 
 TEST_F(HostChannelProcesses, HostThatDiesOrHangsWhileTheCommunicatorSendsToIt) {
   for (const bool hang : {false, true}) {
-    ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+    ChildProcess korvex = Korvex();
     ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
+    // Past its start-up, which announces the communicator to a known host.
+    ASSERT_TRUE(korvex.WaitFor("VX2: Chyba při detekci CRC !", 10s)) << korvex.Output();
     const std::int64_t communicator = Windows()[0];
     SilentHost silent(dir, 777);
     PosixHostDesktop host(loop, dir);
@@ -218,7 +227,7 @@ TEST_F(HostChannelProcesses, HostThatDiesOrHangsWhileTheCommunicatorSendsToIt) {
 
 TEST_F(HostChannelProcesses, StaleSocketsAreSkippedAndReplaced) {
   {
-    ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+    ChildProcess korvex = Korvex();
     ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
     korvex.Signal(SIGKILL);
     korvex.Wait(5s);
@@ -238,7 +247,7 @@ TEST_F(HostChannelProcesses, StaleSocketsAreSkippedAndReplaced) {
 
 TEST_F(HostChannelProcesses, DesktopOpenToOthersIsRefused) {
   ASSERT_EQ(chmod(dir.c_str(), 0750), 0);
-  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"});
+  ChildProcess korvex = Korvex();
   ASSERT_TRUE(korvex.WaitFor("kanál k nadřízené aplikaci je vypnut.", 10s)) << korvex.Output();
   EXPECT_NE(korvex.Output().find("Plocha kanálu " + dir + " má práva 0750"), std::string::npos);
   ChildProcess tolma = Tolma({"close"});

@@ -1,7 +1,6 @@
 // The communicator's whole job with the real binaries: korvex-headless
 // against vx2sim, uploading a project or serving a host.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "host_session.h"
 #include "sim/sim_harness.h"
 #include "support/child_process.h"
+#include "support/temp_directory.h"
 
 namespace korvex {
 namespace {
@@ -41,20 +41,14 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
 
 class MainJob : public ::testing::Test {
  protected:
-  MainJob() {
-    char pattern[] = "/tmp/korvex-main-job-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) directory_ = pattern;
-  }
-  ~MainJob() override { std::filesystem::remove_all(directory_); }
-
-  void WriteConfig(const std::string& text) { std::ofstream(directory_ / "lumadex.ini") << text; }
+  void WriteConfig(const std::string& text) { directory_.Write("lumadex.ini", text); }
 
   // Runs korvex-headless in the test's directory to its end.
   void RunCommunicator(const std::vector<std::string>& arguments,
                        std::vector<std::string> environment = {}) {
-    const std::string errors = (directory_ / "stderr.txt").string();
+    const std::string errors = (directory_.Path() / "stderr.txt").string();
     ChildProcess korvex(KORVEX_HEADLESS, arguments,
-                        ChildSetup{directory_.string(), errors, std::move(environment)});
+                        ChildSetup{directory_.String(), errors, std::move(environment)});
     status = korvex.Wait(30s);
     out = korvex.Output();
     std::ifstream in(errors);
@@ -71,7 +65,7 @@ class MainJob : public ::testing::Test {
     return read.Output();
   }
 
-  std::string directory() const { return directory_.string(); }
+  std::string directory() const { return directory_.String(); }
 
   std::optional<int> status;
   std::string out;
@@ -79,7 +73,7 @@ class MainJob : public ::testing::Test {
   std::vector<std::string> lines;
 
  private:
-  std::filesystem::path directory_;
+  TempDirectory directory_;
 };
 
 // Upload mode: each row is a controller, a firmware window, the answer to

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,25 +16,22 @@
 #include "support/fake_socket_client.h"
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
+#include "support/temp_directory.h"
 #include "support/virtual_event_loop.h"
 
 namespace korvex {
 
 class WindowFixture : public ::testing::Test {
  protected:
-  WindowFixture() {
-    char pattern[] = "/tmp/korvex-window-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) directory_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(directory_);
+  WindowFixture() : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(directory_.Path());
   }
   ~WindowFixture() override {
     window.reset();
     std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(directory_);
   }
 
-  void WriteConfig(const std::string& text) { std::ofstream(directory_ / "lumadex.ini") << text; }
+  void WriteConfig(const std::string& text) { directory_.Write("lumadex.ini", text); }
 
   void Create(std::vector<std::string> arguments = {}) {
     window.reset();  // one window at a time on the desktop
@@ -73,7 +68,7 @@ class WindowFixture : public ::testing::Test {
   std::unique_ptr<TDlgKORVEX> window;
 
  private:
-  std::filesystem::path directory_;
+  TempDirectory directory_;
   std::filesystem::path previous_;
 };
 
