@@ -60,5 +60,5 @@ int main(int argc, char** argv) {
   view.Form().show();
   loop.Run();
   window.FormDestroy();
-  return 0;
+  return static_cast<int>(window.Outcome);
 }

@@ -49,6 +49,7 @@ TEST(Headless, BadCommandLineEndsWithStatusTwoAndEverythingIsCzech) {
       {{"/DDE", "--assume=ano"}, "Nepřípustná hodnota volby --assume: 'ano' není yes ani no."},
       {{"--assume"}, "Nesprávný počet hodnot volby --assume."},
       {{"--help"}, "Použití: korvex-headless [VOLBY] [argumenty...]"},
+      {{"--help"}, "5  nahrání selhalo nebo bylo přerušeno"},
   };
   for (const auto& c : cases) {
     ChildProcess run(KORVEX_HEADLESS, c.arguments, ChildProcess::Stderr::kWithOutput);
