@@ -30,11 +30,12 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kItemsPerExchange = 32;
-constexpr int kExchanges = 200;
+constexpr int kExchanges = 1000;
 constexpr int kItems = kExchanges * kItemsPerExchange;
 constexpr int kItemsPerRequest = 8;  // QQ_RS
 constexpr int kRequests = kItems / kItemsPerRequest;
 constexpr int kIdleReads = 20;
+constexpr int kRounds = 3;
 const std::string kAnswerText = "QQ_RD 00 01 02 2A 00 00 00|";
 
 double Seconds(Clock::duration d) {
@@ -114,13 +115,25 @@ int Run() {
     if (r.message == host.Message() && r.wparam == 2) ++answers;
   });
 
-  const auto start = Clock::now();
-  for (int k = 0; k < kRequests; ++k) {
-    if (!host.Request(EightReads(k), error)) return Fail(error.c_str());
+  // Chain and raw in turns; the best of each counts, as the machine is shared.
+  double chain_seconds = 1e9;
+  double channel = 1e9;
+  double tcp = 1e9;
+  for (int round = 0; round < kRounds; ++round) {
+    const int before = answers;
+    const auto start = Clock::now();
+    for (int k = 0; k < kRequests; ++k) {
+      if (!host.Request(EightReads(k), error)) return Fail(error.c_str());
+    }
+    host.Pump(60000, [&] { return answers >= before + kItems; });
+    chain_seconds = std::min(chain_seconds, Seconds(Clock::now() - start));
+    if (answers != before + kItems) return Fail("nepřišly všechny odpovědi");
+    const double round_channel = RawChannelSeconds(desktop, kRequests + kItems);
+    const double round_tcp = RawTcpSeconds(sim.Port(), kExchanges);
+    if (round_channel < 0 || round_tcp < 0) return Fail("přímé spojení selhalo");
+    channel = std::min(channel, round_channel);
+    tcp = std::min(tcp, round_tcp);
   }
-  host.Pump(60000, [&] { return answers >= kItems; });
-  const double chain_seconds = Seconds(Clock::now() - start);
-  if (answers != kItems) return Fail("nepřišly všechny odpovědi");
 
   // Single reads at random moments relative to the RUN ticks.
   std::mt19937 random(7);
@@ -135,19 +148,16 @@ int Run() {
   }
   host.Request("CLOSE|", error);
   korvex.Wait(10s);
-
-  const double channel = RawChannelSeconds(desktop, kRequests + kItems);
-  const double tcp = RawTcpSeconds(sim.Port(), kExchanges);
   std::filesystem::remove_all(dir);
-  if (channel < 0 || tcp < 0) return Fail("přímé spojení selhalo");
 
   const double chain = kItems / chain_seconds;
   const double raw = kItems / (channel + tcp);
   double idle_sum = 0;
   for (double ms : idle) idle_sum += ms;
-  std::printf("%d items in %d requests of 8, %d exchanges of 32\n", kItems, kRequests, kExchanges);
-  std::printf("raw parts: %d channel round trips %.3f s, %d TCP exchanges %.3f s\n",
-              kRequests + kItems, channel, kExchanges, tcp);
+  std::printf("%d items in %d requests of 8, %d exchanges of 32; best of %d rounds\n", kItems,
+              kRequests, kExchanges, kRounds);
+  std::printf("chain time %.3f s; raw: %d channel round trips %.3f s, %d TCP exchanges %.3f s\n",
+              chain_seconds, kRequests + kItems, channel, kExchanges, tcp);
   std::printf("chain: %.0f items/s\n", chain);
   std::printf("raw: %.0f items/s\n", raw);
   std::printf("chain/raw: %.2f (target: at least 0.5)\n", chain / raw);
