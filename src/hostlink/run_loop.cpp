@@ -83,7 +83,8 @@ void TDlgKORVEX::TimerRunTimer() {
     bool ok = ExchangeEntry(request, write ? "QX" : "Qx", answer);
     // A read answer carries exactly four value bytes per code asked for; any
     // other length is a late answer to another request, never values to pass on.
-    if (ok && !write && answer.size() - kPrefixSize != entry->Data.size() / 3 * kValueSize) {
+    if (ok && !write &&
+        answer.size() - kPrefixSize != entry->Data.size() / kItemCodeSize * kValueSize) {
       ok = false;
     }
     if (ok) {
