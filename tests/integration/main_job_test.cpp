@@ -245,6 +245,28 @@ TEST_F(MainJob, HostModeServesReadsEightReadsWritesAndClose) {
   EXPECT_EQ(read.Output(), "000103 = 0x0000002B (43)\n");
 }
 
+// The same upload over a serial line: COM1 is the simulator's pseudo-terminal,
+// answering at the pace of a 38400-Bd line.
+TEST_F(MainJob, TheSameUploadOverAPty) {
+  ChildProcess sim(VX2SIM_BINARY, {"--pty", "--baud", "38400", "--quiet"});
+  const std::string ready = "vx2sim: připraven na ";
+  ASSERT_TRUE(sim.WaitFor(ready + "/dev/", 10s)) << sim.Output();
+  const std::string& said = sim.Output(100ms);
+  const std::size_t at = said.find(ready) + ready.size();
+  const std::string pty = said.substr(at, said.find('\n', at) - at);
+  WriteConfig("PORT 1 38400 TIMEOUT 1.0\n" + kInside + kProject);
+  RunCommunicator({}, {"KORVEX_COM1=" + pty});
+  ASSERT_EQ(status, std::optional<int>(0)) << out << err;
+  EXPECT_TRUE(Has(lines, "Firmware v VX2 je 1.11.2005 v.4.046")) << out;
+  EXPECT_TRUE(Has(lines, "Nahrávání projektu...OK.")) << out;
+  EXPECT_EQ(err, "");
+  std::vector<std::string> arguments{"--serial", pty, "--baud", "38400", "read"};
+  arguments.insert(arguments.end(), std::begin(kItems), std::end(kItems));
+  ChildProcess read(VX2CTL_BINARY, arguments, ChildSetup{"", "/dev/null", {}});
+  EXPECT_EQ(read.Wait(10s), std::optional<int>(0));
+  EXPECT_EQ(read.Output(), kWritten);
+}
+
 TEST_F(MainJob, MissingConfigurationEndsWithStatusOne) {
   RunCommunicator({});
   EXPECT_EQ(status, std::optional<int>(1)) << out << err;
