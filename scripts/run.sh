@@ -80,7 +80,10 @@ fi
 printf 'TCP 127.0.0.1 %s\nCRC32 projekt 0\n' "$port" >"$work/lumadex.ini"
 echo "== Komunikátor v režimu pro nadřízenou aplikaci (/DDE):"
 korvex_log=$work/korvex.log
-(cd "$work" && exec "$korvex" /DDE "$@") > >(tee "$korvex_log") &
+# The log goes to a file and is shown in two pieces, the start-up before the
+# host's session and the rest after it, so that it does not run through
+# tolma's lines.
+(cd "$work" && exec "$korvex" /DDE "$@") >"$korvex_log" &
 communicator=$!
 # The host starts once the communicator runs in RUN mode (the window: once it
 # is on the desktop).
@@ -94,6 +97,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 sleep 0.2
+shown=$(wc -l <"$korvex_log")
+head -n "$shown" "$korvex_log"
 tolma() {
   echo "\$ tolma $*"
   "$bin/tools/tolma/tolma" "$@"
@@ -104,5 +109,11 @@ tolma read 000102 000103
 tolma write 000102 43
 tolma read 000102
 tolma close
-wait "$communicator"
-echo "== Komunikátor skončil se stavem 0."
+status=0
+wait "$communicator" || status=$?
+echo
+echo "== Záznam komunikátoru během relace:"
+tail -n "+$((shown + 1))" "$korvex_log"
+echo
+echo "== Komunikátor skončil se stavem $status."
+exit "$status"
