@@ -7,11 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "no_log.h"
-#include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
-#include "protocol/vardos_link.h"
+#include "posix_link.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
 
@@ -27,17 +23,12 @@ long PeakResidentKiB() {
 int Probe(double timeout) {
   LoopbackListener listener;
   FloodingPeer flood(listener, 1);
-  PosixEventLoop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_port;
-  TSerial serial(loop, serial_port);
-  NoLog log;
-  TVardosLink link;
-  link.Init(loop);
-  link.Setup(serial, socket);
+  PosixLink posix;
+  TVardosLink& link = posix.link;
   TLinkSetup setup;
   setup.Timeout = timeout;
-  if (!link.Open(setup, {true, "127.0.0.1", static_cast<std::uint32_t>(listener.port())}, &log)) {
+  if (!link.Open(setup, {true, "127.0.0.1", static_cast<std::uint32_t>(listener.port())},
+                 &posix.log)) {
     std::printf("spojení se nepodařilo navázat\n");
     return 1;
   }
@@ -54,8 +45,6 @@ int Probe(double timeout) {
       : link.Comm->TimedOut ? "bez odpovědi"
                             : "jinak",
       PeakResidentKiB(), rss_before);
-  link.Close();
-  link.Done();
   return 0;
 }
 

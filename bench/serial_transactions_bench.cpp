@@ -8,12 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "no_log.h"
-#include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
+#include "posix_link.h"
 #include "protocol/frame.h"
-#include "protocol/vardos_link.h"
 #include "rate_reporter.h"
 #include "support/raw_line.h"
 #include "support/sim_on_pty.h"
@@ -54,15 +50,9 @@ SimOnPty& TheSimulator() {
 
 void EngineTransactions(benchmark::State& state) {
   const std::string device = TheSimulator().Device();
-  PosixEventLoop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_port([device](int) { return device; });
-  TSerial serial(loop, serial_port);
-  NoLog log;
-  TVardosLink link;
-  link.Init(loop);
-  link.Setup(serial, socket);
-  if (!link.Open(TLinkSetup{}, TTCPsetup{}, &log)) {
+  PosixLink posix([device](int) { return device; });
+  TVardosLink& link = posix.link;
+  if (!link.Open(TLinkSetup{}, TTCPsetup{}, &posix.log)) {
     state.SkipWithError("simulator's pty not opened");
     return;
   }
@@ -75,8 +65,6 @@ void EngineTransactions(benchmark::State& state) {
     }
   }
   state.SetItemsProcessed(state.iterations());
-  link.Close();
-  link.Done();
 }
 
 void RawExchanges(benchmark::State& state) {

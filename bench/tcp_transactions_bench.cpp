@@ -9,12 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "no_log.h"
-#include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
+#include "posix_link.h"
 #include "protocol/frame.h"
-#include "protocol/vardos_link.h"
 #include "rate_reporter.h"
 #include "raw_exchange.h"
 #include "support/child_process.h"
@@ -47,18 +43,12 @@ Simulator& TheSimulator() {
 }
 
 void EngineTransactions(benchmark::State& state) {
-  PosixEventLoop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_port;
-  TSerial serial(loop, serial_port);
-  NoLog log;
-  TVardosLink link;
-  link.Init(loop);
-  link.Setup(serial, socket);
+  PosixLink posix;
+  TVardosLink& link = posix.link;
   TTCPsetup tcp;
   tcp.Active = true;
   tcp.Port = static_cast<std::uint32_t>(TheSimulator().port());
-  if (!link.Open(TLinkSetup{}, tcp, &log) || !link.Comm->WaitConnect()) {
+  if (!link.Open(TLinkSetup{}, tcp, &posix.log) || !link.Comm->WaitConnect()) {
     state.SkipWithError("simulator not reachable");
     return;
   }
@@ -71,8 +61,6 @@ void EngineTransactions(benchmark::State& state) {
     }
   }
   state.SetItemsProcessed(state.iterations());
-  link.Close();
-  link.Done();
 }
 
 void RawClientExchanges(benchmark::State& state) {
