@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "posix_link.h"
+#include "no_log.h"
+#include "platform/posix_event_loop.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
+#include "support/posix_link.h"
 
 namespace korvex {
 namespace {
@@ -23,7 +25,7 @@ long PeakResidentKiB() {
 int Probe(double timeout) {
   LoopbackListener listener;
   FloodingPeer flood(listener, 1);
-  PosixLink posix;
+  PosixLinkOn<PosixEventLoop, NoLog> posix;
   TVardosLink& link = posix.link;
   TLinkSetup setup;
   setup.Timeout = timeout;

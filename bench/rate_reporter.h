@@ -1,5 +1,6 @@
-// Keeps the rates a benchmark run reports (items per second, by benchmark
-// name), so that a program can print its comparison after the table.
+// Keeps the rates a benchmark run reports (items per second, by the name of
+// the benchmark's function), so that a program can print its comparison after
+// the table.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -16,10 +17,19 @@ class RateReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       auto it = run.counters.find("items_per_second");
-      if (it != run.counters.end()) rates[run.benchmark_name()] = it->second.value;
+      if (it != run.counters.end()) rates[run.run_name.function_name] = it->second.value;
     }
   }
   std::map<std::string, double> rates;
 };
+
+// Runs the registered benchmarks, printing their table, and gives their rates.
+inline std::map<std::string, double> RunForRates(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RateReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return reporter.rates;
+}
 
 }  // namespace korvex

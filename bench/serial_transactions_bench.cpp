@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <string>
 
-#include "posix_link.h"
+#include "no_log.h"
+#include "platform/posix_event_loop.h"
 #include "protocol/frame.h"
 #include "rate_reporter.h"
+#include "support/posix_link.h"
 #include "support/raw_line.h"
 #include "support/sim_on_pty.h"
 
@@ -50,7 +52,7 @@ SimOnPty& TheSimulator() {
 
 void EngineTransactions(benchmark::State& state) {
   const std::string device = TheSimulator().Device();
-  PosixLink posix([device](int) { return device; });
+  PosixLinkOn<PosixEventLoop, NoLog> posix([device](int) { return device; });
   TVardosLink& link = posix.link;
   if (!link.Open(TLinkSetup{}, TTCPsetup{}, &posix.log)) {
     state.SkipWithError("simulator's pty not opened");
@@ -85,12 +87,9 @@ BENCHMARK(RawExchanges)->Iterations(kTransactions)->UseRealTime();
 }  // namespace korvex
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  korvex::RateReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const std::string iterations = "/iterations:" + std::to_string(korvex::kTransactions);
-  const double engine = reporter.rates["EngineTransactions" + iterations + "/real_time"];
-  const double raw = reporter.rates["RawExchanges" + iterations + "/real_time"];
+  auto rates = korvex::RunForRates(argc, argv);
+  const double engine = rates["EngineTransactions"];
+  const double raw = rates["RawExchanges"];
   if (engine <= 0 || raw <= 0) return 1;
   const double wire =
       (korvex::kRequestFrame.size() + korvex::kAnswerFrameSize) * korvex::kByteSeconds;
@@ -100,6 +99,5 @@ int main(int argc, char** argv) {
   std::printf("engine's extra time: %.1f us per transaction; wire time at 38400 Bd: %.2f ms\n",
               extra * 1e6, wire * 1e3);
   std::printf("serial overhead: %.2f %% of the 38400-Bd wire time\n", 100 * extra / wire);
-  benchmark::Shutdown();
   return 0;
 }

@@ -9,11 +9,13 @@
 #include <memory>
 #include <string>
 
-#include "posix_link.h"
+#include "no_log.h"
+#include "platform/posix_event_loop.h"
 #include "protocol/frame.h"
 #include "rate_reporter.h"
 #include "raw_exchange.h"
 #include "support/child_process.h"
+#include "support/posix_link.h"
 
 namespace korvex {
 namespace {
@@ -43,7 +45,7 @@ Simulator& TheSimulator() {
 }
 
 void EngineTransactions(benchmark::State& state) {
-  PosixLink posix;
+  PosixLinkOn<PosixEventLoop, NoLog> posix;
   TVardosLink& link = posix.link;
   TTCPsetup tcp;
   tcp.Active = true;
@@ -87,13 +89,10 @@ BENCHMARK(RawClientExchanges)->Iterations(kTransactions)->UseRealTime();
 }  // namespace korvex
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  korvex::RateReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double engine = reporter.rates["EngineTransactions/iterations:5000/real_time"];
-  const double raw = reporter.rates["RawClientExchanges/iterations:5000/real_time"];
+  auto rates = korvex::RunForRates(argc, argv);
+  const double engine = rates["EngineTransactions"];
+  const double raw = rates["RawClientExchanges"];
   std::printf("\nengine: %.0f transactions/s\nraw client: %.0f exchanges/s\n", engine, raw);
   if (engine > 0) std::printf("raw/engine ratio: %.2f (target: at most 2)\n", raw / engine);
-  benchmark::Shutdown();
   return 0;
 }

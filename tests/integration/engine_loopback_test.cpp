@@ -7,12 +7,10 @@
 #include <chrono>
 
 #include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
-#include "protocol/vardos_link.h"
 #include "support/bytes.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
+#include "support/posix_link.h"
 #include "support/recording_view.h"
 #include "support/virtual_event_loop.h"
 
@@ -34,14 +32,8 @@ bool Contains(const std::vector<std::string>& lines, std::string_view part) {
 TEST(EngineOverLoopback, FloodingPeerLeavesTheTimeOutAndXComWorking) {
   LoopbackListener listener;
   FloodingPeer flood(listener, 2);
-  PosixEventLoop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_port;
-  TSerial serial(loop, serial_port);
-  RecordingView log;
-  TVardosLink link;
-  link.Init(loop);
-  link.Setup(serial, socket);
+  PosixLinkOn<PosixEventLoop, RecordingView> posix;
+  auto& [loop, socket, serial_port, serial, log, link] = posix;
   TLinkSetup setup;
   setup.Timeout = 1.1;
   ASSERT_TRUE(
@@ -63,20 +55,12 @@ TEST(EngineOverLoopback, FloodingPeerLeavesTheTimeOutAndXComWorking) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
   ASSERT_FALSE(log.lines.empty());
   EXPECT_EQ(log.lines.back(), "Přerušeno uživatelem!");
-  link.Close();
-  link.Done();
 }
 
 TEST(EngineOverLoopback, AnswerAfterNoiseIsTakenInTheEventThatBroughtIt) {
   LoopbackListener listener;
-  VirtualEventLoop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_port;
-  TSerial serial(loop, serial_port);
-  RecordingView log;
-  TVardosLink link;
-  link.Init(loop);
-  link.Setup(serial, socket);
+  PosixLinkOn<VirtualEventLoop, RecordingView> posix;
+  auto& [loop, socket, serial_port, serial, log, link] = posix;
   ASSERT_TRUE(
       link.Open({}, {true, "127.0.0.1", static_cast<std::uint32_t>(listener.port())}, &log));
   const int peer = listener.Accept();
@@ -93,8 +77,6 @@ TEST(EngineOverLoopback, AnswerAfterNoiseIsTakenInTheEventThatBroughtIt) {
   EXPECT_EQ(answer, kAnswer.substr(8, 6));
   EXPECT_EQ(loop.Now(), start) << "40 bytes of noise cost no engine tick";
   close(peer);
-  link.Close();
-  link.Done();
 }
 
 }  // namespace
