@@ -11,9 +11,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
+#include "platform/posix/posix_event_loop.h"
+#include "platform/posix/posix_socket_client.h"
+#include "platform/posix/serial_port_posix.h"
 #include "shell/korvex_window.h"
 #include "support/fake_host_desktop.h"
 #include "support/recording_view.h"

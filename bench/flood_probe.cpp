@@ -8,7 +8,7 @@
 #include <string>
 
 #include "no_log.h"
-#include "platform/posix_event_loop.h"
+#include "platform/posix/posix_event_loop.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
 #include "support/posix_link.h"

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "no_log.h"
-#include "platform/posix_event_loop.h"
+#include "platform/posix/posix_event_loop.h"
 #include "protocol/frame.h"
 #include "rate_reporter.h"
 #include "support/posix_link.h"

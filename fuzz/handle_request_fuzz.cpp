@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "hostlink/host_record.h"
+#include "common/host_record.h"
 #include "support/window_fixture.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "hostlink/host_record.h"
+#include "common/host_record.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "gui/qt_event_loop.h"
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
-#include "platform/host_desktop_posix.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
+#include "platform/posix/host_desktop_posix.h"
+#include "platform/posix/posix_socket_client.h"
+#include "platform/posix/serial_port_posix.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 

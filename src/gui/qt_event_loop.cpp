@@ -95,15 +95,15 @@ class QtTimer : public Timer {
   std::shared_ptr<State> state_;
 };
 
-class QtFdWatch : public FdWatch {
+class QtIoWatch : public IoWatch {
  public:
-  QtFdWatch(QObject& parent, int fd, const std::function<void(FdEvent)>& handler)
-      : read_(Notifier(parent, fd, QSocketNotifier::Read, FdEvent::kReadable, handler)),
-        write_(Notifier(parent, fd, QSocketNotifier::Write, FdEvent::kWritable, handler)) {
+  QtIoWatch(QObject& parent, IoHandle fd, const std::function<void(IoEvent)>& handler)
+      : read_(Notifier(parent, fd, QSocketNotifier::Read, IoEvent::kReadable, handler)),
+        write_(Notifier(parent, fd, QSocketNotifier::Write, IoEvent::kWritable, handler)) {
     write_->setEnabled(false);
   }
 
-  ~QtFdWatch() override {
+  ~QtIoWatch() override {
     for (QSocketNotifier* notifier : {read_.data(), write_.data()}) {
       if (notifier) notifier->setEnabled(false);
       Retire(notifier);
@@ -115,9 +115,9 @@ class QtFdWatch : public FdWatch {
   }
 
  private:
-  static QSocketNotifier* Notifier(QObject& parent, int fd, QSocketNotifier::Type type,
-                                   FdEvent event, const std::function<void(FdEvent)>& handler) {
-    auto* notifier = new QSocketNotifier(fd, type, &parent);
+  static QSocketNotifier* Notifier(QObject& parent, IoHandle fd, QSocketNotifier::Type type,
+                                   IoEvent event, const std::function<void(IoEvent)>& handler) {
+    auto* notifier = new QSocketNotifier(static_cast<qintptr>(fd), type, &parent);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier,
                      [handler, event] { handler(event); });
     return notifier;
@@ -138,8 +138,8 @@ std::unique_ptr<Timer> QtEventLoop::CreateTimer(std::string name, int interval_m
   return std::make_unique<QtTimer>(context_, std::move(name), interval_ms, std::move(on_tick));
 }
 
-std::unique_ptr<FdWatch> QtEventLoop::WatchFd(int fd, std::function<void(FdEvent)> handler) {
-  return std::make_unique<QtFdWatch>(context_, fd, handler);
+std::unique_ptr<IoWatch> QtEventLoop::WatchIo(IoHandle handle, std::function<void(IoEvent)> handler) {
+  return std::make_unique<QtIoWatch>(context_, handle, handler);
 }
 
 void QtEventLoop::ProcessMessages() {

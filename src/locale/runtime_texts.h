@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/message_boxes.h"
+#include "common/message_button.h"
 
 namespace korvex {
 

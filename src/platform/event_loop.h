@@ -4,6 +4,7 @@
 // Synchronize.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,15 +28,20 @@ class Timer {
   virtual void SetOnTimer(std::function<void()> handler) = 0;
 };
 
-// Interest in a file descriptor; removed when this object is destroyed.
-class FdWatch {
+// What the loop can watch for readiness: a file descriptor on POSIX, a
+// socket on Windows (which Winsock signals to the loop itself).
+using IoHandle = std::intptr_t;
+inline constexpr IoHandle kNoIoHandle = -1;
+
+// Interest in an IoHandle; removed when this object is destroyed.
+class IoWatch {
  public:
-  virtual ~FdWatch() = default;
+  virtual ~IoWatch() = default;
   // Write interest is wanted only while waiting for a connect to complete.
   virtual void SetWantWrite(bool want) = 0;
 };
 
-enum class FdEvent { kReadable, kWritable };
+enum class IoEvent { kReadable, kWritable };
 
 class EventLoop {
  public:
@@ -45,9 +51,10 @@ class EventLoop {
   virtual std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
                                              std::function<void()> on_tick) = 0;
 
-  // Calls `handler` on the loop thread when `fd` is readable (error and hang-up
-  // count as readable) or, with write interest, writable.
-  virtual std::unique_ptr<FdWatch> WatchFd(int fd, std::function<void(FdEvent)> handler) = 0;
+  // Calls `handler` on the loop thread when `handle` is readable (error and
+  // hang-up count as readable) or, with write interest, writable.
+  virtual std::unique_ptr<IoWatch> WatchIo(IoHandle handle,
+                                           std::function<void(IoEvent)> handler) = 0;
 
   // Dispatches every event pending now, then returns without blocking.
   virtual void ProcessMessages() = 0;

@@ -10,8 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "hostlink/host_record.h"
-
 namespace korvex {
 
 // A message as a window procedure gets it. `text` is the text that came in

@@ -5,23 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/message_button.h"
+
 namespace korvex {
-
-enum class MessageKind { kWarning, kError, kInformation, kConfirmation };
-
-enum class MessageButton {
-  kYes,
-  kNo,
-  kOk,
-  kCancel,
-  kAbort,
-  kRetry,
-  kIgnore,
-  kAll,
-  kNoToAll,
-  kYesToAll,
-  kHelp
-};
 
 class MessageBoxes {
  public:

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/event_loop.h"
+
 namespace korvex {
 
 enum class ConnectState { kConnected, kInProgress, kFailed };
@@ -20,8 +22,8 @@ class SocketClient {
   virtual bool Connected() const = 0;
   // Closes the socket; does nothing when none is open.
   virtual void Disconnect() = 0;
-  // The socket's descriptor for the event loop, -1 when none is open.
-  virtual int Descriptor() const = 0;
+  // The socket for the event loop, kNoIoHandle when none is open.
+  virtual IoHandle Handle() const = 0;
   // Appends what has arrived to `into`, at most one chunk of a few KiB, so a
   // peer that never pauses cannot hold the loop in one event; the rest is
   // left for the next readable event. False when the peer has closed the

@@ -1,5 +1,6 @@
-// SIGINT and SIGTERM delivered as events of the message loop, so that the
-// handler may do anything the window's logic does.
+// A request to end the process (SIGINT and SIGTERM on POSIX, the console's
+// Ctrl+C and close on Windows) delivered as an event of the message loop, so
+// that the handler may do anything the window's logic does.
 #pragma once
 
 #include <functional>
@@ -11,16 +12,16 @@ namespace korvex {
 
 class TerminationSignals {
  public:
-  // Blocks both signals for the process and calls `on_signal` with the
-  // signal number on the loop thread.
+  // Takes the requests away from their default action and calls `on_signal`
+  // with the signal number on the loop thread.
   TerminationSignals(EventLoop& loop, std::function<void(int)> on_signal);
   ~TerminationSignals();
   TerminationSignals(const TerminationSignals&) = delete;
   TerminationSignals& operator=(const TerminationSignals&) = delete;
 
  private:
-  int fd_ = -1;
-  std::unique_ptr<FdWatch> watch_;
+  struct Source;
+  std::unique_ptr<Source> source_;
 };
 
 }  // namespace korvex

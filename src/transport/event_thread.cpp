@@ -1,9 +1,8 @@
 #include "transport/event_thread.h"
 
-#include <signal.h>
-
 #include <chrono>
 
+#include "platform/helper_thread.h"
 #include "transport/serial.h"
 
 namespace korvex {
@@ -58,14 +57,7 @@ TEventThread::~TEventThread() {
 void TEventThread::Resume() {
   std::lock_guard lock(mutex_);
   if (!thread_.joinable() && !terminated_) {
-    // The thread starts with every signal blocked: termination signals
-    // belong to the loop thread.
-    sigset_t all;
-    sigset_t before;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &before);
-    thread_ = std::thread([this] { Execute(); });
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    thread_ = StartHelperThread([this] { Execute(); });
   }
   // A port just opened is waited on at once, not after the idle pause.
   wake_ = true;

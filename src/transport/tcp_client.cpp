@@ -52,11 +52,11 @@ void TMyTCPClient::ClientConnected() {
 
 void TMyTCPClient::Watch(bool want_write) {
   watch_.reset();  // one watch per descriptor at a time
-  watch_ = loop_.WatchFd(client_.Descriptor(), [this](FdEvent event) { OnSocketEvent(event); });
+  watch_ = loop_.WatchIo(client_.Handle(), [this](IoEvent event) { OnSocketEvent(event); });
   watch_->SetWantWrite(want_write);
 }
 
-void TMyTCPClient::OnSocketEvent(FdEvent) {
+void TMyTCPClient::OnSocketEvent(IoEvent) {
   if (connecting_) {
     switch (client_.FinishConnect()) {
       case ConnectState::kConnected:

@@ -45,12 +45,12 @@ class TMyTCPClient {
 
  private:
   void ClientConnected();
-  void OnSocketEvent(FdEvent event);
+  void OnSocketEvent(IoEvent event);
   void Watch(bool want_write);
 
   EventLoop& loop_;
   SocketClient& client_;
-  std::unique_ptr<FdWatch> watch_;
+  std::unique_ptr<IoWatch> watch_;
   bool connecting_ = false;
   std::string last_error_;
 };

@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "platform/posix_event_loop.h"
+#include "platform/posix/posix_event_loop.h"
 #include "support/bytes.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
@@ -68,7 +68,7 @@ TEST(EngineOverLoopback, AnswerAfterNoiseIsTakenInTheEventThatBroughtIt) {
   for (int i = 0; i < 8; ++i) sent += Hex("00 FF E1 5C 01");
   sent += kAnswer;
   ASSERT_EQ(write(peer, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
-  pollfd arrived{socket.Descriptor(), POLLIN, 0};
+  pollfd arrived{static_cast<int>(socket.Handle()), POLLIN, 0};
   ASSERT_EQ(poll(&arrived, 1, 5000), 1);
 
   const std::int64_t start = loop.Now();

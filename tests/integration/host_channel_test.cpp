@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/host_desktop_posix.h"
-#include "platform/posix_event_loop.h"
+#include "platform/posix/host_desktop_posix.h"
+#include "platform/posix/posix_event_loop.h"
 #include "shell/korvex_window.h"
 #include "support/child_process.h"
 #include "support/fake_serial_port.h"

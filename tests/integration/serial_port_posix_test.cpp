@@ -1,6 +1,6 @@
 // The POSIX serial port layer: its pure parts by table, the rest on real
 // pseudo-terminals (never on the machine's serial ports).
-#include "platform/serial_port_posix.h"
+#include "platform/posix/serial_port_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/syscall.h>
@@ -12,7 +12,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/line_rate_linux.h"
+#include "platform/posix/line_rate_linux.h"
 #include "support/pty_pair.h"
 
 namespace korvex {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
+#include "platform/posix/posix_event_loop.h"
+#include "platform/posix/posix_socket_client.h"
+#include "platform/posix/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
 #include "support/recording_view.h"

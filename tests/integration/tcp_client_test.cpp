@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
+#include "platform/posix/posix_event_loop.h"
+#include "platform/posix/posix_socket_client.h"
 #include "support/loopback_listener.h"
 
 namespace korvex {
@@ -98,7 +98,7 @@ TEST_F(TcpClient, ConnectWhereNothingListensFails) {
   EXPECT_FALSE(client.Connected);
   EXPECT_TRUE(client.ConnectFailed);
   EXPECT_EQ(client.LastError(), "spojení odmítnuto");
-  EXPECT_EQ(socket.Descriptor(), -1);
+  EXPECT_EQ(socket.Handle(), kNoIoHandle);
 }
 
 TEST_F(TcpClient, WriteWithoutConnectionFailsInsteadOfCrashing) {

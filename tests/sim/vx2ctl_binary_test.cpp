@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "platform/serial_port_posix.h"
+#include "platform/posix/serial_port_posix.h"
 #include "sim_harness.h"
 #include "support/sim_on_pty.h"
 

@@ -150,8 +150,8 @@ TEST_P(EventLoopContract, ProcessMessagesReturnsWhenNothingIsPending) {
 TEST_P(EventLoopContract, ProcessMessagesDispatchesPendingDescriptors) {
   Pipe pipe;
   std::vector<char> got;
-  auto watch = loop->WatchFd(pipe.fds[0], [&](FdEvent event) {
-    EXPECT_EQ(event, FdEvent::kReadable);
+  auto watch = loop->WatchIo(pipe.fds[0], [&](IoEvent event) {
+    EXPECT_EQ(event, IoEvent::kReadable);
     got.push_back(pipe.Take());
   });
   pipe.Put('a');
@@ -162,17 +162,17 @@ TEST_P(EventLoopContract, ProcessMessagesDispatchesPendingDescriptors) {
 TEST_P(EventLoopContract, WatchReportsWritableOnlyWhileWanted) {
   int pair[2];
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
-  std::vector<FdEvent> seen;
-  auto watch = loop->WatchFd(pair[0], [&](FdEvent event) {
+  std::vector<IoEvent> seen;
+  auto watch = loop->WatchIo(pair[0], [&](IoEvent event) {
     seen.push_back(event);
-    if (event == FdEvent::kReadable) {
+    if (event == IoEvent::kReadable) {
       char c;
       ASSERT_EQ(read(pair[0], &c, 1), 1);
     }
   });
   watch->SetWantWrite(true);
   PumpUntil([&] { return !seen.empty(); });
-  EXPECT_EQ(seen.front(), FdEvent::kWritable);
+  EXPECT_EQ(seen.front(), IoEvent::kWritable);
 
   // The socket stays writable; only the byte from the peer may be reported.
   watch->SetWantWrite(false);
@@ -180,7 +180,7 @@ TEST_P(EventLoopContract, WatchReportsWritableOnlyWhileWanted) {
   ASSERT_EQ(write(pair[1], "x", 1), 1);
   PumpUntil([&] { return !seen.empty(); });
   loop->ProcessMessages();
-  EXPECT_EQ(seen, std::vector<FdEvent>{FdEvent::kReadable});
+  EXPECT_EQ(seen, std::vector<IoEvent>{IoEvent::kReadable});
   watch.reset();
   close(pair[0]);
   close(pair[1]);
@@ -199,8 +199,8 @@ TEST_P(EventLoopContract, WatchAndTimerMayBeDestroyedInsideTheirHandlers) {
   Pipe pipe;
   int watch_calls = 0;
   int timer_calls = 0;
-  std::unique_ptr<FdWatch> watch;
-  watch = loop->WatchFd(pipe.fds[0], [&](FdEvent) {
+  std::unique_ptr<IoWatch> watch;
+  watch = loop->WatchIo(pipe.fds[0], [&](IoEvent) {
     ++watch_calls;
     watch.reset();
   });
@@ -296,7 +296,7 @@ TEST_P(RealTimeEventLoopContract, DescriptorThatStaysReadyDoesNotStarveTimers) {
   Pipe pipe;
   pipe.Put('x');  // never read: the descriptor stays readable
   int readable = 0;
-  auto watch = loop->WatchFd(pipe.fds[0], [&](FdEvent) { ++readable; });
+  auto watch = loop->WatchIo(pipe.fds[0], [&](IoEvent) { ++readable; });
   bool fired = false;
   auto timer = loop->CreateTimer("t", 20, [&] { fired = true; });
   timer->SetEnabled(true);

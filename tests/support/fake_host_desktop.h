@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/host_record.h"
 #include "platform/host_desktop.h"
 
 namespace korvex {

@@ -65,7 +65,7 @@ class FakeSocketClient : public SocketClient {
     connected_ = false;
   }
 
-  int Descriptor() const override {
+  IoHandle Handle() const override {
     // A connect that never completes: a descriptor that never becomes ready.
     if (behaviour == ConnectBehaviour::kNever && !connected_) return IdleDescriptor();
     return fd_;

@@ -5,8 +5,8 @@
 
 #include <utility>
 
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
+#include "platform/posix/posix_socket_client.h"
+#include "platform/posix/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "transport/serial.h"
 

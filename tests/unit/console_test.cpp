@@ -4,8 +4,8 @@
 #include <string>
 
 #include "locale/runtime_texts.h"
-#include "platform/console_message_boxes.h"
-#include "platform/console_output.h"
+#include "platform/console/console_message_boxes.h"
+#include "platform/console/console_output.h"
 
 namespace korvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/posix_event_loop.h"
+#include "platform/posix/posix_event_loop.h"
 #include "support/event_loop_contract.h"
 #include "support/virtual_event_loop.h"
 

@@ -1,4 +1,4 @@
-#include "hostlink/host_record.h"
+#include "common/host_record.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/host_desktop_posix.h"
-#include "platform/posix_event_loop.h"
+#include "common/host_record.h"
+#include "platform/posix/host_desktop_posix.h"
+#include "platform/posix/posix_event_loop.h"
 
 struct tolma_window {
   explicit tolma_window(const char* directory)

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "platform/log_sink.h"
-#include "platform/posix_event_loop.h"
-#include "platform/posix_socket_client.h"
-#include "platform/serial_port_posix.h"
+#include "platform/posix/posix_event_loop.h"
+#include "platform/posix/posix_socket_client.h"
+#include "platform/posix/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "transport/serial.h"
 

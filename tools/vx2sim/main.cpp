@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "item_table.h"
-#include "platform/posix_event_loop.h"
+#include "platform/posix/posix_event_loop.h"
 #include "platform/termination_signals.h"
 #include "serial_line.h"
 #include "sim_options.h"

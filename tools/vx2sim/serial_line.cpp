@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/line_rate_linux.h"
-#include "platform/serial_port_posix.h"
+#include "platform/posix/line_rate_linux.h"
+#include "platform/posix/serial_port_posix.h"
 
 namespace vx2::sim {
 namespace {

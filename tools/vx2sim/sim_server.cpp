@@ -100,7 +100,7 @@ struct SimServer::Connection {
   // Time the line takes for one byte; zero: no pacing.
   Clock::duration byte_time = Clock::duration::zero();
   std::string input;
-  std::unique_ptr<korvex::FdWatch> watch;
+  std::unique_ptr<korvex::IoWatch> watch;
   std::deque<Pending> outgoing;
   std::unique_ptr<korvex::Timer> send_timer;
   bool peer_finished = false;  // the client will send nothing more
@@ -116,7 +116,7 @@ bool SimServer::Start(std::string& error) {
   if (!listener_.Open(config_.host, config_.port, !config_.refuse, error)) return false;
   if (!config_.refuse) {
     accept_watch_ =
-        loop_.WatchFd(listener_.Descriptor(), [this](korvex::FdEvent) { OnAcceptable(); });
+        loop_.WatchIo(listener_.Descriptor(), [this](korvex::IoEvent) { OnAcceptable(); });
   }
   return true;
 }
@@ -138,7 +138,7 @@ void SimServer::OnAcceptable() {
     return;
   }
   Traffic(*connection, "spojení z " + peer);
-  connection->watch = loop_.WatchFd(fd, [this, id](korvex::FdEvent) { OnReadable(id); });
+  connection->watch = loop_.WatchIo(fd, [this, id](korvex::IoEvent) { OnReadable(id); });
   connections_.emplace(id, std::move(connection));
 }
 
@@ -150,7 +150,7 @@ void SimServer::ServeLine(int fd, const std::string& name) {
     connection->byte_time = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(10.0 / *config_.baud));
   }
-  connection->watch = loop_.WatchFd(fd, [this, id](korvex::FdEvent) { OnReadable(id); });
+  connection->watch = loop_.WatchIo(fd, [this, id](korvex::IoEvent) { OnReadable(id); });
   connections_.emplace(id, std::move(connection));
 }
 

@@ -61,7 +61,7 @@ class SimServer {
   ItemTable& items_;
   LineOutput log_line_;
   TcpListener listener_;
-  std::unique_ptr<korvex::FdWatch> accept_watch_;
+  std::unique_ptr<korvex::IoWatch> accept_watch_;
   std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
   std::uint64_t next_id_ = 1;
   std::uint64_t answers_ = 0;

@@ -15,7 +15,7 @@ class PosixSocketClient : public SocketClient {
   ConnectState FinishConnect() override;
   bool Connected() const override { return connected_; }
   void Disconnect() override;
-  int Descriptor() const override { return fd_; }
+  IoHandle Handle() const override { return fd_; }
   bool Receive(std::string& into) override;
   bool Write(std::string_view data) override;
   std::string LastError() const override { return last_error_; }

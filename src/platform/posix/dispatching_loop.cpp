@@ -1,4 +1,4 @@
-#include "platform/dispatching_loop.h"
+#include "platform/posix/dispatching_loop.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -20,7 +20,7 @@ struct DispatchingLoop::TimerState {
 struct DispatchingLoop::WatchState {
   int fd = -1;
   bool want_write = false;
-  std::function<void(FdEvent)> handler;
+  std::function<void(IoEvent)> handler;
 };
 
 class DispatchingLoop::LoopTimer : public Timer {
@@ -47,7 +47,7 @@ class DispatchingLoop::LoopTimer : public Timer {
   std::shared_ptr<TimerState> state_;
 };
 
-class DispatchingLoop::LoopWatch : public FdWatch {
+class DispatchingLoop::LoopWatch : public IoWatch {
  public:
   LoopWatch(DispatchingLoop& loop, std::shared_ptr<WatchState> state)
       : loop_(loop), state_(std::move(state)) {}
@@ -77,9 +77,10 @@ std::unique_ptr<Timer> DispatchingLoop::CreateTimer(std::string name, int interv
   return std::make_unique<LoopTimer>(*this, std::move(state));
 }
 
-std::unique_ptr<FdWatch> DispatchingLoop::WatchFd(int fd, std::function<void(FdEvent)> handler) {
+std::unique_ptr<IoWatch> DispatchingLoop::WatchIo(IoHandle handle,
+                                                  std::function<void(IoEvent)> handler) {
   auto state = std::make_shared<WatchState>();
-  state->fd = fd;
+  state->fd = static_cast<int>(handle);
   state->handler = std::move(handler);
   watches_.push_back(state);
   return std::make_unique<LoopWatch>(*this, std::move(state));
@@ -113,9 +114,9 @@ void DispatchingLoop::PollDescriptors(int timeout_ms) {
   for (std::size_t i = 1; i < fds.size(); ++i) {
     const short ev = fds[i].revents;
     if (ev & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) {
-      ready_.push_back({polled[i - 1], FdEvent::kReadable});
+      ready_.push_back({polled[i - 1], IoEvent::kReadable});
     } else if (ev & POLLOUT) {
-      ready_.push_back({polled[i - 1], FdEvent::kWritable});
+      ready_.push_back({polled[i - 1], IoEvent::kWritable});
     }
   }
 }
@@ -148,7 +149,7 @@ bool DispatchingLoop::DispatchOneReadyDescriptor() {
     Ready ready = ready_.front();
     ready_.pop_front();
     if (auto watch = ready.watch.lock()) {
-      if (ready.event == FdEvent::kWritable && !watch->want_write) continue;
+      if (ready.event == IoEvent::kWritable && !watch->want_write) continue;
       auto handler = watch->handler;
       handler(ready.event);
       return true;

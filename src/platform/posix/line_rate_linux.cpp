@@ -1,4 +1,4 @@
-#include "platform/line_rate_linux.h"
+#include "platform/posix/line_rate_linux.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

@@ -1,4 +1,4 @@
-#include "platform/serial_port_posix.h"
+#include "platform/posix/serial_port_posix.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/line_rate_linux.h"
+#include "platform/posix/line_rate_linux.h"
 
 namespace korvex {
 namespace {

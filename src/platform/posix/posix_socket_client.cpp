@@ -1,4 +1,4 @@
-#include "platform/posix_socket_client.h"
+#include "platform/posix/posix_socket_client.h"
 
 #include <fcntl.h>
 #include <netdb.h>

@@ -1,4 +1,4 @@
-#include "platform/console_message_boxes.h"
+#include "platform/console/console_message_boxes.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/posix_event_loop.h"
+#include "platform/posix/posix_event_loop.h"
 
 #include <algorithm>
 #include <chrono>

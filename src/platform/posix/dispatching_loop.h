@@ -27,7 +27,7 @@ class DispatchingLoop : public EventLoop {
 
   std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
                                      std::function<void()> on_tick) override;
-  std::unique_ptr<FdWatch> WatchFd(int fd, std::function<void(FdEvent)> handler) override;
+  std::unique_ptr<IoWatch> WatchIo(IoHandle handle, std::function<void(IoEvent)> handler) override;
   void ProcessMessages() override;
   void HandleMessage() override;
   void Synchronize(const std::function<void()>& call) override;
@@ -76,7 +76,7 @@ class DispatchingLoop : public EventLoop {
   std::vector<std::shared_ptr<WatchState>> watches_;
   struct Ready {
     std::weak_ptr<WatchState> watch;
-    FdEvent event;
+    IoEvent event;
   };
   std::deque<Ready> ready_;
 

@@ -56,8 +56,8 @@ class PosixHostDesktop : public HostDesktop {
   std::optional<std::string> join_problem_;  // set once joining was tried
   int listen_fd_ = -1;
   std::int64_t own_ = 0;
-  std::unique_ptr<FdWatch> listen_watch_;
-  std::map<int, std::unique_ptr<FdWatch>> connections_;
+  std::unique_ptr<IoWatch> listen_watch_;
+  std::map<int, std::unique_ptr<IoWatch>> connections_;
   Receiver receiver_;
 };
 

@@ -1,4 +1,4 @@
-#include "platform/host_desktop_posix.h"
+#include "platform/posix/host_desktop_posix.h"
 
 #include <dirent.h>
 #include <poll.h>
@@ -15,6 +15,8 @@
 #include <cstring>
 #include <random>
 #include <vector>
+
+#include "common/host_record.h"
 
 namespace korvex {
 namespace {
@@ -160,7 +162,7 @@ bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
     }
     listen_fd_ = fd;
     own_ = handle;
-    listen_watch_ = loop_.WatchFd(fd, [this](FdEvent) { AcceptPending(); });
+    listen_watch_ = loop_.WatchIo(fd, [this](IoEvent) { AcceptPending(); });
     return true;
   }
   problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) + ".";
@@ -264,7 +266,7 @@ void PosixHostDesktop::AcceptPending() {
       close(fd);
       continue;
     }
-    connections_[fd] = loop_.WatchFd(fd, [this, fd](FdEvent) { Serve(fd); });
+    connections_[fd] = loop_.WatchIo(fd, [this, fd](IoEvent) { Serve(fd); });
   }
 }
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/console_output.h"
+#include "platform/console/console_output.h"
 #include "platform/message_boxes.h"
 
 namespace korvex {

@@ -1,0 +1,40 @@
+#include "platform/termination_signals.h"
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace korvex {
+
+// Both signals blocked for the process and read from a signalfd.
+struct TerminationSignals::Source {
+  int fd = -1;
+  std::unique_ptr<IoWatch> watch;
+
+  ~Source() {
+    watch.reset();
+    if (fd >= 0) close(fd);
+  }
+};
+
+TerminationSignals::TerminationSignals(EventLoop& loop, std::function<void(int)> on_signal)
+    : source_(std::make_unique<Source>()) {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  sigprocmask(SIG_BLOCK, &set, nullptr);
+  const int fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (fd < 0) return;
+  source_->fd = fd;
+  source_->watch = loop.WatchIo(fd, [fd, on_signal = std::move(on_signal)](IoEvent) {
+    signalfd_siginfo info{};
+    while (read(fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+      on_signal(static_cast<int>(info.ssi_signo));
+    }
+  });
+}
+
+TerminationSignals::~TerminationSignals() = default;
+
+}  // namespace korvex
