@@ -1,7 +1,8 @@
 #include "protocol/vardos_link.h"
 
 #include <charconv>
-#include <cstdio>
+#include <limits>
+#include <string>
 
 #include "platform/user_locale.h"
 
@@ -20,19 +21,18 @@ void TVardosLink::Setup(TSerial& serial, SocketClient& socket) {
 std::string SerialLinkDescription(const TLinkSetup& link, std::string_view decimal_separator) {
   const char* kind = link.Modem ? "MODEM" : link.RS485 ? "RS485" : "RS232";
   // "%3.1f" with the user's separator; to_chars writes a point whatever the
-  // process locale is.
-  char number[32];
+  // process locale is. Room for every double written out in full.
+  char number[std::numeric_limits<double>::max_exponent10 + 32];
   const auto written =
       std::to_chars(number, number + sizeof number, link.Timeout, std::chars_format::fixed, 1);
-  std::string timeout(number, written.ptr);
+  std::string timeout(number, written.ec == std::errc{} ? written.ptr : number);
   if (const auto point = timeout.find('.'); point != std::string::npos) {
     timeout.replace(point, 1, decimal_separator);
   }
   if (timeout.size() < 3) timeout.insert(0, 3 - timeout.size(), ' ');
-  char line[128];
-  std::snprintf(line, sizeof line, "%s COM%d %dBd, Adr=%d, Odezva=%ss", kind, link.Port,
-                link.Baudrate, link.Address, timeout.c_str());
-  return line;
+  return std::string(kind) + " COM" + std::to_string(link.Port) + " " +
+         std::to_string(link.Baudrate) + "Bd, Adr=" + std::to_string(link.Address) +
+         ", Odezva=" + timeout + "s";
 }
 
 bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* log) {

@@ -1,8 +1,8 @@
 #include "shell/config_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
+
+#include "shell/file_bytes.h"
 
 namespace korvex {
 
@@ -19,14 +19,7 @@ bool ReadConfigFile(const std::filesystem::path& path, std::string& bytes) {
   bytes.clear();
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  if (file.bad()) {
-    bytes.clear();
-    return false;
-  }
-  return true;
+  return ReadFileBytes(path, kConfigFileMaxBytes, bytes) == FileRead::kRead;
 }
 
 }  // namespace korvex

@@ -83,11 +83,6 @@ bool IsRealSyntax(std::string_view word) {
   return i == word.size();
 }
 
-bool IsAddressPart(std::string_view part) {
-  std::int32_t value = 0;
-  return ParseInt32(part, value) && value >= 0 && value <= 255;
-}
-
 }  // namespace
 
 bool ParseInt32(std::string_view word, std::int32_t& value) {
@@ -116,16 +111,23 @@ bool ParseReal(std::string_view word, double& value) {
   return true;
 }
 
-bool IsIPAddress(std::string_view text) {
+std::optional<std::string> DottedDecimal(std::string_view text) {
+  std::string address;
   std::size_t start = 0;
-  for (int part = 0; part < 3; ++part) {
-    const std::size_t dot = text.find('.', start);
-    if (dot == std::string_view::npos || !IsAddressPart(text.substr(start, dot - start))) {
-      return false;
+  for (int part = 0; part < 4; ++part) {
+    const std::size_t dot = part < 3 ? text.find('.', start) : text.size();
+    if (dot == std::string_view::npos) return std::nullopt;
+    std::int32_t value = 0;
+    if (!ParseInt32(text.substr(start, dot - start), value) || value < 0 || value > 255) {
+      return std::nullopt;
     }
+    if (part > 0) address += '.';
+    address += std::to_string(value);
     start = dot + 1;
   }
-  return IsAddressPart(text.substr(start));
+  return address;
 }
+
+bool IsIPAddress(std::string_view text) { return DottedDecimal(text).has_value(); }
 
 }  // namespace korvex

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace korvex {
@@ -18,5 +20,8 @@ bool ParseReal(std::string_view word, double& value);
 // Four parts split at the first three dots, each an integer from 0 to 255 in
 // the syntax above; a fourth dot spoils the last part. Names are refused.
 bool IsIPAddress(std::string_view text);
+// The address IsIPAddress accepts, as four plain decimal numbers: what a
+// resolver must be given, since it reads "010" as octal and "$0A" not at all.
+std::optional<std::string> DottedDecimal(std::string_view text);
 
 }  // namespace korvex

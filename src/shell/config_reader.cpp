@@ -100,9 +100,11 @@ void ApplyTcp(KeywordValues& read, ConfigWords& words, ConfigValues& values, Con
   const std::int32_t port = read.Int(port_ok);
   values.LinkSetup.RS485 = false;
   values.LinkSetup.Modem = false;
-  values.TcpSetup.Host = std::string(host);
+  // The address as checked, so that the connect reaches the host the check saw.
+  const std::optional<std::string> address = DottedDecimal(host);
+  const bool address_ok = address.has_value();
+  values.TcpSetup.Host = address.value_or(std::string(host));
   values.TcpSetup.Port = static_cast<std::uint32_t>(port) & 0xFFFF;
-  const bool address_ok = IsIPAddress(host);
   if (!address_ok) read.Report(ConfigProblem::Kind::kNotAnAddress, host, host_offset);
   values.TcpSetup.Active = address_ok && port_ok;
   if (!values.TcpSetup.Active) {
@@ -135,7 +137,12 @@ void ApplyHwnd(KeywordValues& read, ConfigValues& values, ConfigActions& actions
 
 }  // namespace
 
-ConfigWords::ConfigWords(std::string_view text) : text_(UpToCtrlZ(text)) {}
+ConfigWords::ConfigWords(std::string_view text) : text_(UpToCtrlZ(text)) {
+  // Windows editors often save UTF-8 with a byte-order mark; glued to the
+  // first keyword it would lose that keyword without a word of warning.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text_.starts_with(kByteOrderMark)) position_ = kByteOrderMark.size();
+}
 
 std::string_view ConfigWords::ReadWord() {
   while (position_ < text_.size() && IsSeparator(text_[position_])) ++position_;

@@ -82,6 +82,10 @@ TEST(ItemsFile, LoadReadsTheFileAndNamesItOnFailure) {
   EXPECT_FALSE(LoadItemsFile(path.string(), items, error));
   EXPECT_NE(error.find(path.string()), std::string::npos) << error;
   EXPECT_FALSE(LoadItemsFile(folder.string(), items, error)) << "a folder is not an items file";
+  // A device without end is refused at the bound, not read until memory runs out.
+  EXPECT_FALSE(LoadItemsFile("/dev/zero", items, error));
+  EXPECT_NE(error.find("je větší než"), std::string::npos) << error;
+  EXPECT_FALSE(LoadItemsFile("/proc/self/mem", items, error)) << "a failing read";
   EXPECT_EQ(items.size(), 1u);
 }
 

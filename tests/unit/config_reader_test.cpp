@@ -74,6 +74,8 @@ TEST(ConfigReader, TextsGiveTheirFields) {
       {"{ PORT 5 9600 }", ""},
       {"{PORT 5 9600}", ""},
       {"{x\r\nPORT 5 9600 }\r\n", ""},
+      {"{x} PORT 5 9600", "port=5 baud=9600 "},
+      {"\xEF\xBB\xBFPORT 2 9600", "port=2 baud=9600 "},
       {"{ a { b } PORT 3 9600 }", "port=3 baud=9600 "},
       // A word ending with } is skipped even outside a comment.
       {"PORT 7} 4 4800", "port=4 baud=4800 "},
@@ -89,6 +91,9 @@ TEST(ConfigReader, TextsGiveTheirFields) {
       {"CRC32 x 4294967295", ""},  // decimal beyond 32 signed bits is malformed
       {"TCP 192.168.1.20 2000", "tcp=1 host=192.168.1.20 tcpport=2000 "},
       {"TCP 1.2.3.4 70000", "tcp=1 host=1.2.3.4 tcpport=4464 "},
+      // Connected as checked: decimal, whatever the resolver would make of it.
+      {"TCP 127.0.0.010 1", "tcp=1 host=127.0.0.10 tcpport=1 "},
+      {"TCP $0A.0x0.+0.255 1", "tcp=1 host=10.0.0.255 tcpport=1 "},
       {"TCP controller 2000", "host=controller tcpport=2000" + tcp_error},
       {"TCP 1.2.3.256 2000", "host=1.2.3.256 tcpport=2000" + tcp_error},
       {"TCP 1.2.3.4 port PORT 5 1", "port=5 baud=1 host=1.2.3.4 tcpport=0" + tcp_error},
@@ -188,6 +193,10 @@ TEST_F(ReadIni, MissingFileOrADirectoryIsLoggedAnEmptyFileIsGood) {
   ASSERT_EQ(view.lines.size(), 3u);
   EXPECT_EQ(view.lines[1], "Zpracování konfiguračního souboru...");
   EXPECT_EQ(view.lines[2], "- soubor lumadex.ini nenalezen");
+  // A file whose reading fails (EIO at offset 0) is a failed read, not an abort.
+  std::filesystem::remove("lumadex.ini");
+  std::filesystem::create_symlink("/proc/self/mem", "lumadex.ini");
+  EXPECT_FALSE(window->ReadINI());
   Write("ovladace/vardos2/lumadex.ini", "");
   EXPECT_TRUE(window->ReadINI()) << "an empty file is a good file";
   EXPECT_EQ(view.progress_maximum, 0);

@@ -86,6 +86,9 @@ TEST_F(Transactions, SerialLinkDescriptionWithDefaults) {
   TLinkSetup long_wait;
   long_wait.Timeout = 12.5;
   EXPECT_EQ(SerialLinkDescription(long_wait, ","), "RS232 COM1 38400Bd, Adr=1, Odezva=12,5s");
+  long_wait.Timeout = 1e30;  // written out in full, as "%3.1f" does
+  EXPECT_EQ(SerialLinkDescription(long_wait, "."),
+            "RS232 COM1 38400Bd, Adr=1, Odezva=1000000000000000019884624838656.0s");
   TLinkSetup rs485;
   rs485.RS485 = true;
   EXPECT_EQ(SerialLinkDescription(rs485, ".").substr(0, 6), "RS485 ");

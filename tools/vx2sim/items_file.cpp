@@ -1,11 +1,10 @@
 #include "items_file.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "item_text.h"
+#include "shell/file_bytes.h"
 
 namespace vx2::sim {
 namespace {
@@ -88,15 +87,23 @@ bool LoadItemsFile(const std::string& path, std::vector<ItemValue>& items, std::
   // A directory opens as a stream that reads as empty; it is not a file of
   // no items.
   std::error_code ignored;
-  std::ifstream file(path, std::ios::binary);
-  if (!file || std::filesystem::is_directory(path, ignored)) {
-    error = "soubor položek " + path + " nelze otevřít";
-    return false;
-  }
-  const std::string content{std::istreambuf_iterator<char>(file), {}};
-  if (file.bad()) {
-    error = "soubor položek " + path + " nelze přečíst";
-    return false;
+  std::string content;
+  const korvex::FileRead read = std::filesystem::is_directory(path, ignored)
+                                    ? korvex::FileRead::kNotOpened
+                                    : korvex::ReadFileBytes(path, kItemsFileMaxBytes, content);
+  switch (read) {
+    case korvex::FileRead::kRead:
+      break;
+    case korvex::FileRead::kNotOpened:
+      error = "soubor položek " + path + " nelze otevřít";
+      return false;
+    case korvex::FileRead::kTooLarge:
+      error = "soubor položek " + path + " je větší než " + std::to_string(kItemsFileMaxBytes) +
+              " bajtů";
+      return false;
+    case korvex::FileRead::kFailed:
+      error = "soubor položek " + path + " nelze přečíst";
+      return false;
   }
   ItemsFileError parse_error;
   if (!ParseItemsText(content, items, parse_error)) {

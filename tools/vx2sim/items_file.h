@@ -21,6 +21,9 @@ struct ItemsFileError {
 // it was. A code given twice is an error: it is nearly always a typing slip.
 bool ParseItemsText(std::string_view text, std::vector<ItemValue>& items, ItemsFileError& error);
 
+// Far more than a controller has items; bounds what a wrong path can cost.
+inline constexpr std::size_t kItemsFileMaxBytes = 16 << 20;
+
 // Reads and parses the file; `error` is a whole Czech message.
 bool LoadItemsFile(const std::string& path, std::vector<ItemValue>& items, std::string& error);
 
