@@ -52,9 +52,9 @@ void TDlgKORVEX::FormCreate() {
   FreeTexts(RequestTexts);
   FreeTexts(AnswerTexts);
   ClearTran(Fronta);
-  std::string desktop_problem;
-  HostMsg = platform_.desktop.RegisterMessage("MSG_TOLMA", desktop_problem);
-  if (HostMsg == 0 && !desktop_problem.empty()) WriteLog(desktop_problem);
+  desktop_problem_.clear();
+  HostMsg = platform_.desktop.RegisterMessage("MSG_TOLMA", desktop_problem_);
+  if (HostMsg != 0) desktop_problem_.clear();
   UploadConfirmed = false;
   CloseCode = 0;
   RunBusy = false;

@@ -184,6 +184,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   std::vector<std::string> arguments_;
   bool closed_ = false;
   bool startup_running_ = false;
+  // Why the host channel could not be set up; logged once "Inicializace..."
+  // has its "OK", so the "OK" does not land on this line.
+  std::string desktop_problem_;
 };
 
 }  // namespace korvex

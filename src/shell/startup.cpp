@@ -48,6 +48,7 @@ void TDlgKORVEX::TimerStartupTimer() {
 
 void TDlgKORVEX::RunStartup() {
   AppendLog("OK");
+  if (!desktop_problem_.empty()) WriteLog(desktop_problem_);
   DdeMode = !arguments_.empty() && arguments_.front() == "/DDE";
   if (DdeMode) {
     platform_.view.SetRequestText("");

@@ -42,7 +42,11 @@ TEST_F(HostChannel, RegistersTheMessageOrLogsWhyNot) {
   desktop.refusal = "Plocha kanálu /x má práva 0755.";
   Create();
   EXPECT_EQ(window->HostMsg, 0u);
-  EXPECT_EQ(view.lines, (std::vector<std::string>{"Inicializace...", desktop.refusal}));
+  EXPECT_EQ(view.lines, (std::vector<std::string>{"Inicializace..."}));
+  window->TimerStartupTimer();
+  ASSERT_GE(view.lines.size(), 2u);
+  EXPECT_EQ(view.lines[0], "Inicializace...OK");
+  EXPECT_EQ(view.lines[1], desktop.refusal);
   Message(0, 77);
   Message(1, 0, "QQ_RD 01 02 03|");
   EXPECT_EQ(window->HostWnd, 0) << "the channel stays inert";
@@ -99,6 +103,7 @@ TEST_F(HostChannel, RequestsBecomeQueueEntries) {
       {"QQ_WR 00 01 02 02 01 00 0|", {"15:00010202010000"}},
       {"QQ_RD 1 2 3|", {}},
       {"QQ_RD 01 02|", {}},
+      {"QQ_RD 01 02 |", {}},
       {"QQ_RD 01 02 +3|", {}},
       {"QQ_RD 01 02 03", {}},
       {"QQ_XX 01 02 03|", {}},
