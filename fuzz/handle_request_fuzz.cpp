@@ -3,6 +3,7 @@
 // entries come of them and that every text leaves the request list.
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -25,14 +26,20 @@ struct Window : korvex::WindowFixture {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  static Window* fixture = [] {
-    auto* made = new Window;
-    made->Create();
-    return made;
+  // Destroyed at exit, which removes the fixture's folder. The fuzzer's
+  // working directory is given back at once: it writes its corpus and
+  // artifacts to paths relative to it.
+  static Window fixture;
+  static const bool created = [] {
+    const std::filesystem::path fuzzer_directory = std::filesystem::current_path();
+    fixture.Create();
+    std::filesystem::current_path(fuzzer_directory);
+    return true;
   }();
-  korvex::TDlgKORVEX& window = *fixture->window;
+  Require(created);
+  korvex::TDlgKORVEX& window = *fixture.window;
   std::string text(reinterpret_cast<const char*>(bytes), std::min(size, korvex::kReceivedTextMax));
-  fixture->desktop.Deliver(window.HostMsg, 1, 0, text);
+  fixture.desktop.Deliver(window.HostMsg, 1, 0, text);
   Require(window.RequestTexts.empty());
   const int count = korvex::TranCount(window.Fronta);
   const bool whole = !text.empty() && text.back() == '|';

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a normal debug build, then the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Ends with ctest's summary.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then builds the fuzz
+# targets and runs each for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,3 +18,6 @@ for preset in debug asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== Fuzzery: sestavení a krátký běh ==="
+scripts/fuzz-smoke.sh 5

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -117,6 +119,10 @@ class SerialPortLayer {
   virtual bool WriteFile(PortHandle port, std::string_view data, int wait_ms) = 0;
   // The platform's code for the calling thread's last failed call.
   virtual int LastError() const = 0;
+  // Other programs that have the port open as well ("name (id)"), where the
+  // platform lets them share it and can see them: they may take the
+  // controller's answers.
+  virtual std::vector<std::string> OtherHolders(PortHandle) const { return {}; }
 };
 
 }  // namespace korvex

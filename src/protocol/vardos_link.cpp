@@ -35,6 +35,21 @@ std::string SerialLinkDescription(const TLinkSetup& link, std::string_view decim
          ", Odezva=" + timeout + "s";
 }
 
+namespace {
+
+// A program that had the port open before us is not kept out by our lock.
+void WarnOfOtherHolders(TVardosComm& comm, int port) {
+  std::string names;
+  for (const std::string& holder : comm.Serial->OtherHolders()) {
+    names += (names.empty() ? "" : ", ") + holder;
+  }
+  if (names.empty()) return;
+  comm.LogLine("Varování: port COM" + std::to_string(port) + " má otevřený i " + names +
+               "; může odebírat odpovědi řadiče.");
+}
+
+}  // namespace
+
 bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* log) {
   TVardosComm& comm = *Comm;
   comm.LogMemo = log;
@@ -55,6 +70,7 @@ bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* lo
     comm.LogLine("Host: " + comm.Client->Host + " : " + std::to_string(comm.Client->Port));
   } else {
     comm.LogLine(SerialLinkDescription(link, UserDecimalSeparator()));
+    if (serial_open) WarnOfOtherHolders(comm, link.Port);
   }
   comm.AbortFlag = false;
   comm.TimedOut = false;

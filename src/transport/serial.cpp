@@ -32,6 +32,10 @@ TSerial::~TSerial() {
   thread_->WaitFor();
 }
 
+std::vector<std::string> TSerial::OtherHolders() const {
+  return opened_ ? layer_.OtherHolders(handle_) : std::vector<std::string>{};
+}
+
 void TSerial::SetOpen(bool open) {
   Reopen(open);
 }

@@ -53,6 +53,8 @@ class TSerial {
   // Closes an open port; with `open` opens it (again). The outcome is Opened().
   void SetOpen(bool open);
   bool Opened() const { return opened_; }
+  // Other programs holding the open port as well; none when it is closed.
+  std::vector<std::string> OtherHolders() const;
 
   // Returns once the driver has taken `data` or the wait (scaled to the baud
   // rate, at least 500 ms) has run out. Only for an open port.

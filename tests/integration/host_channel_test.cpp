@@ -30,15 +30,11 @@ constexpr std::uint32_t kMsg = 0xDD3C;
 class HostChannelProcesses : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tolma-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
+    ASSERT_FALSE(directory_.Path().empty());
+    dir = directory_.String();
     setenv("TOLMA_DESKTOP", dir.c_str(), 1);
   }
-  void TearDown() override {
-    unsetenv("TOLMA_DESKTOP");
-    std::system(("rm -rf " + dir).c_str());
-  }
+  void TearDown() override { unsetenv("TOLMA_DESKTOP"); }
 
   std::vector<std::int64_t> Windows() const {
     std::vector<std::int64_t> handles;
@@ -95,6 +91,7 @@ class HostChannelProcesses : public ::testing::Test {
     return ChildProcess(TOLMA, arguments, ChildProcess::Stderr::kWithOutput);
   }
 
+  TempDirectory directory_;  // the desktop's
   std::string dir;
   TempDirectory config;
   PosixEventLoop loop;

@@ -2,17 +2,23 @@
 // pseudo-terminals (never on the machine's serial ports).
 #include "platform/posix/serial_port_posix.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <thread>
 
+#include "platform/posix/device_holders_linux.h"
 #include "platform/posix/line_rate_linux.h"
+#include "support/child_process.h"
 #include "support/pty_pair.h"
 
 namespace korvex {
@@ -87,6 +93,22 @@ TEST(LineEvents, EachChangedLineIsItsEvent) {
 
 const TDcb k8N1{28, 38400, kDcbBinary, 341, 341, 8, 0, 0, 0x11, 0x13, '?', 0, 0};
 
+TEST(DeviceHolders, OtherProcessesAreNamedButNotThePeerOfAPseudoTerminal) {
+  PtyPair pty;
+  for (const std::string& device : {std::string("/dev/full"), pty.Path()}) {
+    ChildProcess holder("/bin/sh", {"-c", "echo ready; exec sleep 30"},
+                        ChildSetup{"", device, {}});
+    ASSERT_TRUE(holder.WaitFor("ready", std::chrono::seconds(10)));
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << device;
+    const std::vector<std::string> holders = OtherDeviceHolders(fd);
+    close(fd);
+    const std::string named = "sleep (" + std::to_string(holder.Pid()) + ")";
+    const bool found = std::find(holders.begin(), holders.end(), named) != holders.end();
+    EXPECT_EQ(found, device == "/dev/full") << device;
+  }
+}
+
 class PtyPort : public ::testing::Test {
  protected:
   PtyPair pty;
@@ -155,6 +177,7 @@ class Waiter {
           tid_ = static_cast<pid_t>(syscall(SYS_gettid));
           std::uint32_t events = 0;
           events_ = layer.WaitCommEvent(port, events) ? events : kFailed;
+          done_ = true;
         }) {}
   ~Waiter() {
     if (thread_.joinable()) thread_.join();
@@ -181,7 +204,18 @@ class Waiter {
     return events_;
   }
 
+  // The events, or 0 when the wait had to be ended by `end` after `limit`.
+  std::uint32_t EventsWithin(std::chrono::milliseconds limit, const std::function<void()>& end) {
+    const auto give_up = std::chrono::steady_clock::now() + limit;
+    while (!done_ && std::chrono::steady_clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!done_) end();
+    return Events();
+  }
+
  private:
+  std::atomic<bool> done_{false};
   std::atomic<pid_t> tid_{0};
   std::uint32_t events_ = kFailed;
   std::thread thread_;
@@ -209,6 +243,11 @@ TEST_F(PtyPort, EventsComeForNewInputAndADrainedOutput) {
   std::uint8_t byte = 0;
   while (layer.ReadByte(port, byte) == 1) read += static_cast<char>(byte);
   EXPECT_EQ(read, "abcd");
+  pty.Send("e");
+  const auto same_mask = [&] { layer.SetCommMask(port, EV_RXCHAR | EV_TXEMPTY | EV_CTS); };
+  EXPECT_EQ(Waiter(layer, port).EventsWithin(std::chrono::seconds(2), same_mask), EV_RXCHAR)
+      << "input smaller than what was read before is new input too";
+  ASSERT_EQ(layer.ReadByte(port, byte), 1);
 
   ASSERT_TRUE(layer.WriteFile(port, "\xE1\x5C", 500));
   EXPECT_EQ(Waiter(layer, port).Events(), EV_TXEMPTY);

@@ -1,11 +1,14 @@
 // A program started by a test, with its standard output read line by line.
-// Every wait is bounded, and the destructor kills a child still running.
+// Every wait is bounded, and the destructor kills a child still running; a
+// child also dies with the test, even when the test is killed (at its ctest
+// time limit, say). The kernel ties that to the starting thread: start a
+// child on the thread that outlives it.
 #pragma once
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,18 +40,6 @@ class ChildProcess {
                const ChildSetup& setup, Stderr stderr_to = Stderr::kSeparate) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    if (stderr_to == Stderr::kWithOutput) {
-      posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
-    } else if (!setup.stderr_file.empty()) {
-      posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, setup.stderr_file.c_str(),
-                                       O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    }
-    if (!setup.directory.empty()) {
-      posix_spawn_file_actions_addchdir_np(&actions, setup.directory.c_str());
-    }
     std::vector<std::string> all{program};
     all.insert(all.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -60,10 +51,23 @@ class ChildProcess {
     for (auto& e : added) envp.push_back(e.data());
     for (char** e = environ; *e != nullptr; ++e) envp.push_back(*e);
     envp.push_back(nullptr);
-    if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) {
-      pid_ = -1;
+    const pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ == 0) {
+      // Only async-signal-safe calls from here to the exec.
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (getppid() != parent) _exit(127);
+      dup2(out[1], STDOUT_FILENO);
+      if (stderr_to == Stderr::kWithOutput) {
+        dup2(out[1], STDERR_FILENO);
+      } else if (!setup.stderr_file.empty()) {
+        const int err = open(setup.stderr_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (err < 0 || dup2(err, STDERR_FILENO) < 0) _exit(127);
+      }
+      if (!setup.directory.empty() && chdir(setup.directory.c_str()) != 0) _exit(127);
+      execve(program.c_str(), argv.data(), envp.data());
+      _exit(127);
     }
-    posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     out_ = out[0];
   }
@@ -80,6 +84,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
 
   // Everything the child has printed so far (read within `wait`).
   const std::string& Output(std::chrono::milliseconds wait = std::chrono::milliseconds(0)) {

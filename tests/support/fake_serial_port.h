@@ -210,6 +210,9 @@ class FakeSerialPort : public SerialPortLayer {
 
   // Called with every written string, on the writing thread.
   std::function<void(const std::string&)> on_write;
+  // Other programs the port reports as holding it too.
+  std::vector<std::string> holders;
+  std::vector<std::string> OtherHolders(PortHandle) const override { return holders; }
   int LastError() const override {
     std::lock_guard lock(mutex_);
     return last_error_;

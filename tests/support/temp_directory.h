@@ -1,7 +1,11 @@
 // A directory of a test's own, removed with all it holds when the test ends.
+// Its name carries the test process's id, so that a later test removes the
+// directories of a process that was killed before it could.
 #pragma once
 
+#include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,8 +16,9 @@ namespace korvex {
 class TempDirectory {
  public:
   TempDirectory() {
-    char pattern[] = "/tmp/korvex-test-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) path_ = pattern;
+    RemoveLeftovers();
+    std::string pattern = std::string(kPrefix) + std::to_string(getpid()) + "-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempDirectory() {
     std::error_code ignored;
@@ -29,6 +34,22 @@ class TempDirectory {
   }
 
  private:
+  static constexpr const char* kPrefix = "/tmp/korvex-test-";
+
+  // Directories of test processes that no longer run.
+  static void RemoveLeftovers() {
+    std::error_code error;
+    const std::string prefix = std::filesystem::path(kPrefix).filename().string();
+    for (const auto& entry : std::filesystem::directory_iterator("/tmp", error)) {
+      const std::string name = entry.path().filename().string();
+      if (name.rfind(prefix, 0) != 0) continue;
+      const pid_t owner = static_cast<pid_t>(std::atol(name.c_str() + prefix.size()));
+      if (owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) {
+        std::filesystem::remove_all(entry.path(), error);
+      }
+    }
+  }
+
   std::filesystem::path path_;
 };
 

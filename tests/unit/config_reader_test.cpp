@@ -160,29 +160,14 @@ TEST(ConfigReader, LinesTokensAndProblems) {
   EXPECT_EQ(recorder.problems[1].offset, text.size());
 }
 
-// ReadINI in a scratch working directory.
+// ReadINI in the fixture's scratch working directory.
 class ReadIni : public WindowFixture {
  protected:
-  void SetUp() override {
-    char name[] = "/tmp/korvex_ini_XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    dir_ = name;
-    old_dir_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-    Create();
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_dir_);
-    std::filesystem::remove_all(dir_);
-  }
+  void SetUp() override { Create(); }
   static void Write(const std::filesystem::path& path, const std::string& text) {
     std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
   }
-
- private:
-  std::filesystem::path dir_;
-  std::filesystem::path old_dir_;
 };
 
 TEST_F(ReadIni, MissingFileOrADirectoryIsLoggedAnEmptyFileIsGood) {

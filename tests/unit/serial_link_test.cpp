@@ -74,6 +74,13 @@ TEST_F(SerialLink, OpenConfiguresEachLineKindAndDescribesIt) {
     EXPECT_TRUE(link.Opened);
     EXPECT_FALSE(comm().UseTCP);
     EXPECT_THAT(log.lines, ElementsAre("COM/TCP-Vardos, v.1.303", c.description));
+    serial_port.holders = {"ModemManager (812)", "cat (4711)"};
+    log.lines.clear();
+    ASSERT_TRUE(Open(setup));
+    EXPECT_EQ(log.lines.back(),
+              "Varování: port COM3 má otevřený i ModemManager (812), cat (4711); může odebírat "
+              "odpovědi řadiče.");
+    serial_port.holders.clear();
     // Eight data bits, no parity, one stop bit, and parity not checked.
     EXPECT_EQ(serial_port.dcb(),
               (TDcb{28, 19200, c.flags, 341, 341, 8, 0, 0, 0x11, 0x13, '?', 0, 0}));

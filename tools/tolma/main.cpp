@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
   }
 
   if (!session.Announce(to, error)) return Fail(error);
-  const std::uint32_t answer = 2;
-  auto answers = [&session, answer] {
+  constexpr std::uint32_t answer = 2;
+  auto answers = [&session] {
     std::vector<std::string> texts;
     for (const tolma::Received& r : session.Inbox()) {
       if (r.message == session.Message() && r.wparam == answer) texts.push_back(r.text);
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
 
   if (send->parsed()) {
     if (!session.Request(text, error)) return Fail(error);
-    session.OnMessage([&session, answer](const tolma::Received& r) {
+    session.OnMessage([&session](const tolma::Received& r) {
       if (r.message == session.Message() && r.wparam == answer) std::cout << r.text << std::endl;
     });
     session.Pump(wait_ms);

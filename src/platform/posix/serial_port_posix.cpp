@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/posix/device_holders_linux.h"
 #include "platform/posix/line_rate_linux.h"
 
 namespace korvex {
@@ -280,6 +281,11 @@ std::shared_ptr<PosixSerialPort::Port> PosixSerialPort::Find(PortHandle handle) 
   std::lock_guard lock(mutex_);
   const auto found = ports_.find(handle);
   return found == ports_.end() ? nullptr : found->second;
+}
+
+std::vector<std::string> PosixSerialPort::OtherHolders(PortHandle handle) const {
+  const std::shared_ptr<Port> port = Find(handle);
+  return port ? OtherDeviceHolders(port->fd) : std::vector<std::string>{};
 }
 
 int PosixSerialPort::LastError() const {
