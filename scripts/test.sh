@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a normal debug build, then the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Ends with ctest's summary.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then builds the Debian
+# package and, as root, tries it installed (scripts/package-test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,3 +18,5 @@ for preset in debug asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "=== Balíček Debian ==="
+scripts/package-test.sh
