@@ -1,0 +1,57 @@
+// Every program's --help in columns that line up by characters, within the
+// line width, with an option's exclusions on a line of their own.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/help_formatter.h"
+#include "sim/sim_harness.h"
+
+namespace korvex {
+namespace {
+
+// Where an option's or a command's description starts.
+constexpr std::size_t kDescriptionColumn = 30;
+
+TEST(HelpLayout, ColumnsLineUpByCharactersWithinTheWidth) {
+  const struct {
+    const char* program;
+    bool has_exclusions;
+  } programs[] = {
+      {KORVEX_HEADLESS, false},
+      {VX2SIM_BINARY, true},
+      {VX2CTL_BINARY, true},
+      {TOLMA, false},
+  };
+  const std::string description_margin(kDescriptionColumn, ' ');
+  for (const auto& p : programs) {
+    SCOPED_TRACE(p.program);
+    const vx2::test::Finished help = vx2::test::RunToEnd(p.program, {"--help"});
+    ASSERT_EQ(help.status, std::optional<int>(0)) << help.output;
+    std::istringstream lines(help.output);
+    int entries = 0;
+    int exclusions = 0;
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(CharacterCount(line), kHelpWidth) << line;
+      if (line.find("Vylučuje:") != std::string::npos) {
+        ++exclusions;
+        EXPECT_TRUE(line.starts_with(description_margin + "Vylučuje:")) << line;
+      }
+      // An entry: "  --name TYPE=default   description" or a command's name.
+      const bool entry = line.size() > 2 && line.starts_with("  ") &&
+                         (line[2] == '-' || (line[2] >= 'a' && line[2] <= 'z'));
+      if (!entry) continue;
+      ++entries;
+      const std::size_t gap = line.find("  ", 2);
+      if (gap == std::string::npos) continue;  // a long name: the description follows below
+      const std::size_t text = line.find_first_not_of(' ', gap);
+      EXPECT_EQ(CharacterCount(line.substr(0, text)), kDescriptionColumn) << line;
+    }
+    EXPECT_GE(entries, 2) << help.output;
+    EXPECT_EQ(help.output.find(" in ["), std::string::npos) << "CLI11's English range";
+    EXPECT_EQ(exclusions > 0, p.has_exclusions) << help.output;
+  }
+}
+
+}  // namespace
+}  // namespace korvex
