@@ -51,7 +51,8 @@ cleanup() {
 }
 trap cleanup EXIT
 echo "== Instalace"
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$PWD/$deb" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  -o DPkg::Lock::Timeout=120 "$PWD/$deb" >/dev/null
 
 echo "== Programy z /usr/bin"
 /usr/bin/korvex-headless --help | grep -q "Použití: korvex-headless" || fail "korvex-headless --help"

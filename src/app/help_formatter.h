@@ -5,6 +5,8 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
