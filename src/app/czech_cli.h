@@ -96,6 +96,7 @@ inline void UseCzechCommandLine(CLI::App& app) {
   const auto formatter = app.get_formatter();
   formatter->label("Usage", "Použití");
   formatter->label("OPTIONS", "VOLBY");
+  formatter->label("Options", "Volby");
   formatter->label("SUBCOMMAND", "PŘÍKAZ");
   formatter->label("SUBCOMMANDS", "PŘÍKAZY");
   formatter->label("Positionals", "Argumenty");

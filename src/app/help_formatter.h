@@ -91,6 +91,13 @@ class CzechHelpFormatter : public CLI::Formatter {
     return out;
   }
 
+  // A command's help flag is made before the command takes its parent's
+  // group, so it stands in CLI11's own "Options"; labels name groups too.
+  std::string make_group(std::string group, bool is_positional,
+                         std::vector<const CLI::Option*> opts) const override {
+    return CLI::Formatter::make_group(get_label(group), is_positional, std::move(opts));
+  }
+
   std::string make_option(const CLI::Option* opt, bool is_positional) const override {
     std::string help = Entry(make_option_name(opt, is_positional) + make_option_opts(opt),
                              make_option_desc(opt));
