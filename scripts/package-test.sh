@@ -43,10 +43,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/korvex-package.XXXXXX")
 export TOLMA_DESKTOP=$work/desktop
 sim=
 running=
-installed() { dpkg -s korvex 2>/dev/null | grep -q "^Status: install ok installed"; }
 cleanup() {
   for pid in $sim $running; do kill "$pid" 2>/dev/null || true; done
-  if installed; then dpkg -r korvex >/dev/null; fi
+  if dpkg -s korvex >/dev/null 2>&1; then dpkg --purge korvex >/dev/null; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -112,4 +111,6 @@ while read -r path; do
   [ -z "$path" ] || [ -d "$path" ] || [ ! -e "$path" ] || fail "po odebrání zůstal $path"
 done <<<"$contents"
 [ ! -e /usr/share/doc/korvex ] || fail "po odebrání zůstal /usr/share/doc/korvex"
+# Its ldconfig call in postrm keeps dpkg's record of it until the purge.
+dpkg --purge korvex >/dev/null
 echo "== Balíček v pořádku: sestaven, nainstalován, vyzkoušen a odebrán."
