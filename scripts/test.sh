@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a normal debug build, then the same under
 # AddressSanitizer and UndefinedBehaviorSanitizer; then builds the fuzz
-# targets and runs each for a few seconds.
+# targets and runs each for a few seconds, and builds the Debian package and,
+# as root, tries it installed (scripts/package-test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,3 +22,6 @@ done
 
 echo "=== Fuzzery: sestavení a krátký běh ==="
 scripts/fuzz-smoke.sh 5
+
+echo "=== Balíček Debian ==="
+scripts/package-test.sh

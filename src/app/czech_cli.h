@@ -3,9 +3,12 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "app/help_formatter.h"
 
 namespace korvex {
 
@@ -89,9 +92,11 @@ inline std::string CzechCliFailure(const CLI::App* app, const CLI::Error& error)
 inline void UseCzechCommandLine(CLI::App& app) {
   app.failure_message(CzechCliFailure);
   app.set_help_flag("-h,--help", "Vypíše tuto nápovědu a skončí.");
+  app.formatter(std::make_shared<CzechHelpFormatter>());
   const auto formatter = app.get_formatter();
   formatter->label("Usage", "Použití");
   formatter->label("OPTIONS", "VOLBY");
+  formatter->label("Options", "Volby");
   formatter->label("SUBCOMMAND", "PŘÍKAZ");
   formatter->label("SUBCOMMANDS", "PŘÍKAZY");
   formatter->label("Positionals", "Argumenty");

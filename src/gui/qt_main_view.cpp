@@ -12,7 +12,11 @@
 
 namespace korvex {
 
-QtMainView::QtMainView(std::function<void()> on_closed) : on_closed_(std::move(on_closed)) {}
+QtMainView::QtMainView(std::function<void()> on_closed, int log_lines)
+    : on_closed_(std::move(on_closed)) {
+  // The document drops its oldest lines itself.
+  form_.Memo1->setMaximumBlockCount(log_lines);
+}
 
 void QtMainView::AddLine(std::string_view text) {
   QTextCursor cursor(form_.Memo1->document());

@@ -8,10 +8,15 @@
 
 namespace korvex {
 
+// The newest lines the window's log keeps. A run of weeks with host writes
+// would otherwise grow it without bound.
+inline constexpr int kWindowLogLines = 100000;
+
 class QtMainView : public MainView {
  public:
-  // `on_closed` runs once the window has been closed.
-  explicit QtMainView(std::function<void()> on_closed);
+  // `on_closed` runs once the window has been closed. The log keeps its
+  // newest `log_lines` lines (0: all).
+  explicit QtMainView(std::function<void()> on_closed, int log_lines = kWindowLogLines);
 
   void SetEvents(MainViewEvents& events) { form_.SetEvents(&events); }
   MainForm& Form() { return form_; }

@@ -189,6 +189,18 @@ TEST_F(QtWindowTest, LogAddsAndExtendsLinesAndShowsTheNewest) {
   EXPECT_EQ(bar->value(), bar->maximum());
 }
 
+TEST(QtWindowLog, KeepsItsNewestLinesUpToTheBound) {
+  EXPECT_EQ(QtMainView([] {}).Form().Memo1->maximumBlockCount(), kWindowLogLines);
+  QtMainView view([] {}, 3);
+  const auto lines = [&view] { return view.Form().Memo1->toPlainText().split(QLatin1Char('\n')); };
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 1; i <= 5; ++i) view.AddLine("řádek " + std::to_string(i));
+    view.AppendToLastLine(" OK");
+    EXPECT_EQ(lines(), (QStringList{"řádek 3", "řádek 4", "řádek 5 OK"}));
+    view.ClearLog();
+  }
+}
+
 TEST_F(QtWindowTest, PauseBoxHoldsBackTheWindowsLogLines) {
   Open();
   QTest::mouseClick(form().chbstop, Qt::LeftButton);

@@ -20,4 +20,18 @@ CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high) {
       "");
 }
 
+CLI::Validator SecondsUpTo(int most) {
+  return CLI::Validator(
+      [most](std::string& text) -> std::string {
+        double seconds = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+        const bool whole = error == std::errc{} && end == text.data() + text.size();
+        return whole && seconds > 0 && seconds <= most
+                   ? std::string{}
+                   : "'" + text + "' není počet sekund větší než 0 a nejvýše " +
+                         std::to_string(most) + " (např. 0.5)";
+      },
+      "");
+}
+
 }  // namespace vx2

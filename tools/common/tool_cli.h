@@ -16,4 +16,7 @@ using korvex::UseCzechCommandLine;
 // A whole number from `low` to `high` inclusive.
 CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high);
 
+// A number of seconds above 0 and at most `most`, e.g. 0.5.
+CLI::Validator SecondsUpTo(int most);
+
 }  // namespace vx2

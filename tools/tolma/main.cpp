@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   CLI::Option* wait_option =
       app.add_option("--wait", wait, "Jak dlouho čekat na odpovědi, v sekundách.")
           ->type_name("S")
-          ->check(CLI::Range(0.001, 3600.0))
+          ->check(vx2::SecondsUpTo(3600))
           ->capture_default_str();
   app.require_subcommand(1);
   app.fallthrough();
