@@ -55,6 +55,7 @@ class PosixSerialPort : public SerialPortLayer {
   int ReadByte(PortHandle port, std::uint8_t& byte) override;
   bool WriteFile(PortHandle port, std::string_view data, int wait_ms) override;
   int LastError() const override;
+  bool IsDeviceGone(int error) const override;
 
  private:
   struct Port;
