@@ -80,6 +80,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool Started() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
 
   // Everything the child has printed so far (read within `wait`).
   const std::string& Output(std::chrono::milliseconds wait = std::chrono::milliseconds(0)) {
