@@ -46,7 +46,7 @@ std::string Spaced(std::uint32_t v) {
 enum class Outage {
   kNone,        // only the simulator's fault options
   kRestart,     // killed, back on the same port 2 s later
-  kRefusing,    // killed, the port refusing for 3 s, then back
+  kRefusing,    // killed, the port refusing for 6 s (more questions than an upload takes), then back
   kDownAtStart  // nothing listens when the communicator starts; up 4 s later
 };
 
@@ -97,7 +97,7 @@ TEST_P(FaultMatrix, TheHostLosesNoWriteAndReadsTheLastValue) {
     pump(1s, {});
     auto refusing = StartSim(port, {"--refuse"});
     ASSERT_TRUE(refusing);
-    pump(3s, {});
+    pump(6s, {});
   } else if (c.outage != Outage::kNone) {
     pump(c.outage == Outage::kRestart ? 2s : 4s, {});
   }

@@ -75,11 +75,14 @@ TEST_P(LinkOutages, QueuedWritesArriveOnceTheLinkStandsAgain) {
   // before they are written.
   long arrived_in_outage = 0;
   long attempts_in_outage = 0;
+  long opens_in_outage = 0;
   DelayedActions later(loop);
   later(10000, [&] {
     arrived_in_outage = std::count_if(controller->requests.begin(), controller->requests.end(),
                                       [](const std::string& r) { return r.starts_with("QQ"); });
     attempts_in_outage = WriteAttempts();
+    const std::vector<std::string> calls = serial_port.Calls();
+    opens_in_outage = socket.connects + std::count(calls.begin(), calls.end(), "Open 3");
     socket.behaviour = FakeSocketClient::ConnectBehaviour::kAtOnce;
     serial_port.Heal("WriteFile");
     serial_port.Heal("Open");
@@ -87,6 +90,7 @@ TEST_P(LinkOutages, QueuedWritesArriveOnceTheLinkStandsAgain) {
   Advance(15000);
   EXPECT_EQ(arrived_in_outage, 0) << "nothing arrives while the link is down";
   EXPECT_LE(attempts_in_outage, 14) << "about one attempt a second, not a busy loop";
+  EXPECT_LE(opens_in_outage, 5) << "the link is tried again every 3 s";
   for (int n = 0; n < kWrites; ++n) {
     EXPECT_EQ(controller->items[Hex("00 00") + static_cast<char>(0x10 + n)],
               static_cast<std::uint32_t>(n))
@@ -108,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "TCP 127.0.0.1 1998 TIMEOUT 0.5\n",
                    true,
                    {"Chyba při otevření komunikace !", kRefusing, kBack}},
-        OutageCase{"SerialDeviceGoneDuringTheRun", "PORT 3 38400 TIMEOUT 0.5\n", false,
+        OutageCase{"SerialDeviceGoneDuringTheRun", "PORT 3 38400 TIMEOUT 2.5\n", false,
                    {kGone, kBack}}),
     [](const auto& info) { return std::string(info.param.name); });
 
