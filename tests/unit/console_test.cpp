@@ -6,7 +6,6 @@
 #include "locale/runtime_texts.h"
 #include "platform/console/console_message_boxes.h"
 #include "platform/console/console_output.h"
-#include "support/virtual_event_loop.h"
 
 namespace korvex {
 namespace {
@@ -90,26 +89,6 @@ TEST(ConsoleMessageBoxes, CommunicationQuestionIsAnsweredYesFromItsNthAsking) {
   EXPECT_NE(err.text().find("[Chyba] Chyba komunikace !\nPřerušit ?\n  [Ano] [Ne] > Ano\n"),
             std::string::npos);
   EXPECT_EQ(out.text(), "");
-}
-
-TEST(ConsoleMessageBoxes, QuestionsAreAnsweredASecondLaterWhileTheLoopRuns) {
-  InstallCzechTexts();
-  Captured out;
-  Captured err;
-  ConsoleOutput console(out.file());
-  VirtualEventLoop loop;
-  ConsoleMessageBoxes boxes(console, err.file(), false);
-  boxes.AnswerAfter(loop, 1000);
-  int ticks = 0;
-  const auto other = loop.CreateTimer("other", 100, [&ticks] { ++ticks; });
-  other->SetEnabled(true);
-  EXPECT_EQ(boxes.Show(MessageKind::kError, "Chyba komunikace !\rPřerušit ?",
-                       {MessageButton::kYes, MessageButton::kNo}),
-            MessageButton::kNo);
-  EXPECT_EQ(loop.Now(), 1000);
-  EXPECT_EQ(ticks, 10) << "the loop dispatches while the question waits";
-  boxes.Show(MessageKind::kWarning, "Nesouhlasí kontrolní součet projektu !", {MessageButton::kOk});
-  EXPECT_EQ(loop.Now(), 1000) << "a notice is acknowledged at once";
 }
 
 }  // namespace
