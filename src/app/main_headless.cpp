@@ -23,10 +23,14 @@ namespace {
 // The exit statuses are the window's RunOutcome values and, for a bad command
 // line, korvex::kExitBadCommandLine.
 constexpr const char* kFooter =
-    "Bez obsluhy: na otázku „Chyba komunikace ! Přerušit ?“ se od jejího pátého položení\n"
-    "v běhu odpoví Ano bez ohledu na --assume, takže nahrávání do řadiče, který přestal\n"
-    "odpovídat, skončí samo. Dialogy se vypisují na standardní chybový výstup, záznam\n"
-    "událostí na standardní výstup.\n"
+    "Bez obsluhy se na otázky Ano/Ne odpovídá až asi sekundu po jejich položení, jako by\n"
+    "odpovídal člověk. V režimu RUN (/DDE) se na otázku „Chyba komunikace ! Přerušit ?“\n"
+    "odpoví pokaždé podle --assume (výchozí Ne: zkusit znovu), takže výpadek řadiče\n"
+    "jakkoli dlouhý neztratí nic, co nadřízená aplikace zadala, a běh ukončí až její\n"
+    "CLOSE. Při nahrávání projektu se na ni od jejího pátého položení odpoví Ano bez\n"
+    "ohledu na --assume, takže nahrávání do řadiče, který přestal odpovídat, skončí samo.\n"
+    "Dialogy se vypisují na standardní chybový výstup, záznam událostí na standardní\n"
+    "výstup.\n"
     "\n"
     "Návratový kód:\n"
     "  0  běh skončil, jak měl (projekt nahrán, CLOSE od nadřízené aplikace, SIGINT/SIGTERM)\n"
@@ -67,12 +71,16 @@ int main(int argc, char** argv) {
   korvex::ConsoleOutput out;
   korvex::ConsoleView view(out, [&loop] { loop.Quit(); });
   korvex::ConsoleMessageBoxes boxes(out, stderr, assume == "yes");
-  boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
+  boxes.AnswerAfter(loop, korvex::kUnattendedAnswerDelayMs);
+  std::vector<std::string> window_arguments = korvex::WindowArguments(arguments);
+  if (!korvex::HostModeArguments(window_arguments)) {
+    boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
+  }
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
   korvex::PosixSerialPort serial_port;
   korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port},
-                            korvex::WindowArguments(arguments));
+                            std::move(window_arguments));
   korvex::TerminationSignals signals(loop,
                                      [&window](int signal) { window.TerminationSignal(signal); });
   window.FormCreate();

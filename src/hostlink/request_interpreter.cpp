@@ -11,7 +11,6 @@ constexpr std::size_t kCommandLength = 5;
 constexpr int kReadFields = 3;
 constexpr int kWriteFields = 7;
 constexpr int kSeriesLength = 8;
-constexpr std::uint8_t kHostKey1 = 1;
 
 std::optional<int> HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -80,7 +79,7 @@ void TDlgKORVEX::HandleRequest(TTextList& list) {
   const HostRequest request = InterpretRequest(text);
   switch (request.kind) {
     case RequestKind::kRead:
-      AddTran(kHostKey1, kKindRead, 0, 0, request.fields);
+      AddHostTran(kKindRead, request.fields);
       platform_.view.SetAnswerText(text);
       break;
     case RequestKind::kReadSeries:
@@ -88,16 +87,17 @@ void TDlgKORVEX::HandleRequest(TTextList& list) {
       for (int j = 0; j < kSeriesLength; ++j) {
         std::string code = request.fields;
         code[2] = static_cast<char>(static_cast<std::uint8_t>(code[2]) + j);
-        AddTran(kHostKey1, kKindRead, 0, 0, code);
+        AddHostTran(kKindRead, code);
       }
       platform_.view.SetAnswerText(text);
       break;
     case RequestKind::kWrite:
-      AddTran(kHostKey1, kKindWrite, 0, 0, request.fields);
+      AddHostTran(kKindWrite, request.fields);
       platform_.view.SetAnswerText(text);
       break;
     case RequestKind::kClose:
       TimerRun->SetEnabled(false);
+      TimerLink->SetEnabled(false);
       RequestClose(1);
       break;
     case RequestKind::kNone:

@@ -119,6 +119,9 @@ class SerialPortLayer {
   virtual bool WriteFile(PortHandle port, std::string_view data, int wait_ms) = 0;
   // The platform's code for the calling thread's last failed call.
   virtual int LastError() const = 0;
+  // Whether a call failed with `error` because the device has gone away (a
+  // USB adapter pulled out): the port is of no use until it is opened anew.
+  virtual bool IsDeviceGone(int error) const = 0;
   // Other programs that have the port open as well ("name (id)"), where the
   // platform lets them share it and can see them: they may take the
   // controller's answers.

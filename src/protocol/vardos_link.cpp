@@ -54,6 +54,8 @@ bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* lo
   TVardosComm& comm = *Comm;
   comm.LogMemo = log;
   comm.LogLine(kLinkVersionLine);
+  link_ = link;
+  tcp_ = tcp;
   // The serial port is opened only for a serial link; for TCP it stays closed.
   const bool serial_open = comm.OpenSerial(link, !tcp.Active);
   comm.ResponseTimeout = link.Timeout;
@@ -77,6 +79,24 @@ bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* lo
   comm.UseTCP = tcp.Active;
   Opened = tcp.Active ? ConnectTcp() : serial_open;
   return Opened;
+}
+
+bool TVardosLink::Reopen() {
+  TVardosComm& comm = *Comm;
+  const bool serial_open = comm.OpenSerial(link_, !tcp_.Active);
+  comm.AbortFlag = false;
+  comm.TimedOut = false;
+  Opened = tcp_.Active ? ConnectTcp() : serial_open;
+  return Opened;
+}
+
+bool TVardosLink::DeviceGone() const {
+  return !tcp_.Active && Comm && Comm->Serial && Comm->Serial->DeviceGone();
+}
+
+void TVardosLink::Drop() {
+  if (Comm && Comm->Serial) Comm->Serial->SetOpen(false);
+  Opened = false;
 }
 
 bool TVardosLink::ConnectTcp() {

@@ -24,6 +24,14 @@ class TVardosLink {
   // it pumps the loop until the connect has its outcome (at most the
   // connection limit; "X com" ends it) and is true when the connection stands.
   bool Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* log);
+  // Opens the link again with the settings of the last Open, without
+  // describing it; true when it stands.
+  bool Reopen();
+  // A serial link whose device has gone away: the port is of no use until
+  // it is closed and opened again.
+  bool DeviceGone() const;
+  // Closes the serial port and leaves the link not opened, for Reopen.
+  void Drop();
   void Close();
   void Done();
   bool Transaction(std::string_view request, std::string& answer);
@@ -34,6 +42,9 @@ class TVardosLink {
 
  private:
   bool ConnectTcp();
+
+  TLinkSetup link_;
+  TTCPsetup tcp_;
 };
 
 // The log line that describes a serial link, the time-out written with

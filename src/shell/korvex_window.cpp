@@ -29,6 +29,7 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
   Timer1 = loop.CreateTimer("Timer1", kUploadInterval, [this] { Timer1Timer(); });
   TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
   TimerRun = loop.CreateTimer("TimerRun", kRunInterval, [this] { TimerRunTimer(); });
+  TimerLink = loop.CreateTimer("TimerLink", kLinkRetryInterval, [this] { TimerLinkTimer(); });
   platform_.desktop.SetReceiver([this](const HostMessage& message) { WndProc(message); });
 }
 
@@ -59,6 +60,7 @@ void TDlgKORVEX::FormCreate() {
   CloseCode = 0;
   RunBusy = false;
   TimerRun->SetEnabled(false);
+  TimerLink->SetEnabled(false);
   CloseAllowed = false;
   LinkReady = false;
   HostWnd = 0;
@@ -80,6 +82,7 @@ bool TDlgKORVEX::FormClose() {
   Timer1->SetEnabled(false);
   TimerRemote->SetEnabled(false);
   TimerRun->SetEnabled(false);
+  TimerLink->SetEnabled(false);
   if (comm) {
     comm->AbortFlag = true;
     comm->LogMemo = nullptr;
@@ -123,6 +126,19 @@ void TDlgKORVEX::AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key
 void TDlgKORVEX::PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
                           std::uint8_t key3, std::string_view data) {
   korvex::PushTran(Fronta, key1, kind, key2, key3, data);
+}
+
+void TDlgKORVEX::AddHostTran(std::uint8_t kind, std::string_view data) {
+  if (TranCount(Fronta) >= kHostQueueLimit) {
+    if (!queue_full_) {
+      WriteLog("Fronta je plná (" + std::to_string(kHostQueueLimit) +
+               " položek): další požadavky nadřízené aplikace se odmítají.");
+    }
+    queue_full_ = true;
+    return;
+  }
+  queue_full_ = false;
+  AddTran(1, kind, 0, 0, data);
 }
 
 void TDlgKORVEX::TerminationSignal(int signal) {
@@ -186,6 +202,7 @@ void TDlgKORVEX::TimerRemoteTimer() {
   TimerRemote->SetEnabled(false);
   if (CloseCode != 1) return;
   TimerRun->SetEnabled(false);
+  TimerLink->SetEnabled(false);
   if (TVardosComm* comm = Link.Comm.get()) {
     comm->AbortFlag = true;
     if (comm->UseTCP) comm->AbortTransaction();

@@ -37,8 +37,21 @@ struct WindowPlatform {
 
 inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
 inline constexpr std::string_view kCommErrorQuestion = "Chyba komunikace !\rPřerušit ?";
-// Unattended runs answer kCommErrorQuestion Yes from its fifth asking on.
+// An unattended upload answers kCommErrorQuestion Yes from its fifth asking
+// on; in RUN mode the host ends the run, so the question never ends it.
 inline constexpr int kUnattendedCommQuestions = 5;
+// An unattended answer comes this long after its question.
+inline constexpr int kUnattendedAnswerDelayMs = 1000;
+
+// In host mode a link that is not ready is tried again this often.
+inline constexpr int kLinkRetryInterval = 3000;
+// Host requests wait in the queue up to this many entries.
+inline constexpr int kHostQueueLimit = 100000;
+
+// Host mode: "/DDE" as the first argument, exactly.
+inline bool HostModeArguments(const std::vector<std::string>& arguments) {
+  return !arguments.empty() && arguments.front() == "/DDE";
+}
 
 // How a run ended; the headless binary exits with it.
 enum class RunOutcome {
@@ -97,6 +110,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
                std::string_view data);
   void PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
                 std::string_view data);
+  // A host's read or write: refused, with one log line, while the queue
+  // holds kHostQueueLimit entries.
+  void AddHostTran(std::uint8_t kind, std::string_view data);
 
   // Reads the configuration file into the settings, the queue and the
   // window's position. False when the file is missing or unreadable or a TCP
@@ -127,6 +143,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   void TimerRunTimer();
   // The project upload (hostlink/project_upload.cpp).
   void Timer1Timer();
+  // In host mode: closes a serial port whose device has gone and opens a
+  // link that is not ready again (shell/link_recovery.cpp).
+  void TimerLinkTimer();
 
   // The window's state. The serial port outlives the engine that uses it.
   TSerial Serial1;
@@ -153,6 +172,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   std::unique_ptr<Timer> Timer1;
   std::unique_ptr<Timer> TimerRemote;
   std::unique_ptr<Timer> TimerRun;
+  std::unique_ptr<Timer> TimerLink;
 
  private:
   // Sends to the host window and waits at most 5 s for it to finish with the
@@ -183,6 +203,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // The command line; its first argument selects host mode at start-up.
   std::vector<std::string> arguments_;
   bool closed_ = false;
+  bool queue_full_ = false;  // refusing host requests, logged once
   bool startup_running_ = false;
   // Why the host channel could not be set up; logged once "Inicializace..."
   // has its "OK", so the "OK" does not land on this line.

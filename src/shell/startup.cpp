@@ -49,7 +49,7 @@ void TDlgKORVEX::TimerStartupTimer() {
 void TDlgKORVEX::RunStartup() {
   AppendLog("OK");
   if (!desktop_problem_.empty()) WriteLog(desktop_problem_);
-  DdeMode = !arguments_.empty() && arguments_.front() == "/DDE";
+  DdeMode = HostModeArguments(arguments_);
   if (DdeMode) {
     platform_.view.SetRequestText("");
     platform_.view.SetAnswerText("");
@@ -159,6 +159,12 @@ void TDlgKORVEX::StartHostMode() {
     }
   }
   WriteLog(kRule);
+  // Not when a close is already on its way.
+  if (!LinkReady && !TimerRemote->Enabled()) {
+    WriteLog("Spojení s řadičem nestojí: zkouším je navázat znovu každé " +
+             std::to_string(kLinkRetryInterval / 1000) + " s.");
+  }
+  TimerLink->SetEnabled(true);
   TimerRun->SetEnabled(true);
 }
 

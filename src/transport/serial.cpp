@@ -56,6 +56,7 @@ void TSerial::Reopen(bool open) {
     handle_ = kNoPort;
   }
   if (!open) return;
+  device_gone_ = false;
   const PortHandle handle = layer_.Open(port_);
   if (handle == kNoPort) {
     HandleError();
@@ -168,8 +169,10 @@ void TSerial::HandleError() {
 void TSerial::HandleError(int code) {
   // A failure met on the event thread is reported on the loop thread too,
   // so OnError never runs beside the loop's own handlers.
-  loop_.Synchronize([this, code] {
+  const bool gone = opened_ && layer_.IsDeviceGone(code);
+  loop_.Synchronize([this, code, gone] {
     error_code_ = code;
+    if (gone) device_gone_ = true;
     if (notify_errors_ == eNotifyErr::neEvent && OnError) OnError(*this);
     // neDialog: the notice shows nothing; neNone: nothing more.
   });

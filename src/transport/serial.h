@@ -102,6 +102,9 @@ class TSerial {
   void SetNotifyErrors(eNotifyErr mode) { notify_errors_ = mode; }
   // The platform's code of the last failed port operation.
   std::int32_t ErrorCode() const { return error_code_; }
+  // An operation on the open port failed because its device has gone away;
+  // cleared when the port is opened again.
+  bool DeviceGone() const { return device_gone_; }
 
   // The settings record and time-outs as last built.
   const TDcb& Dcb() const { return dcb_; }
@@ -156,6 +159,7 @@ class TSerial {
   std::atomic<std::uint16_t> message_append_count_ = 0;
   eNotifyErr notify_errors_ = eNotifyErr::neDialog;
   std::int32_t error_code_ = 0;
+  bool device_gone_ = false;  // on the loop thread only
 
   // The close sequence orders these so that the event thread never
   // dispatches an event of a port being closed.

@@ -165,6 +165,8 @@ TEST_F(PtyPort, MissingDeviceModemControlAndHangUpFailWithoutHarm) {
   std::uint32_t events = 0;
   EXPECT_FALSE(layer.WaitCommEvent(port, events));
   EXPECT_EQ(layer.LastError(), EIO);
+  EXPECT_FALSE(layer.WriteFile(port, "\xE1\x5C", 500)) << "a write to a vanished device fails";
+  EXPECT_TRUE(layer.IsDeviceGone(layer.LastError()));
 }
 
 // WaitCommEvent on a thread of its own, as the event thread calls it.

@@ -22,15 +22,15 @@ int MillisecondsLeft(std::chrono::steady_clock::time_point end) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-std::vector<std::string> WithTestAddress(std::vector<std::string> options) {
-  options.insert(options.begin(), {"--host", "127.0.0.1", "--port", "0"});
+std::vector<std::string> WithTestAddress(std::vector<std::string> options, int port) {
+  options.insert(options.begin(), {"--host", "127.0.0.1", "--port", std::to_string(port)});
   return options;
 }
 
 }  // namespace
 
-RunningSim::RunningSim(const std::vector<std::string>& options)
-    : process_(VX2SIM_BINARY, WithTestAddress(options)) {
+RunningSim::RunningSim(const std::vector<std::string>& options, int port)
+    : process_(VX2SIM_BINARY, WithTestAddress(options, port)) {
   // The simulator writes the ready line whole with one write, so the port
   // has come with it.
   if (!process_.WaitFor(std::string(kReady), kArrival)) return;

@@ -21,10 +21,10 @@ using namespace std::chrono_literals;
 inline constexpr std::chrono::milliseconds kArrival = 3s;
 inline constexpr std::chrono::milliseconds kSilence = 200ms;
 
-// vx2sim on a free port of 127.0.0.1, killed when the test ends.
+// vx2sim on `port` of 127.0.0.1 (0: a free one), killed when the test ends.
 class RunningSim {
  public:
-  explicit RunningSim(const std::vector<std::string>& options);
+  explicit RunningSim(const std::vector<std::string>& options, int port = 0);
   // The port from the ready line; 0 when the simulator did not get ready.
   int Port() const { return port_; }
   korvex::ChildProcess& Process() { return process_; }

@@ -10,15 +10,28 @@
 #include <vector>
 
 #include "protocol/frame.h"
+#include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
+#include "transport/serial.h"
 
 namespace korvex {
 
 class FakeController {
  public:
   explicit FakeController(FakeSocketClient& socket, std::uint8_t address = 1)
-      : socket_(socket), address_(address) {
-    socket_.on_write = [this](const std::string& frame) { Received(frame); };
+      : address_(address) {
+    socket.on_write = [this](const std::string& frame) { Received(frame); };
+    send_ = [&socket](const std::string& frame) { socket.PeerSend(frame); };
+  }
+  // On a serial line: the answer is there when the write returns, and the
+  // port reports it as its event thread would.
+  FakeController(FakeSerialPort& port, TSerial& serial, std::uint8_t address = 1)
+      : address_(address) {
+    port.on_write = [this](const std::string& frame) { Received(frame); };
+    send_ = [&port, &serial](const std::string& frame) {
+      port.Receive(frame);
+      if (serial.OnRxData) serial.OnRxData(serial);
+    };
   }
 
   // The data of every request frame, in order.
@@ -46,7 +59,7 @@ class FakeController {
     if (unanswered.count(requests.size() - 1) != 0) return;
     std::string answer_frame;
     WrapFrame(0, {0, 0, 0, address_}, script ? script(data) : FromTable(data), answer_frame);
-    socket_.PeerSend(answer_frame);
+    send_(answer_frame);
   }
 
   std::string FromTable(const std::string& data) {
@@ -64,7 +77,7 @@ class FakeController {
     return answer;
   }
 
-  FakeSocketClient& socket_;
+  std::function<void(const std::string&)> send_;
   std::uint8_t address_;
 };
 

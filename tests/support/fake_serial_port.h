@@ -21,6 +21,9 @@ namespace korvex {
 
 class FakeSerialPort : public SerialPortLayer {
  public:
+  // The code that says the device has gone away.
+  static constexpr int kDeviceGone = 1617;
+
   // Calls in order, e.g. "Open 3", "SetCommMask 0x17D", "EscapeCommFunction 5".
   // The event wait and the modem status it reads are counted, not listed.
   std::vector<std::string> Calls() const {
@@ -217,6 +220,7 @@ class FakeSerialPort : public SerialPortLayer {
     std::lock_guard lock(mutex_);
     return last_error_;
   }
+  bool IsDeviceGone(int error) const override { return error == kDeviceGone; }
 
   std::vector<std::string> Written() const {
     std::lock_guard lock(mutex_);

@@ -36,7 +36,8 @@ class WindowFixture : public ::testing::Test {
   void Create(std::vector<std::string> arguments = {}) {
     window.reset();  // one window at a time on the desktop
     window = std::make_unique<TDlgKORVEX>(
-        WindowPlatform{loop, view, boxes, socket, desktop, serial_port}, std::move(arguments));
+        WindowPlatform{loop, view, *box_policy, socket, desktop, serial_port},
+        std::move(arguments));
     window->FormCreate();
   }
 
@@ -62,6 +63,7 @@ class WindowFixture : public ::testing::Test {
   VirtualEventLoop loop;
   RecordingView view;
   ScriptedMessageBoxes boxes;
+  MessageBoxes* box_policy = &boxes;  // what the next Create gives the window
   FakeSocketClient socket;
   FakeHostDesktop desktop;
   FakeSerialPort serial_port;

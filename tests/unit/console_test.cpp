@@ -6,6 +6,7 @@
 #include "locale/runtime_texts.h"
 #include "platform/console/console_message_boxes.h"
 #include "platform/console/console_output.h"
+#include "support/virtual_event_loop.h"
 
 namespace korvex {
 namespace {
@@ -89,6 +90,22 @@ TEST(ConsoleMessageBoxes, CommunicationQuestionIsAnsweredYesFromItsNthAsking) {
   EXPECT_NE(err.text().find("[Chyba] Chyba komunikace !\nPřerušit ?\n  [Ano] [Ne] > Ano\n"),
             std::string::npos);
   EXPECT_EQ(out.text(), "");
+}
+
+TEST(ConsoleMessageBoxes, QuestionsAreAnsweredASecondLaterWhileTheLoopRuns) {
+  Captured out;
+  ConsoleOutput console(out.file());
+  VirtualEventLoop loop;
+  ConsoleMessageBoxes boxes(console, out.file(), false);
+  boxes.AnswerAfter(loop, 1000);
+  int ticks = 0;
+  const auto other = loop.CreateTimer("other", 100, [&ticks] { ++ticks; });
+  other->SetEnabled(true);
+  EXPECT_EQ(boxes.Show(MessageKind::kError, "?", {MessageButton::kYes, MessageButton::kNo}),
+            MessageButton::kNo);
+  EXPECT_EQ(std::make_pair(loop.Now(), ticks), std::make_pair(std::int64_t{1000}, 10));
+  boxes.Show(MessageKind::kWarning, "!", {MessageButton::kOk});
+  EXPECT_EQ(loop.Now(), 1000) << "a notice is acknowledged at once";
 }
 
 }  // namespace

@@ -11,8 +11,12 @@ bool Has(const std::vector<MessageButton>& buttons, MessageButton button) {
   return std::find(buttons.begin(), buttons.end(), button) != buttons.end();
 }
 
+bool IsQuestion(const std::vector<MessageButton>& buttons) {
+  return Has(buttons, MessageButton::kYes) && Has(buttons, MessageButton::kNo);
+}
+
 MessageButton Choose(const std::vector<MessageButton>& buttons, bool answer_yes) {
-  if (Has(buttons, MessageButton::kYes) && Has(buttons, MessageButton::kNo)) {
+  if (IsQuestion(buttons)) {
     return answer_yes ? MessageButton::kYes : MessageButton::kNo;
   }
   if (Has(buttons, MessageButton::kOk) || buttons.empty()) return MessageButton::kOk;
@@ -28,6 +32,13 @@ MessageButton ConsoleMessageBoxes::Show(MessageKind kind, std::string_view text,
     answer_yes = true;
   }
   const MessageButton chosen = Choose(buttons, answer_yes);
+  if (loop_ && IsQuestion(buttons)) {
+    bool due = false;
+    const auto wait =
+        loop_->CreateTimer("ConsoleAnswer", answer_delay_ms_, [&due] { due = true; });
+    wait->SetEnabled(true);
+    while (!due) loop_->HandleMessage();
+  }
   std::string box = log_.LineOpen() ? "\n[" : "[";
   box += MessageTitle(kind);
   box += "] ";

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/console/console_output.h"
+#include "platform/event_loop.h"
 #include "platform/message_boxes.h"
 
 namespace korvex {
@@ -25,6 +26,15 @@ class ConsoleMessageBoxes : public MessageBoxes {
     yes_from_ = nth;
   }
 
+  // A Yes/No question is answered no sooner than `milliseconds` after it was
+  // asked, as a person would, while `loop` goes on dispatching as under a
+  // modal box: a question that comes again at once (a controller refusing
+  // every attempt) is then asked about once a second, not in a busy loop.
+  void AnswerAfter(EventLoop& loop, int milliseconds) {
+    loop_ = &loop;
+    answer_delay_ms_ = milliseconds;
+  }
+
   MessageButton Show(MessageKind kind, std::string_view text,
                      const std::vector<MessageButton>& buttons) override;
 
@@ -35,6 +45,8 @@ class ConsoleMessageBoxes : public MessageBoxes {
   std::string bounded_question_;
   int yes_from_ = 0;
   int bounded_asked_ = 0;
+  EventLoop* loop_ = nullptr;
+  int answer_delay_ms_ = 0;
 };
 
 }  // namespace korvex

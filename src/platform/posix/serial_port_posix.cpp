@@ -292,6 +292,12 @@ int PosixSerialPort::LastError() const {
   return last_error;
 }
 
+bool PosixSerialPort::IsDeviceGone(int error) const {
+  // A terminal whose device went away answers EIO from then on; an opener
+  // may meet ENXIO or ENODEV while it is being removed.
+  return error == EIO || error == ENXIO || error == ENODEV;
+}
+
 PortHandle PosixSerialPort::Open(int number) {
   const std::string device = device_for_(number);
   if (device.empty()) {

@@ -56,6 +56,7 @@ class PosixSerialPort : public SerialPortLayer {
   bool WriteFile(PortHandle port, std::string_view data, int wait_ms) override;
   int LastError() const override;
   std::vector<std::string> OtherHolders(PortHandle port) const override;
+  bool IsDeviceGone(int error) const override;
 
  private:
   struct Port;
