@@ -12,6 +12,9 @@ constexpr int kStartupInterval = 100;
 constexpr int kUploadInterval = 1000;
 constexpr int kRemoteInterval = 100;
 constexpr int kRunInterval = 100;
+// Soon after the host's "STATS|" send has returned.
+constexpr int kStatsAnswerInterval = 1;
+constexpr int kStatsFileInterval = 10 * 60 * 1000;
 
 }  // namespace
 
@@ -29,12 +32,21 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
   Timer1 = loop.CreateTimer("Timer1", kUploadInterval, [this] { Timer1Timer(); });
   TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
   TimerRun = loop.CreateTimer("TimerRun", kRunInterval, [this] { TimerRunTimer(); });
+  TimerStatsAnswer = loop.CreateTimer("TimerStatsAnswer", kStatsAnswerInterval,
+                                      [this] { TimerStatsAnswerTimer(); });
+  TimerStatsFile =
+      loop.CreateTimer("TimerStatsFile", kStatsFileInterval, [this] { WriteStatisticsToFile(); });
   platform_.desktop.SetReceiver([this](const HostMessage& message) { WndProc(message); });
 }
 
 TDlgKORVEX::~TDlgKORVEX() {
   platform_.desktop.SetReceiver({});
   FormDestroy();
+}
+
+void TDlgKORVEX::UseLogFile(FileLog& file, bool trace) {
+  file_log_ = &file;
+  trace_ = trace ? &file : nullptr;
 }
 
 void TDlgKORVEX::FormCreate() {
@@ -65,6 +77,9 @@ void TDlgKORVEX::FormCreate() {
   view.SetCanButtonsEnabled(false);
   Link.Init(platform_.loop);
   Link.Setup(Serial1, platform_.socket);
+  Link.Comm->Stats = &Statistics;
+  Link.Comm->SetTrace(trace_);
+  TimerStatsFile->SetEnabled(file_log_ != nullptr);
   TimerStartup->SetEnabled(true);
 }
 
@@ -80,6 +95,8 @@ bool TDlgKORVEX::FormClose() {
   Timer1->SetEnabled(false);
   TimerRemote->SetEnabled(false);
   TimerRun->SetEnabled(false);
+  TimerStatsAnswer->SetEnabled(false);
+  TimerStatsFile->SetEnabled(false);
   if (comm) {
     comm->AbortFlag = true;
     comm->LogMemo = nullptr;
@@ -87,8 +104,10 @@ bool TDlgKORVEX::FormClose() {
   ClearTran(Fronta);
   FreeTexts(RequestTexts);
   FreeTexts(AnswerTexts);
+  FreeTexts(statistics_answers_);
   if (comm) comm->AbortTransaction();
   Link.Close();
+  WriteStatisticsToFile();
   return true;
 }
 
@@ -117,12 +136,15 @@ void TDlgKORVEX::RequestClose(int code) {
 
 void TDlgKORVEX::AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
                          std::uint8_t key3, std::string_view data) {
-  if (!CloseAllowed) korvex::AddTran(Fronta, key1, kind, key2, key3, data);
+  if (CloseAllowed) return;
+  korvex::AddTran(Fronta, key1, kind, key2, key3, data);
+  Statistics.QueueLength(TranCount(Fronta));
 }
 
 void TDlgKORVEX::PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
                           std::uint8_t key3, std::string_view data) {
   korvex::PushTran(Fronta, key1, kind, key2, key3, data);
+  Statistics.QueueLength(TranCount(Fronta));
 }
 
 void TDlgKORVEX::TerminationSignal(int signal) {
