@@ -43,4 +43,21 @@ std::optional<vx2::ItemValue> ParseReadAnswer(std::string_view text) {
   return vx2::ItemValue{vx2::CodeAt(*bytes, 0), vx2::ValueAt(*bytes, vx2::kItemCodeSize)};
 }
 
+std::optional<std::vector<std::pair<std::string, std::string>>> ParseStatsAnswer(
+    std::string_view text) {
+  constexpr std::string_view kPrefix = "STATS ";
+  if (!text.starts_with(kPrefix) || !text.ends_with('|')) return std::nullopt;
+  text = text.substr(kPrefix.size(), text.size() - kPrefix.size() - 1);
+  std::vector<std::pair<std::string, std::string>> pairs;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find(' '), text.size());
+    const std::string_view pair = text.substr(0, end);
+    const std::size_t equals = pair.find('=');
+    if (equals == std::string_view::npos || equals == 0) return std::nullopt;
+    pairs.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return pairs;
+}
+
 }  // namespace tolma
