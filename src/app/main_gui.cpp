@@ -2,8 +2,8 @@
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <clocale>
-#include <iostream>
 #include <csignal>
+#include <iostream>
 #include <string>
 #include <vector>
 

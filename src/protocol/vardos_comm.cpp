@@ -252,8 +252,8 @@ bool TVardosComm::AnswerReady(std::string& answer) {
 bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   std::string frame;
   if (!BuildFrame(request, frame)) {
-    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) +
-            " bajtů, nejvýše " + std::to_string(kMaxFrameData) + "), neodeslán.");
+    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) + " bajtů, nejvýše " +
+            std::to_string(kMaxFrameData) + "), neodeslán.");
     return false;
   }
   Busy = true;
@@ -264,7 +264,8 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   if (Timer) Timer->SetEnabled(true);
   RxBuffer.clear();
   discarded_ = FrameFault::kNone;
-  const auto sent = Stats ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+  const auto sent =
+      Stats ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
 
   // A frame that could not be sent leaves the link down, which ends the
   // receive loop at its first pass.

@@ -74,19 +74,19 @@ int Number(const std::map<std::string, std::string>& m, const std::string& name)
 TEST(OperationsLog, FileTraceAndStatisticsMatchTheRun) {
   // The first answer has a bad check byte: the start-up's checksum read
   // fails once on it and succeeds at its second attempt.
-  vx2::test::RunningSim sim({"--quiet", "--bad-check", "--fault-count", "1", "--item",
-                             "000102=42"});
+  vx2::test::RunningSim sim(
+      {"--quiet", "--bad-check", "--fault-count", "1", "--item", "000102=42"});
   ASSERT_NE(sim.Port(), 0);
   TempDirectory directory;
   directory.Write("lumadex.ini", "TCP 127.0.0.1 " + std::to_string(sim.Port()) +
                                      " TIMEOUT 0.3\nCRC32 projekt 0\n");
   const std::string desktop = directory.String() + "/desktop";
   const std::string log = directory.String() + "/korvex.log";
-  ChildProcess korvex(KORVEX_HEADLESS,
-                      {"/DDE", "--log-max-size", std::to_string(kMaxSize), "--log-keep", "50"},
-                      ChildSetup{directory.String(), directory.String() + "/stderr.txt",
-                                 {"TOLMA_DESKTOP=" + desktop, "KORVEX_LOG=" + log,
-                                  "KORVEX_TRACE=1"}});
+  ChildProcess korvex(
+      KORVEX_HEADLESS, {"/DDE", "--log-max-size", std::to_string(kMaxSize), "--log-keep", "50"},
+      ChildSetup{directory.String(),
+                 directory.String() + "/stderr.txt",
+                 {"TOLMA_DESKTOP=" + desktop, "KORVEX_LOG=" + log, "KORVEX_TRACE=1"}});
   ASSERT_TRUE(korvex.WaitFor("Start RUN režimu !", 10s)) << korvex.Output();
 
   tolma::HostSession host;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -383,6 +385,91 @@ TEST_F(Transactions, CloseIsFinal) {
   EXPECT_EQ(socket.open_sockets, 0);
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
+}
+
+}  // namespace
+}  // namespace korvex
+
+namespace korvex {
+namespace {
+
+// Each failed transaction is counted once, under its cause.
+struct FailureCase {
+  const char* name;
+  std::function<void(Transactions&)> arrange;
+  TransactionFailure cause;
+};
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CountedFailures : public Transactions, public ::testing::WithParamInterface<FailureCase> {
+ public:
+  void SendsNothingBack() {
+    socket.on_write = [](const std::string&) {};
+  }
+  void AnswersWith(std::string bytes) { AnswerEveryRequestWith(std::move(bytes)); }
+  void Refuses() { socket.behaviour = FakeSocketClient::ConnectBehaviour::kRefused; }
+  void AbortsAfter(int ms) {
+    SendsNothingBack();
+    Later(ms, [this] { comm().AbortFlag = true; });
+  }
+  void Unopened() { link.Opened = false; }
+};
+
+TEST_P(CountedFailures, UnderTheirCause) {
+  LinkStatistics stats;
+  ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
+  comm().Stats = &stats;
+  comm().ResponseTimeout = 0.3;
+  GetParam().arrange(*this);
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(stats.attempted, 1u);
+  EXPECT_EQ(stats.succeeded, 0u);
+  std::array<std::uint64_t, 5> expected{};
+  expected[static_cast<std::size_t>(GetParam().cause)] = 1;
+  EXPECT_EQ(stats.failed, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CountedFailures,
+    ::testing::Values(
+        FailureCase{"NoAnswer",
+                    [](Transactions& t) { static_cast<CountedFailures&>(t).SendsNothingBack(); },
+                    TransactionFailure::kTimeout},
+        FailureCase{"BadCheckByte",
+                    [](Transactions& t) {
+                      static_cast<CountedFailures&>(t).AnswersWith(
+                          Hex("E1 5C 00 0B 00 00 00 01 51 78 04 03 02 01 28"));
+                    },
+                    TransactionFailure::kBadCheck},
+        FailureCase{"OtherController",
+                    [](Transactions& t) {
+                      static_cast<CountedFailures&>(t).AnswersWith(
+                          Hex("E1 5C 00 0B 00 00 00 02 51 78 04 03 02 01 24"));
+                    },
+                    TransactionFailure::kWrongAddress},
+        FailureCase{"ConnectionRefused",
+                    [](Transactions& t) { static_cast<CountedFailures&>(t).Refuses(); },
+                    TransactionFailure::kNoLink},
+        FailureCase{"LinkNotOpened",
+                    [](Transactions& t) { static_cast<CountedFailures&>(t).Unopened(); },
+                    TransactionFailure::kNoLink},
+        FailureCase{"XCom",
+                    [](Transactions& t) { static_cast<CountedFailures&>(t).AbortsAfter(100); },
+                    TransactionFailure::kAborted}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Transactions, SuccessIsCountedWithItsAnswerTime) {
+  LinkStatistics stats;
+  ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
+  comm().Stats = &stats;
+  std::string answer;
+  EXPECT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_EQ(stats.attempted, 1u);
+  EXPECT_EQ(stats.succeeded, 1u);
+  EXPECT_EQ(stats.answer_times.Count(), 1u);
 }
 
 }  // namespace

@@ -7,8 +7,7 @@ using Clock = std::chrono::system_clock;
 
 }  // namespace
 
-LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path,
-                       std::string problem)
+LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path, std::string problem)
     : view_(view), file_(file), path_(path) {
   if (!file_) {
     notice_ = "Soubor záznamu " + path_ + " nelze otevřít (" + problem +

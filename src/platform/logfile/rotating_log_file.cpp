@@ -57,8 +57,7 @@ RotatingLogFile::~RotatingLogFile() {
   writer_.reset();
 }
 
-bool RotatingLogFile::WriteLine(std::chrono::system_clock::time_point when,
-                                std::string_view text) {
+bool RotatingLogFile::WriteLine(std::chrono::system_clock::time_point when, std::string_view text) {
   if (failed_) return false;
   logger_->log(when, spdlog::source_loc{}, spdlog::level::info,
                spdlog::string_view_t(text.data(), text.size()));
