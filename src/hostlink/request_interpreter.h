@@ -1,5 +1,6 @@
 // The host's request texts: "QQ_RD", "QQ_RS", "QQ_WR" and "CLOSE" with their
-// two-digit hex fields, and "STATS", which asks for the link statistics. Reading a request is pure; the window applies it.
+// two-digit hex fields, and "STATS", which asks for the link statistics.
+// Reading a request is pure; the window applies it.
 #pragma once
 
 #include <string>

@@ -7,9 +7,7 @@ constexpr std::size_t kHeaderEnd = 8;  // offset of the first data byte
 // A length below this would put the check byte inside the header.
 constexpr std::uint8_t kMinLength = 5;
 
-std::uint8_t Byte(std::string_view s, std::size_t i) {
-  return static_cast<std::uint8_t>(s[i]);
-}
+std::uint8_t Byte(std::string_view s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
 
 // Could a frame begin at `at`? The bytes that have not arrived yet may still
 // make it one.
@@ -31,8 +29,8 @@ std::size_t FrameStart(std::string_view s, const FrameCheck& check) {
 
 }  // namespace
 
-bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header, std::string_view data,
-               std::string& frame) {
+bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header,
+               std::string_view data, std::string& frame) {
   if (data.size() > kMaxFrameData) return false;
   std::string body;
   body.reserve(data.size() + 6);

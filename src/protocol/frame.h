@@ -21,8 +21,8 @@ inline constexpr std::size_t kFrameOverhead = 9;
 
 // Wraps `data` after `first` (offset 2) and `header` (offsets 4 to 7). False,
 // with `frame` untouched, when `data` is longer than kMaxFrameData.
-bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header, std::string_view data,
-               std::string& frame);
+bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header,
+               std::string_view data, std::string& frame);
 
 // What a receiver demands of a frame before it takes its data.
 struct FrameCheck {

@@ -252,8 +252,8 @@ bool TVardosComm::AnswerReady(std::string& answer) {
 bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   std::string frame;
   if (!BuildFrame(request, frame)) {
-    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) + " bajtů, nejvýše " +
-            std::to_string(kMaxFrameData) + "), neodeslán.");
+    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) +
+            " bajtů, nejvýše " + std::to_string(kMaxFrameData) + "), neodeslán.");
     return false;
   }
   Busy = true;

@@ -1,6 +1,7 @@
 #include "platform/logfile/rotating_log_file.h"
 
 #include <spdlog/async_logger.h>
+#include <spdlog/details/periodic_worker.h>
 #include <spdlog/details/thread_pool.h>
 #include <spdlog/sinks/rotating_file_sink.h>
 
@@ -16,6 +17,9 @@ namespace {
 constexpr std::size_t kQueuedLines = 8192;
 // Local time to the millisecond with the offset from UTC, ISO 8601.
 constexpr const char* kPattern = "%Y-%m-%dT%H:%M:%S.%e%z %v";
+// A crash loses at most this much of the file; a flush per line would cost
+// the trace dearly.
+constexpr std::chrono::seconds kFlushInterval{1};
 
 }  // namespace
 
@@ -40,19 +44,20 @@ std::unique_ptr<RotatingLogFile> RotatingLogFile::Open(const LogFileSettings& se
     return nullptr;
   }
   file->logger_->set_pattern(kPattern);
-  // Each line reaches the disk at once: after a crash the file tells all.
-  file->logger_->flush_on(spdlog::level::info);
   RotatingLogFile* self = file.get();
   file->logger_->set_error_handler([self](const std::string& message) {
     std::lock_guard lock(self->problem_mutex_);
     if (self->problem_.empty()) self->problem_ = message;
     self->failed_ = true;
   });
+  file->flusher_ = std::make_unique<spdlog::details::periodic_worker>(
+      [logger = file->logger_] { logger->flush(); }, kFlushInterval);
   return file;
 }
 
 RotatingLogFile::~RotatingLogFile() {
   // The writer finishes the queue before its thread ends.
+  flusher_.reset();
   logger_.reset();
   writer_.reset();
 }
