@@ -48,16 +48,17 @@ std::optional<std::vector<std::pair<std::string, std::string>>> ParseStatsAnswer
   constexpr std::string_view kPrefix = "STATS ";
   if (!text.starts_with(kPrefix) || !text.ends_with('|')) return std::nullopt;
   text = text.substr(kPrefix.size(), text.size() - kPrefix.size() - 1);
+  // Pairs with single blanks between them; an empty piece is no pair.
   std::vector<std::pair<std::string, std::string>> pairs;
-  while (!text.empty()) {
-    const std::size_t end = std::min(text.find(' '), text.size());
-    const std::string_view pair = text.substr(0, end);
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find(' ', start);
+    const std::string_view pair = text.substr(start, end - start);
     const std::size_t equals = pair.find('=');
     if (equals == std::string_view::npos || equals == 0) return std::nullopt;
     pairs.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
-    text.remove_prefix(std::min(end + 1, text.size()));
+    if (end == std::string_view::npos) return pairs;
+    start = end + 1;
   }
-  return pairs;
 }
 
 }  // namespace tolma
