@@ -461,6 +461,21 @@ INSTANTIATE_TEST_SUITE_P(
                     TransactionFailure::kAborted}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(Transactions, ABadFrameNamesTheFailureOfItsOwnTransactionOnly) {
+  LinkStatistics stats;
+  ASSERT_TRUE(Open());
+  comm().Stats = &stats;
+  std::string bad = kAnswer;
+  bad.back() ^= 0x40;
+  AnswerEveryRequestWith(bad);
+  std::string answer;
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  socket.on_write = [](const std::string&) {};
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_EQ(stats.failed[static_cast<std::size_t>(TransactionFailure::kBadCheck)], 1u);
+  EXPECT_EQ(stats.failed[static_cast<std::size_t>(TransactionFailure::kTimeout)], 1u);
+}
+
 TEST_F(Transactions, SuccessIsCountedWithItsAnswerTime) {
   LinkStatistics stats;
   ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
