@@ -61,14 +61,6 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 {"řadič → 5 B: 01", "Nahrávání projektu...OK.", "Konec"},
                 {"Nahrávání projektu...OK.", "Konec"}},
-        TeeCase{"AppendWithoutALineStartsOne",
-                true,
-                [](LoggedView& v, RecordingFile&) {
-                  v.AppendToLastLine("bez odpovědi!");
-                  v.AddLine("");
-                },
-                {"bez odpovědi!", ""},
-                {"bez odpovědi!", ""}},
         TeeCase{"ClearedWindowKeepsTheFile",
                 true,
                 [](LoggedView& v, RecordingFile&) {
