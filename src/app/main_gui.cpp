@@ -2,13 +2,13 @@
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <clocale>
-#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/czech_cli.h"
 #include "app/log_options.h"
+#include "app/signal_mask.h"
 #include "app/window_arguments.h"
 #include "gui/main_form.h"
 #include "gui/qt_event_loop.h"
@@ -20,22 +20,8 @@
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 
-namespace {
-
-// Qt starts threads of its own while the application is created. They inherit
-// this mask, so SIGINT and SIGTERM reach only the loop's signal descriptor.
-void BlockTerminationSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  BlockTerminationSignals();
+  korvex::BlockTerminationSignals();
   QApplication app(argc, argv);
   // Qt has set the user's locale; numbers are still read and written the C
   // way, and the log asks for the user's decimal separator itself.
