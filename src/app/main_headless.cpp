@@ -8,6 +8,7 @@
 
 #include "app/czech_cli.h"
 #include "app/log_options.h"
+#include "app/signal_mask.h"
 #include "app/window_arguments.h"
 #include "platform/console/console_message_boxes.h"
 #include "platform/console/console_output.h"
@@ -40,6 +41,7 @@ constexpr const char* kFooter =
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::BlockTerminationSignals();
   std::string assume = "no";
   std::vector<std::string> arguments;
   CLI::App app{
