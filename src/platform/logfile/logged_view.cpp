@@ -16,10 +16,6 @@ LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path, st
 }
 
 LoggedView::~LoggedView() {
-  Finish();
-}
-
-void LoggedView::Finish() {
   WriteOpenLine();
 }
 

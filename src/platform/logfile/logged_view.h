@@ -20,12 +20,10 @@ class LoggedView : public MainView, public FileLog {
  public:
   // `file` may be null: the file could not be opened, and `problem` says why.
   LoggedView(MainView& view, LineFile* file, std::string_view path, std::string problem);
+  // Writes the line still open.
   ~LoggedView() override;
   LoggedView(const LoggedView&) = delete;
   LoggedView& operator=(const LoggedView&) = delete;
-
-  // Writes the line still open.
-  void Finish();
 
   // LogSink
   void AddLine(std::string_view text) override;
