@@ -3,10 +3,13 @@
 // reads them from vx2sim over loopback TCP and every value goes back to the
 // host. Raw: the same channel round trips between two windows and the same
 // 32-item TCP exchanges, done directly. Then single reads while nothing else
-// is queued, which wait for the next RUN tick.
+// is queued, which wait for the next RUN tick. With --log the communicator
+// keeps its log file (and the statistics it always counts); with --trace it
+// traces every frame and host message into it as well.
 #include <arpa/inet.h>
 #include <stdlib.h>
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -95,7 +98,7 @@ double RawTcpSeconds(int port, int count) {
   return Seconds(Clock::now() - start);
 }
 
-int Run() {
+int Run(bool log, bool trace) {
   vx2::test::RunningSim sim({"--quiet"});
   if (sim.Port() == 0) return Fail("vx2sim se nespustil");
   char pattern[] = "/tmp/korvex-chain-XXXXXX";
@@ -103,8 +106,11 @@ int Run() {
   const std::filesystem::path dir = pattern;
   const std::string desktop = (dir / "desktop").string();
   std::ofstream(dir / "lumadex.ini") << "TCP 127.0.0.1 " << sim.Port() << "\n";
+  std::vector<std::string> environment{"TOLMA_DESKTOP=" + desktop};
+  if (log) environment.push_back("KORVEX_LOG=" + (dir / "korvex.log").string());
+  if (trace) environment.push_back("KORVEX_TRACE=1");
   ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"},
-                      ChildSetup{dir.string(), "/dev/null", {"TOLMA_DESKTOP=" + desktop}});
+                      ChildSetup{dir.string(), "/dev/null", std::move(environment)});
   if (!korvex.WaitFor("Start RUN režimu !", 10s)) return Fail("komunikátor nenastartoval");
 
   tolma::HostSession host;
@@ -154,6 +160,7 @@ int Run() {
   const double raw = kItems / (channel + tcp);
   double idle_sum = 0;
   for (double ms : idle) idle_sum += ms;
+  std::printf("communicator: %s\n", trace ? "log file with trace" : log ? "log file" : "no log file");
   std::printf("%d items in %d requests of 8, %d exchanges of 32; best of %d rounds\n", kItems,
               kRequests, kExchanges, kRounds);
   std::printf("chain time %.3f s; raw: %d channel round trips %.3f s, %d TCP exchanges %.3f s\n",
@@ -172,6 +179,12 @@ int Run() {
 }  // namespace
 }  // namespace korvex
 
-int main() {
-  return korvex::Run();
+int main(int argc, char** argv) {
+  CLI::App app{"Chain benchmark of the communicator.", "chain_bench"};
+  bool log = false;
+  bool trace = false;
+  app.add_flag("--log", log, "The communicator keeps its log file.");
+  app.add_flag("--trace", trace, "The log file holds the frame trace too (implies --log).");
+  CLI11_PARSE(app, argc, argv);
+  return korvex::Run(log || trace, trace);
 }

@@ -1,6 +1,8 @@
 // Transactions per second over loopback TCP against the controller
-// simulator: the engine (one connection per transaction, as it works) and, for
-// the physical limit, a minimal raw-socket client doing the same exchanges.
+// simulator: the engine (one connection per transaction, as it works), the
+// same with the log file and the statistics on, and with the frame trace on
+// too, and, for the physical limit, a minimal raw-socket client doing the
+// same exchanges.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
@@ -9,13 +11,19 @@
 #include <memory>
 #include <string>
 
+#include <filesystem>
+
 #include "no_log.h"
+#include "platform/logfile/logged_view.h"
+#include "platform/logfile/rotating_log_file.h"
 #include "platform/posix/posix_event_loop.h"
 #include "protocol/frame.h"
 #include "rate_reporter.h"
 #include "raw_exchange.h"
 #include "support/child_process.h"
 #include "support/posix_link.h"
+#include "support/recording_view.h"
+#include "support/temp_directory.h"
 
 namespace korvex {
 namespace {
@@ -44,13 +52,31 @@ Simulator& TheSimulator() {
   return simulator;
 }
 
-void EngineTransactions(benchmark::State& state) {
+enum class Operations { kOff, kLogAndStatistics, kTrace };
+
+void Engine(benchmark::State& state, Operations operations) {
   PosixLinkOn<PosixEventLoop, NoLog> posix;
   TVardosLink& link = posix.link;
   TTCPsetup tcp;
   tcp.Active = true;
   tcp.Port = static_cast<std::uint32_t>(TheSimulator().port());
-  if (!link.Open(TLinkSetup{}, tcp, &posix.log) || !link.Comm->WaitConnect()) {
+  // The log file as the communicator has it: the window's lines copied into a
+  // rotating file written by its own thread.
+  TempDirectory directory;
+  RecordingView window;
+  std::string problem;
+  std::unique_ptr<RotatingLogFile> file;
+  std::unique_ptr<LoggedView> logged;
+  LinkStatistics statistics;
+  LogSink* log = &posix.log;
+  if (operations != Operations::kOff) {
+    file = RotatingLogFile::Open({(directory.Path() / "korvex.log").string()}, problem);
+    logged = std::make_unique<LoggedView>(window, file.get(), "korvex.log", problem);
+    log = logged.get();
+    link.Comm->Stats = &statistics;
+    if (operations == Operations::kTrace) link.Comm->SetTrace(logged.get());
+  }
+  if (!link.Open(TLinkSetup{}, tcp, log) || !link.Comm->WaitConnect()) {
     state.SkipWithError("simulator not reachable");
     return;
   }
@@ -63,6 +89,20 @@ void EngineTransactions(benchmark::State& state) {
     }
   }
   state.SetItemsProcessed(state.iterations());
+  link.Comm->SetTrace(nullptr);
+  link.Comm->LogMemo = nullptr;
+}
+
+void EngineTransactions(benchmark::State& state) {
+  Engine(state, Operations::kOff);
+}
+
+void EngineTransactionsLogged(benchmark::State& state) {
+  Engine(state, Operations::kLogAndStatistics);
+}
+
+void EngineTransactionsTraced(benchmark::State& state) {
+  Engine(state, Operations::kTrace);
 }
 
 void RawClientExchanges(benchmark::State& state) {
@@ -82,8 +122,11 @@ void RawClientExchanges(benchmark::State& state) {
 }
 
 constexpr int kTransactions = 5000;
-BENCHMARK(EngineTransactions)->Iterations(kTransactions)->UseRealTime();
-BENCHMARK(RawClientExchanges)->Iterations(kTransactions)->UseRealTime();
+constexpr int kRounds = 3;
+BENCHMARK(EngineTransactions)->Iterations(kTransactions)->Repetitions(kRounds)->UseRealTime();
+BENCHMARK(EngineTransactionsLogged)->Iterations(kTransactions)->Repetitions(kRounds)->UseRealTime();
+BENCHMARK(EngineTransactionsTraced)->Iterations(kTransactions)->Repetitions(kRounds)->UseRealTime();
+BENCHMARK(RawClientExchanges)->Iterations(kTransactions)->Repetitions(kRounds)->UseRealTime();
 
 }  // namespace
 }  // namespace korvex
@@ -94,5 +137,17 @@ int main(int argc, char** argv) {
   const double raw = rates["RawClientExchanges"];
   std::printf("\nengine: %.0f transactions/s\nraw client: %.0f exchanges/s\n", engine, raw);
   if (engine > 0) std::printf("raw/engine ratio: %.2f (target: at most 2)\n", raw / engine);
+  const double logged = rates["EngineTransactionsLogged"];
+  const double traced = rates["EngineTransactionsTraced"];
+  if (logged > 0 && engine > 0) {
+    std::printf(
+        "with log file and statistics: %.0f transactions/s, raw/engine ratio %.2f, %.2f of the "
+        "rate without\n",
+        logged, raw / logged, logged / engine);
+  }
+  if (traced > 0 && engine > 0) {
+    std::printf("with the trace too: %.0f transactions/s, %.1f µs more per transaction\n", traced,
+                (1 / traced - 1 / engine) * 1e6);
+  }
   return 0;
 }

@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   dpkg-dev file
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libspdlog-dev
   xvfb xauth
   clang libclang-rt-14-dev
   locales

@@ -1,10 +1,14 @@
 // korvex: the communicator in its window.
+#include <CLI/CLI.hpp>
 #include <QApplication>
 #include <clocale>
-#include <csignal>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "app/czech_cli.h"
+#include "app/log_options.h"
+#include "app/signal_mask.h"
 #include "app/window_arguments.h"
 #include "gui/main_form.h"
 #include "gui/qt_event_loop.h"
@@ -16,22 +20,8 @@
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 
-namespace {
-
-// Qt starts threads of its own while the application is created. They inherit
-// this mask, so SIGINT and SIGTERM reach only the loop's signal descriptor.
-void BlockTerminationSignals() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  BlockTerminationSignals();
+  korvex::BlockTerminationSignals();
   QApplication app(argc, argv);
   // Qt has set the user's locale; numbers are still read and written the C
   // way, and the log asks for the user's decimal separator itself.
@@ -43,16 +33,30 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStringLiteral("Fusion"));
   QApplication::setFont(korvex::FormFont());
 
+  // QApplication has taken out the options it knows; those of another
+  // platform plugin and the window's own arguments stay for the window.
+  CLI::App cli{"Komunikátor pro systémy Vardos line 2 (COM+TCP).", "korvex"};
+  korvex::UseCzechCommandLine(cli);
+  cli.allow_extras();
+  korvex::LogOptions log_options;
+  korvex::AddLogOptions(cli, log_options);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& end) {
+    return korvex::ReportParseEnd(cli, end, std::cout, std::cerr);
+  }
+  korvex::TakeLogEnvironment(log_options);
+
   korvex::QtEventLoop loop;
   korvex::QtMainView view([&loop] { loop.Quit(); });
+  korvex::OperationsLog log(view, log_options);
   korvex::QtMessageBoxes boxes(&view.Form());
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
   korvex::PosixSerialPort serial_port;
-  // QApplication has taken out the options it knows; those of another
-  // platform plugin may still be there.
-  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port},
-                            korvex::WindowArguments({argv + 1, argv + argc}));
+  korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
+                            korvex::WindowArguments(cli.remaining()));
+  log.Attach(window);
   view.SetEvents(window);
   korvex::TerminationSignals termination(
       loop, [&window](int signal) { window.TerminationSignal(signal); });

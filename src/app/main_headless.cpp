@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/czech_cli.h"
+#include "app/log_options.h"
+#include "app/signal_mask.h"
 #include "app/window_arguments.h"
 #include "platform/console/console_message_boxes.h"
 #include "platform/console/console_output.h"
@@ -43,6 +45,7 @@ constexpr const char* kFooter =
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::BlockTerminationSignals();
   std::string assume = "no";
   std::vector<std::string> arguments;
   CLI::App app{
@@ -60,16 +63,20 @@ int main(int argc, char** argv) {
           },
           ""))
       ->default_str("no");
+  korvex::LogOptions log_options;
+  korvex::AddLogOptions(app, log_options);
   app.add_option("argumenty", arguments, "Argumenty komunikátoru (/DDE).")->type_name("ARGUMENT");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& end) {
     return korvex::ReportParseEnd(app, end, std::cout, std::cerr);
   }
+  korvex::TakeLogEnvironment(log_options);
 
   korvex::PosixEventLoop loop;
   korvex::ConsoleOutput out;
-  korvex::ConsoleView view(out, [&loop] { loop.Quit(); });
+  korvex::ConsoleView console(out, [&loop] { loop.Quit(); });
+  korvex::OperationsLog log(console, log_options);
   korvex::ConsoleMessageBoxes boxes(out, stderr, assume == "yes");
   boxes.AnswerAfter(loop, korvex::kUnattendedAnswerDelayMs);
   std::vector<std::string> window_arguments = korvex::WindowArguments(arguments);
@@ -79,8 +86,9 @@ int main(int argc, char** argv) {
   korvex::PosixSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
   korvex::PosixSerialPort serial_port;
-  korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port},
+  korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
                             std::move(window_arguments));
+  log.Attach(window);
   korvex::TerminationSignals signals(loop,
                                      [&window](int signal) { window.TerminationSignal(signal); });
   window.FormCreate();

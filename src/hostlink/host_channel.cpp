@@ -20,6 +20,9 @@ bool IsWholeText(const std::string& text) {
 }  // namespace
 
 void TDlgKORVEX::WndProc(const HostMessage& message) {
+  if (trace_ && HostMsg != 0 && message.message == HostMsg) {
+    TraceHostMessage("←", message.wparam, message.lparam, message.text);
+  }
   if (!CloseAllowed && HostMsg != 0 && message.message == HostMsg) MyWndProc(message);
   // The default handling is the desktop's reply to the sender.
 }
@@ -31,6 +34,7 @@ void TDlgKORVEX::MyWndProc(const HostMessage& message) {
       if (message.lparam == OwnHandle()) return;
       HostWnd = message.lparam;
       if (!HostWndSet) {
+        if (trace_) TraceHostMessage("→", kHandshake, OwnHandle(), {});
         platform_.desktop.PostToAll(HostMsg, kHandshake, OwnHandle(), {});
         HostWndSet = true;
       }
@@ -70,12 +74,25 @@ void TDlgKORVEX::AnnounceToHost() {
 void TDlgKORVEX::SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text) {
   // Without a registered message the channel stays inert.
   if (HostMsg == 0) return;
+  if (trace_) TraceHostMessage("→", wparam, lparam, text);
+  if (wparam == kPassOn) ++Statistics.answers_sent;
   const SendResult result =
       platform_.desktop.Send(HostWnd, HostMsg, wparam, lparam, text, kHostReplyBoundMs);
   if (result == SendResult::kTimedOut) {
+    ++Statistics.host_timeouts;
     WriteLog("Nadřízená aplikace (popisovač " + std::to_string(HostWnd) +
              ") neodpověděla do 5 s; pokračuji.");
   }
+}
+
+// "hostitel ← wParam 1, lParam 0: QQ_RD 00 01 02|"
+void TDlgKORVEX::TraceHostMessage(std::string_view direction, std::uint32_t wparam,
+                                  std::int64_t lparam, std::string_view text) {
+  std::string line = "hostitel ";
+  line += direction;
+  line += " wParam " + std::to_string(wparam) + ", lParam " + std::to_string(lparam) + ": ";
+  line += text;
+  trace_->FileLine(line);
 }
 
 }  // namespace korvex

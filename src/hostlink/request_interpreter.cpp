@@ -56,6 +56,7 @@ HostRequest InterpretRequest(std::string_view text) {
   }
   const std::string_view rest = text.substr(kCommandLength);
   if (command == "CLOSE") return {RequestKind::kClose, {}};
+  if (command == "STATS") return {RequestKind::kStats, {}};
   RequestKind kind = RequestKind::kNone;
   int needed = kReadFields;
   if (command == "QQ_RD") {
@@ -79,10 +80,12 @@ void TDlgKORVEX::HandleRequest(TTextList& list) {
   const HostRequest request = InterpretRequest(text);
   switch (request.kind) {
     case RequestKind::kRead:
+      ++Statistics.requests_read;
       AddHostTran(kKindRead, request.fields);
       platform_.view.SetAnswerText(text);
       break;
     case RequestKind::kReadSeries:
+      ++Statistics.requests_series;
       // The last code byte wraps without carrying into the one before.
       for (int j = 0; j < kSeriesLength; ++j) {
         std::string code = request.fields;
@@ -92,15 +95,22 @@ void TDlgKORVEX::HandleRequest(TTextList& list) {
       platform_.view.SetAnswerText(text);
       break;
     case RequestKind::kWrite:
+      ++Statistics.requests_write;
       AddHostTran(kKindWrite, request.fields);
       platform_.view.SetAnswerText(text);
       break;
     case RequestKind::kClose:
+      ++Statistics.requests_close;
       TimerRun->SetEnabled(false);
       TimerLink->SetEnabled(false);
       RequestClose(1);
       break;
+    case RequestKind::kStats:
+      ++Statistics.requests_stats;
+      QueueStatisticsAnswers();
+      break;
     case RequestKind::kNone:
+      ++Statistics.requests_invalid;
       break;
   }
   PopText(list);

@@ -1,5 +1,6 @@
 // The host's request texts: "QQ_RD", "QQ_RS", "QQ_WR" and "CLOSE" with their
-// two-digit hex fields. Reading a request is pure; the window applies it.
+// two-digit hex fields, and "STATS", which asks for the link statistics.
+// Reading a request is pure; the window applies it.
 #pragma once
 
 #include <string>
@@ -7,7 +8,7 @@
 
 namespace korvex {
 
-enum class RequestKind { kNone, kRead, kReadSeries, kWrite, kClose };
+enum class RequestKind { kNone, kRead, kReadSeries, kWrite, kClose, kStats };
 
 struct HostRequest {
   RequestKind kind = RequestKind::kNone;

@@ -48,7 +48,12 @@ bool WrapFrame(std::uint8_t first, const std::array<std::uint8_t, 4>& header,
   return true;
 }
 
-bool TakeFrame(std::string& buffer, const FrameCheck& check, std::string& data) {
+bool TakeFrame(std::string& buffer, const FrameCheck& check, std::string& data, FrameFault* fault) {
+  auto discard = [&buffer, fault](FrameFault why) {
+    buffer.clear();
+    if (fault) *fault = why;
+    return false;
+  };
   const std::size_t start = FrameStart(buffer, check);
   if (start > 0) {
     // Noise goes in one step, however long it is.
@@ -57,18 +62,13 @@ bool TakeFrame(std::string& buffer, const FrameCheck& check, std::string& data) 
   }
   if (buffer.size() < 4) return false;
   const std::uint8_t length = Byte(buffer, 3);
-  if (length < kMinLength) {
-    buffer.clear();
-    return false;
-  }
+  if (length < kMinLength) return discard(FrameFault::kLength);
   const std::size_t frame_size = std::size_t{length} + 4;
   if (buffer.size() < frame_size) return false;
   std::uint8_t sum = 0;
   for (std::size_t i = 2; i < frame_size - 1; ++i) sum ^= Byte(buffer, i);
-  if (sum != Byte(buffer, frame_size - 1) || Byte(buffer, check.address_offset) != check.address) {
-    buffer.clear();
-    return false;
-  }
+  if (sum != Byte(buffer, frame_size - 1)) return discard(FrameFault::kCheckByte);
+  if (Byte(buffer, check.address_offset) != check.address) return discard(FrameFault::kAddress);
   data.assign(buffer, kHeaderEnd, frame_size - 1 - kHeaderEnd);
   buffer.erase(0, frame_size);
   return true;

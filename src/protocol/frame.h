@@ -31,12 +31,16 @@ struct FrameCheck {
   std::uint8_t address;
 };
 
+// Why a complete frame was thrown away.
+enum class FrameFault { kNone, kLength, kCheckByte, kAddress };
+
 // Looks for one frame at the front of `buffer`; false means "not yet".
 // Bytes before the first place where a frame may begin (E1 5C and the wanted
 // first byte) are dropped in one call, however many, and that call returns
 // false; a complete frame that fails its checks clears the whole buffer. On
 // success `data` holds the frame's data and the frame is removed from the
-// front of `buffer`.
-bool TakeFrame(std::string& buffer, const FrameCheck& check, std::string& data);
+// front of `buffer`. A frame thrown away says why in `fault` when given.
+bool TakeFrame(std::string& buffer, const FrameCheck& check, std::string& data,
+               FrameFault* fault = nullptr);
 
 }  // namespace korvex

@@ -91,6 +91,7 @@ void TVardosComm::OnSerialRxData() {
   while (received.size() < kRxBufferLimit && Serial && Serial->ReadByte(byte) > 0) {
     received.push_back(static_cast<char>(byte));
   }
+  if (trace_ && !received.empty()) TraceBytes("←", received);
   RxBuffer += received;
   if (RxBuffer.size() > kRxBufferLimit) RxBuffer.erase(0, RxBuffer.size() - kRxBufferLimit);
   InRx = false;
@@ -101,13 +102,13 @@ bool TVardosComm::BuildFrame(std::string_view request, std::string& frame) const
                    frame);
 }
 
-bool TVardosComm::ParseAnswer(std::string& buffer, std::string& answer) const {
-  return TakeFrame(buffer, FrameCheck{MasterAddress, 7, Address}, answer);
+bool TVardosComm::ParseAnswer(std::string& buffer, std::string& answer, FrameFault* fault) const {
+  return TakeFrame(buffer, FrameCheck{MasterAddress, 7, Address}, answer, fault);
 }
 
 bool TVardosComm::PollAnswer(std::string& answer) {
   if (InRx) return false;
-  return ParseAnswer(UseTCP ? Client->RxBuffer : RxBuffer, answer);
+  return ParseAnswer(UseTCP ? Client->RxBuffer : RxBuffer, answer, &discarded_);
 }
 
 void TVardosComm::StartTimer(eTimerMode mode) {
@@ -165,6 +166,51 @@ void TVardosComm::LogAppend(std::string_view text) {
   if (LogMemo) LogMemo->AppendToLastLine(text);
 }
 
+void TVardosComm::SetTrace(FileLog* trace) {
+  trace_ = trace;
+  if (!Client) return;
+  if (trace) {
+    Client->OnReceived = [this](std::string_view chunk) { TraceBytes("←", chunk); };
+  } else {
+    Client->OnReceived = nullptr;
+  }
+}
+
+// "řadič → 14 B: E1 5C 01 0A ...": the whole chunk, however long.
+void TVardosComm::TraceBytes(std::string_view direction, std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string line = "řadič ";
+  line += direction;
+  line += ' ';
+  line += std::to_string(bytes.size());
+  line += " B:";
+  line.reserve(line.size() + 3 * bytes.size());
+  for (char c : bytes) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    line += ' ';
+    line += kDigits[byte >> 4];
+    line += kDigits[byte & 0x0F];
+  }
+  trace_->FileLine(line);
+}
+
+void TVardosComm::Count(bool result, bool link_up, std::chrono::steady_clock::time_point sent) {
+  if (result) {
+    Stats->Succeeded(std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - sent));
+  } else if (AbortFlag || Closing) {
+    Stats->Failed(TransactionFailure::kAborted);
+  } else if (!link_up) {
+    Stats->Failed(TransactionFailure::kNoLink);
+  } else if (discarded_ == FrameFault::kCheckByte) {
+    Stats->Failed(TransactionFailure::kBadCheck);
+  } else if (discarded_ == FrameFault::kAddress) {
+    Stats->Failed(TransactionFailure::kWrongAddress);
+  } else {
+    Stats->Failed(TransactionFailure::kTimeout);
+  }
+}
+
 bool TVardosComm::SendOverTcp(std::string_view frame) {
   if (!Client->Connected) {
     if (Client->Client().Connected()) Client->Disconnect();
@@ -217,9 +263,13 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   AbortFlag = false;
   if (Timer) Timer->SetEnabled(true);
   RxBuffer.clear();
+  discarded_ = FrameFault::kNone;
+  const auto sent =
+      Stats ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
 
   // A frame that could not be sent leaves the link down, which ends the
   // receive loop at its first pass.
+  if (trace_) TraceBytes("→", frame);
   if (UseTCP) {
     SendOverTcp(frame);
   } else {
@@ -242,6 +292,7 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   // A complete answer counts even when the peer closed right after sending
   // it: the controller has carried out the request.
   const bool result = ready && !AbortFlag && !TimedOut && !Closing;
+  if (Stats) Count(result, link_up, sent);
   if (result) answer = std::move(received);
   Busy = false;
   return result;

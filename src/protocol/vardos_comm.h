@@ -9,8 +9,11 @@
 #include <string_view>
 
 #include "platform/event_loop.h"
+#include "platform/file_log.h"
 #include "platform/log_sink.h"
+#include "protocol/frame.h"
 #include "protocol/link_setup.h"
+#include "protocol/link_statistics.h"
 #include "transport/serial.h"
 #include "transport/tcp_client.h"
 
@@ -40,7 +43,7 @@ class TVardosComm {
   // the answer's data; on false it is left as it was.
   bool Transaction(std::string_view request, std::string& answer);
   bool BuildFrame(std::string_view request, std::string& frame) const;
-  bool ParseAnswer(std::string& buffer, std::string& answer) const;
+  bool ParseAnswer(std::string& buffer, std::string& answer, FrameFault* fault = nullptr) const;
   bool PollAnswer(std::string& answer);
   void OnCommTimer();
   // Takes what the serial port has received into RxBuffer.
@@ -51,6 +54,9 @@ class TVardosComm {
   // Engine lines bypass the log pause.
   void LogLine(std::string_view text);
   void LogAppend(std::string_view text);
+  // Traces every frame sent and every chunk received into `trace`; nothing
+  // when null.
+  void SetTrace(FileLog* trace);
 
   std::unique_ptr<korvex::Timer> Timer;
   TSerial* Serial = nullptr;
@@ -73,13 +79,20 @@ class TVardosComm {
   bool AbortFlag = false;
   bool Closing = false;
   bool Busy = false;
+  // Where each transaction is counted; nothing is counted when null.
+  LinkStatistics* Stats = nullptr;
 
  private:
   bool SendOverTcp(std::string_view frame);
   void SendOverSerial(std::string_view frame);
   bool AnswerReady(std::string& answer);
+  void Count(bool result, bool link_up, std::chrono::steady_clock::time_point sent);
+  void TraceBytes(std::string_view direction, std::string_view bytes);
 
   EventLoop& loop_;
+  FileLog* trace_ = nullptr;
+  // The last frame thrown away in the current transaction.
+  FrameFault discarded_ = FrameFault::kNone;
 };
 
 }  // namespace korvex

@@ -120,7 +120,11 @@ void TVardosLink::Done() {
 }
 
 bool TVardosLink::Transaction(std::string_view request, std::string& answer) {
-  if (!Opened || !Comm) return false;
+  if (!Comm) return false;
+  if (!Opened) {
+    if (Comm->Stats) Comm->Stats->Failed(TransactionFailure::kNoLink);
+    return false;
+  }
   return Comm->Transaction(request, answer);
 }
 

@@ -12,6 +12,9 @@ constexpr int kStartupInterval = 100;
 constexpr int kUploadInterval = 1000;
 constexpr int kRemoteInterval = 100;
 constexpr int kRunInterval = 100;
+// Soon after the host's "STATS|" send has returned.
+constexpr int kStatsAnswerInterval = 1;
+constexpr int kStatsFileInterval = 10 * 60 * 1000;
 
 }  // namespace
 
@@ -30,12 +33,21 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
   TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
   TimerRun = loop.CreateTimer("TimerRun", kRunInterval, [this] { TimerRunTimer(); });
   TimerLink = loop.CreateTimer("TimerLink", kLinkRetryInterval, [this] { TimerLinkTimer(); });
+  TimerStatsAnswer = loop.CreateTimer("TimerStatsAnswer", kStatsAnswerInterval,
+                                      [this] { TimerStatsAnswerTimer(); });
+  TimerStatsFile =
+      loop.CreateTimer("TimerStatsFile", kStatsFileInterval, [this] { WriteStatisticsToFile(); });
   platform_.desktop.SetReceiver([this](const HostMessage& message) { WndProc(message); });
 }
 
 TDlgKORVEX::~TDlgKORVEX() {
   platform_.desktop.SetReceiver({});
   FormDestroy();
+}
+
+void TDlgKORVEX::UseLogFile(FileLog& file, bool trace) {
+  file_log_ = &file;
+  trace_ = trace ? &file : nullptr;
 }
 
 void TDlgKORVEX::FormCreate() {
@@ -67,6 +79,9 @@ void TDlgKORVEX::FormCreate() {
   view.SetCanButtonsEnabled(false);
   Link.Init(platform_.loop);
   Link.Setup(Serial1, platform_.socket);
+  Link.Comm->Stats = &Statistics;
+  Link.Comm->SetTrace(trace_);
+  TimerStatsFile->SetEnabled(file_log_ != nullptr);
   TimerStartup->SetEnabled(true);
 }
 
@@ -83,6 +98,8 @@ bool TDlgKORVEX::FormClose() {
   TimerRemote->SetEnabled(false);
   TimerRun->SetEnabled(false);
   TimerLink->SetEnabled(false);
+  TimerStatsAnswer->SetEnabled(false);
+  TimerStatsFile->SetEnabled(false);
   if (comm) {
     comm->AbortFlag = true;
     comm->LogMemo = nullptr;
@@ -90,8 +107,10 @@ bool TDlgKORVEX::FormClose() {
   ClearTran(Fronta);
   FreeTexts(RequestTexts);
   FreeTexts(AnswerTexts);
+  FreeTexts(statistics_answers_);
   if (comm) comm->AbortTransaction();
   Link.Close();
+  WriteStatisticsToFile();
   return true;
 }
 
@@ -120,12 +139,15 @@ void TDlgKORVEX::RequestClose(int code) {
 
 void TDlgKORVEX::AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
                          std::uint8_t key3, std::string_view data) {
-  if (!CloseAllowed) korvex::AddTran(Fronta, key1, kind, key2, key3, data);
+  if (CloseAllowed) return;
+  korvex::AddTran(Fronta, key1, kind, key2, key3, data);
+  Statistics.QueueLength(TranCount(Fronta));
 }
 
 void TDlgKORVEX::PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
                           std::uint8_t key3, std::string_view data) {
   korvex::PushTran(Fronta, key1, kind, key2, key3, data);
+  Statistics.QueueLength(TranCount(Fronta));
 }
 
 void TDlgKORVEX::AddHostTran(std::uint8_t kind, std::string_view data) {

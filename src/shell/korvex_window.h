@@ -12,10 +12,12 @@
 #include "hostlink/text_list.h"
 #include "hostlink/tran_queue.h"
 #include "platform/event_loop.h"
+#include "platform/file_log.h"
 #include "platform/host_desktop.h"
 #include "platform/main_view.h"
 #include "platform/message_boxes.h"
 #include "protocol/link_setup.h"
+#include "protocol/link_statistics.h"
 #include "protocol/vardos_link.h"
 #include "shell/config_reader.h"
 #include "transport/serial.h"
@@ -71,6 +73,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   ~TDlgKORVEX() override;
   TDlgKORVEX(const TDlgKORVEX&) = delete;
   TDlgKORVEX& operator=(const TDlgKORVEX&) = delete;
+
+  // The operator's log file, for the statistics and, with `trace`, for
+  // every frame and host message. Called before FormCreate, or never.
+  void UseLogFile(FileLog& file, bool trace);
 
   void FormCreate();
   // Runs the close handling; true when the window may close.
@@ -146,6 +152,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // In host mode: closes a serial port whose device has gone and opens a
   // link that is not ready again (shell/link_recovery.cpp).
   void TimerLinkTimer();
+  // The statistics (hostlink/statistics_report.cpp): answers to "STATS|",
+  // and the periodic lines in the log file.
+  void TimerStatsAnswerTimer();
+  void WriteStatisticsToFile();
 
   // The window's state. The serial port outlives the engine that uses it.
   TSerial Serial1;
@@ -167,17 +177,23 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   bool CloseAllowed = false;
   bool LogPaused = false;  // the "Zastav výpis" box
   RunOutcome Outcome = RunOutcome::kDone;
+  LinkStatistics Statistics;
 
   std::unique_ptr<Timer> TimerStartup;
   std::unique_ptr<Timer> Timer1;
   std::unique_ptr<Timer> TimerRemote;
   std::unique_ptr<Timer> TimerRun;
   std::unique_ptr<Timer> TimerLink;
+  std::unique_ptr<Timer> TimerStatsAnswer;
+  std::unique_ptr<Timer> TimerStatsFile;
 
  private:
   // Sends to the host window and waits at most 5 s for it to finish with the
   // message, so that a host that hangs cannot freeze the communicator.
   void SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
+  void TraceHostMessage(std::string_view direction, std::uint32_t wparam, std::int64_t lparam,
+                        std::string_view text);
+  void QueueStatisticsAnswers();
 
   // Steps of the start-up sequence (shell/startup.cpp).
   void RunStartup();
@@ -208,6 +224,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // Why the host channel could not be set up; logged once "Inicializace..."
   // has its "OK", so the "OK" does not land on this line.
   std::string desktop_problem_;
+  FileLog* file_log_ = nullptr;
+  // The frame trace goes to the log file when set.
+  FileLog* trace_ = nullptr;
+  TTextList statistics_answers_;
 };
 
 }  // namespace korvex

@@ -74,7 +74,11 @@ void TMyTCPClient::OnSocketEvent(IoEvent) {
   }
   // Everything that has arrived goes to RxBuffer before a close is noticed,
   // so an answer followed at once by the peer's close is kept.
+  const std::size_t before = RxBuffer.size();
   const bool open = client_.Receive(RxBuffer);
+  if (OnReceived && RxBuffer.size() > before) {
+    OnReceived(std::string_view(RxBuffer).substr(before));
+  }
   // An answer is at most 259 bytes and sits at the end of what a peer sent;
   // older bytes beyond the limit are noise, and keeping them would let a
   // flooding peer fill the memory.

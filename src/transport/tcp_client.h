@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ class TMyTCPClient {
   std::string Host = "127.0.0.1";
   int Port = 1998;
   std::string RxBuffer;
+  // Sees every chunk as it arrives, before RxBuffer is trimmed.
+  std::function<void(std::string_view)> OnReceived;
 
  private:
   void ClientConnected();

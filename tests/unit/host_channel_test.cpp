@@ -203,3 +203,39 @@ TEST_F(HostChannel, HostThatDoesNotReplyIsLoggedAndTheWindowGoesOn) {
 
 }  // namespace
 }  // namespace korvex
+
+namespace korvex {
+namespace {
+
+struct FileLines : FileLog {
+  void FileLine(std::string_view text) override { lines.emplace_back(text); }
+  std::vector<std::string> lines;
+};
+
+TEST_F(HostChannel, StatisticsFollowTheRequestAndReachTheLogFileEveryTenMinutes) {
+  FileLines file;
+  Create({}, &file);
+  window->TimerStartup->SetEnabled(false);
+  Message(0, 77);
+  Message(1, 0, "STATS|");
+  EXPECT_EQ(desktop.outgoing.size(), 1u) << "nothing but the broadcast inside the host's send";
+  Advance(1);
+  std::vector<std::string> answers;
+  for (const Outgoing& o : desktop.outgoing) {
+    if (o.window == 77 && o.wparam == 2) answers.push_back(o.text);
+  }
+  ASSERT_FALSE(answers.empty());
+  EXPECT_TRUE(answers.front().starts_with("STATS transactions=0 ")) << answers.front();
+  EXPECT_NE(answers.back().find(" requests_stats=1 "), std::string::npos) << answers.back();
+
+  Advance(10 * 60 * 1000 - 2);
+  EXPECT_TRUE(file.lines.empty());
+  Advance(1);
+  ASSERT_EQ(file.lines.size(), answers.size());
+  EXPECT_EQ(file.lines.front(), answers.front().substr(0, answers.front().size() - 1))
+      << "the texts without the channel's bar";
+  EXPECT_NE(file.lines.back().find(" answers_sent=2 "), std::string::npos) << file.lines.back();
+}
+
+}  // namespace
+}  // namespace korvex

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -387,6 +388,80 @@ TEST_F(Transactions, CloseIsFinal) {
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
 }
+
+}  // namespace
+}  // namespace korvex
+
+namespace korvex {
+namespace {
+
+// Each failed transaction is counted once, under its own cause: the frame a
+// transaction before it threw away does not name it.
+const std::string kBadCheckAnswer = Hex("E1 5C 00 0B 00 00 00 01 51 78 04 03 02 01 28");
+const std::string kOtherAnswer = Hex("E1 5C 00 0B 00 00 00 02 51 78 04 03 02 01 24");
+enum class Peer { kSilent, kBadCheck, kOtherController, kRefusing, kUnopened, kXCom };
+struct FailureCase {
+  const char* name;
+  Peer peer;
+  TransactionFailure cause;
+};
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CountedFailures : public Transactions, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(CountedFailures, UnderTheirCause) {
+  ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
+  comm().ResponseTimeout = 0.3;
+  std::string answer;
+  AnswerEveryRequestWith(kBadCheckAnswer);
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  LinkStatistics stats;
+  comm().Stats = &stats;
+  socket.on_write = [](const std::string&) {};
+  switch (GetParam().peer) {
+    case Peer::kSilent:
+      break;
+    case Peer::kBadCheck:
+      AnswerEveryRequestWith(kBadCheckAnswer);
+      break;
+    case Peer::kOtherController:
+      AnswerEveryRequestWith(kOtherAnswer);
+      break;
+    case Peer::kRefusing:
+      socket.behaviour = FakeSocketClient::ConnectBehaviour::kRefused;
+      break;
+    case Peer::kUnopened:
+      link.Opened = false;
+      break;
+    case Peer::kXCom:
+      Later(100, [this] { comm().AbortFlag = true; });
+      break;
+  }
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  std::array<std::uint64_t, 5> expected{};
+  expected[static_cast<std::size_t>(GetParam().cause)] = 1;
+  EXPECT_EQ(stats.failed, expected);
+  EXPECT_EQ(stats.attempted, 1u);
+  AnswerEveryRequestWith(kAnswer);
+  link.Opened = true;
+  socket.behaviour = FakeSocketClient::ConnectBehaviour::kAtOnce;
+  EXPECT_TRUE(link.Transaction(kRead, answer));
+  EXPECT_EQ(stats.succeeded, 1u);
+  EXPECT_EQ(stats.answer_times.Count(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CountedFailures,
+    ::testing::Values(
+        FailureCase{"NoAnswer", Peer::kSilent, TransactionFailure::kTimeout},
+        FailureCase{"BadCheckByte", Peer::kBadCheck, TransactionFailure::kBadCheck},
+        FailureCase{"OtherController", Peer::kOtherController, TransactionFailure::kWrongAddress},
+        FailureCase{"ConnectionRefused", Peer::kRefusing, TransactionFailure::kNoLink},
+        FailureCase{"LinkNotOpened", Peer::kUnopened, TransactionFailure::kNoLink},
+        FailureCase{"XCom", Peer::kXCom, TransactionFailure::kAborted}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace korvex

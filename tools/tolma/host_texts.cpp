@@ -43,4 +43,22 @@ std::optional<vx2::ItemValue> ParseReadAnswer(std::string_view text) {
   return vx2::ItemValue{vx2::CodeAt(*bytes, 0), vx2::ValueAt(*bytes, vx2::kItemCodeSize)};
 }
 
+std::optional<std::vector<std::pair<std::string, std::string>>> ParseStatsAnswer(
+    std::string_view text) {
+  constexpr std::string_view kPrefix = "STATS ";
+  if (!text.starts_with(kPrefix) || !text.ends_with('|')) return std::nullopt;
+  text = text.substr(kPrefix.size(), text.size() - kPrefix.size() - 1);
+  // Pairs with single blanks between them; an empty piece is no pair.
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find(' ', start);
+    const std::string_view pair = text.substr(start, end - start);
+    const std::size_t equals = pair.find('=');
+    if (equals == std::string_view::npos || equals == 0) return std::nullopt;
+    pairs.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
+    if (end == std::string_view::npos) return pairs;
+    start = end + 1;
+  }
+}
+
 }  // namespace tolma

@@ -20,6 +20,7 @@
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
+constexpr int kStatsTailMs = 200;
 
 void Interrupt(int) {
   interrupted = 1;
@@ -101,7 +102,9 @@ int main(int argc, char** argv) {
       ->required();
   CLI::App* close =
       app.add_subcommand("close", "Požádá komunikátor o ukončení a čeká na \"KORVEX CLOSED|\".");
-  for (CLI::App* command : {listen, send, read, write, close}) command->group("Příkazy");
+  CLI::App* stats = app.add_subcommand(
+      "stats", "Vyžádá si statistiku spojení (\"STATS|\") a vypíše ji jako tabulku.");
+  for (CLI::App* command : {listen, send, read, write, close, stats}) command->group("Příkazy");
 
   try {
     app.parse(argc, argv);
@@ -175,6 +178,31 @@ int main(int argc, char** argv) {
     session.Pump(wait_ms, closed);
     if (!closed()) return Fail("komunikátor nepotvrdil ukončení do " + Seconds(wait));
     std::cout << tolma::kClosedNotice << std::endl;
+    return 0;
+  }
+
+  if (stats->parsed()) {
+    if (!session.Request(tolma::kStatsRequest, error)) return Fail(error);
+    std::vector<std::pair<std::string, std::string>> rows;
+    auto take = [&] {
+      rows.clear();
+      for (const std::string& t : answers()) {
+        if (const auto pairs = tolma::ParseStatsAnswer(t)) {
+          rows.insert(rows.end(), pairs->begin(), pairs->end());
+        }
+      }
+      return !rows.empty();
+    };
+    session.Pump(wait_ms, take);
+    if (!take()) return Fail("komunikátor neposlal statistiku do " + Seconds(wait));
+    // Its texts leave together; the rest follow the first at once.
+    session.Pump(kStatsTailMs);
+    take();
+    std::size_t width = 0;
+    for (const auto& row : rows) width = std::max(width, row.first.size());
+    for (const auto& [name, value] : rows) {
+      std::cout << name << std::string(width - name.size() + 2, ' ') << value << "\n";
+    }
     return 0;
   }
 

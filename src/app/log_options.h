@@ -1,0 +1,97 @@
+// The operator's log file on the command line and in the environment: the
+// host starts the communicator with "/DDE" alone, so KORVEX_LOG and
+// KORVEX_TRACE=1 give the same where no option does.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/logfile/logged_view.h"
+#include "platform/logfile/rotating_log_file.h"
+#include "shell/korvex_window.h"
+
+namespace korvex {
+
+struct LogOptions {
+  LogFileSettings file;
+  bool trace = false;
+};
+
+// A whole number from `low` to `high`; anything else is refused in Czech.
+inline CLI::Validator NumberFromTo(std::uint64_t low, std::uint64_t high) {
+  return CLI::Validator(
+      [low, high](std::string& text) -> std::string {
+        std::uint64_t n = 0;
+        const char* last = text.data() + text.size();
+        const auto [end, error] = std::from_chars(text.data(), last, n);
+        if (error == std::errc{} && end == last && n >= low && n <= high) return {};
+        return "'" + text + "' není číslo od " + std::to_string(low) + " do " +
+               std::to_string(high);
+      },
+      "");
+}
+
+inline void AddLogOptions(CLI::App& app, LogOptions& options) {
+  app.add_option("--log", options.file.path,
+                 "Soubor záznamu: každý řádek výpisu s místním časem (jinak $KORVEX_LOG).")
+      ->type_name("SOUBOR");
+  app.add_option("--log-max-size", options.file.max_size,
+                 "Velikost, při které se soubor záznamu otočí, v bajtech.")
+      ->type_name("BAJTY")
+      ->check(NumberFromTo(1, std::uint64_t{1} << 40))
+      ->capture_default_str();
+  app.add_option("--log-keep", options.file.keep,
+                 "Kolik souborů záznamu nejvýše zůstane, ten zapisovaný s nimi.")
+      ->type_name("N")
+      ->check(NumberFromTo(1, 1000))
+      ->capture_default_str();
+  app.add_flag("--trace", options.trace,
+               "Do souboru záznamu i každý rámec řadiče a každou zprávu nadřízené aplikace "
+               "(jinak $KORVEX_TRACE=1).");
+}
+
+// The environment fills in what the command line left out.
+inline void TakeLogEnvironment(LogOptions& options) {
+  if (options.file.path.empty()) {
+    if (const char* path = std::getenv("KORVEX_LOG")) options.file.path = path;
+  }
+  if (const char* trace = std::getenv("KORVEX_TRACE"); trace && std::string_view(trace) == "1") {
+    options.trace = true;
+  }
+}
+
+// The view the window gets: the real one, or with a log file the real one
+// copied into the file. Without a file nothing changes.
+class OperationsLog {
+ public:
+  OperationsLog(MainView& view, const LogOptions& options) : view_(view), options_(options) {
+    if (options_.file.path.empty()) return;
+    std::string problem;
+    file_ = RotatingLogFile::Open(options_.file, problem);
+    logged_ = std::make_unique<LoggedView>(view, file_.get(), options_.file.path, problem);
+  }
+  ~OperationsLog() {
+    // The open line goes to the file before the file closes.
+    logged_.reset();
+  }
+  OperationsLog(const OperationsLog&) = delete;
+  OperationsLog& operator=(const OperationsLog&) = delete;
+
+  MainView& View() { return logged_ ? *logged_ : view_; }
+  void Attach(TDlgKORVEX& window) {
+    if (logged_) window.UseLogFile(*logged_, options_.trace);
+  }
+
+ private:
+  MainView& view_;
+  LogOptions options_;
+  std::unique_ptr<RotatingLogFile> file_;
+  std::unique_ptr<LoggedView> logged_;
+};
+
+}  // namespace korvex
