@@ -4,13 +4,13 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
-#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "app/number_checks.h"
 #include "platform/logfile/logged_view.h"
 #include "platform/logfile/rotating_log_file.h"
 #include "shell/korvex_window.h"
@@ -22,20 +22,6 @@ struct LogOptions {
   bool trace = false;
 };
 
-// A whole number from `low` to `high`; anything else is refused in Czech.
-inline CLI::Validator NumberFromTo(std::uint64_t low, std::uint64_t high) {
-  return CLI::Validator(
-      [low, high](std::string& text) -> std::string {
-        std::uint64_t n = 0;
-        const char* last = text.data() + text.size();
-        const auto [end, error] = std::from_chars(text.data(), last, n);
-        if (error == std::errc{} && end == last && n >= low && n <= high) return {};
-        return "'" + text + "' není číslo od " + std::to_string(low) + " do " +
-               std::to_string(high);
-      },
-      "");
-}
-
 inline void AddLogOptions(CLI::App& app, LogOptions& options) {
   app.add_option("--log", options.file.path,
                  "Soubor záznamu: každý řádek výpisu s místním časem (jinak $KORVEX_LOG).")
@@ -43,12 +29,12 @@ inline void AddLogOptions(CLI::App& app, LogOptions& options) {
   app.add_option("--log-max-size", options.file.max_size,
                  "Velikost, při které se soubor záznamu otočí, v bajtech.")
       ->type_name("BAJTY")
-      ->check(NumberFromTo(1, std::uint64_t{1} << 40))
+      ->check(WholeNumberFromTo(1, std::int64_t{1} << 40))
       ->capture_default_str();
   app.add_option("--log-keep", options.file.keep,
                  "Kolik souborů záznamu nejvýše zůstane, ten zapisovaný s nimi.")
       ->type_name("N")
-      ->check(NumberFromTo(1, 1000))
+      ->check(WholeNumberFromTo(1, 1000))
       ->capture_default_str();
   app.add_flag("--trace", options.trace,
                "Do souboru záznamu i každý rámec řadiče a každou zprávu nadřízené aplikace "

@@ -1,5 +1,5 @@
-// The tools' command lines: the communicator's Czech command line, plus a
-// range check with a Czech message.
+// The tools' command lines: the communicator's Czech command line and its
+// Czech range checks.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -7,16 +7,13 @@
 #include <ostream>
 
 #include "app/czech_cli.h"
+#include "app/number_checks.h"
 
 namespace vx2 {
 
 using korvex::ReportParseEnd;
+using korvex::SecondsUpTo;
 using korvex::UseCzechCommandLine;
-
-// A whole number from `low` to `high` inclusive.
-CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high);
-
-// A number of seconds above 0 and at most `most`, e.g. 0.5.
-CLI::Validator SecondsUpTo(int most);
+using korvex::WholeNumberFromTo;
 
 }  // namespace vx2

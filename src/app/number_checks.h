@@ -1,11 +1,16 @@
-#include "tool_cli.h"
+// Range checks for numeric options, refusing in Czech (CLI11's own checks
+// speak English).
+#pragma once
 
+#include <CLI/CLI.hpp>
 #include <charconv>
+#include <cstdint>
 #include <string>
 
-namespace vx2 {
+namespace korvex {
 
-CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high) {
+// A whole number from `low` to `high` inclusive.
+inline CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high) {
   const std::string range = std::to_string(low) + " až " + std::to_string(high);
   return CLI::Validator(
       [low, high, range](std::string& text) -> std::string {
@@ -20,7 +25,8 @@ CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high) {
       "");
 }
 
-CLI::Validator SecondsUpTo(int most) {
+// A number of seconds above 0 and at most `most`, e.g. 0.5.
+inline CLI::Validator SecondsUpTo(int most) {
   return CLI::Validator(
       [most](std::string& text) -> std::string {
         double seconds = 0;
@@ -34,4 +40,4 @@ CLI::Validator SecondsUpTo(int most) {
       "");
 }
 
-}  // namespace vx2
+}  // namespace korvex
