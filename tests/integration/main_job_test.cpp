@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -243,6 +245,61 @@ TEST_F(MainJob, HostModeServesReadsEightReadsWritesAndClose) {
                     ChildSetup{"", "/dev/null", {}});
   read.Wait(10s);
   EXPECT_EQ(read.Output(), "000103 = 0x0000002B (43)\n");
+}
+
+// Parallel tolma runs on one desktop: each read gets its own answer, and
+// every write reported as handed over reaches the controller.
+TEST_F(MainJob, ParallelTolmaRunsGetTheirOwnAnswersAndEveryReportedWriteLands) {
+  constexpr int kRuns = 12;
+  auto item = [](int code, int value) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%06X = 0x%08X (%d)", code, value, value);
+    return std::string(text);
+  };
+  auto code_text = [&item](int code) { return item(code, 0).substr(0, 6); };
+  std::vector<std::string> sim_options{"--quiet"};
+  for (int k = 0; k < kRuns; ++k) {
+    sim_options.insert(sim_options.end(),
+                       {"--item", code_text(0x020000 + k) + "=" + std::to_string(100 + k)});
+  }
+  RunningSim sim(sim_options);
+  ASSERT_NE(sim.Port(), 0);
+  WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + "\n");
+  const std::string desktop = directory() + "/desktop";
+  const ChildSetup on_desktop{"", "", {"TOLMA_DESKTOP=" + desktop}};
+  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"},
+                      ChildSetup{directory(), "/dev/null", on_desktop.environment});
+  ASSERT_TRUE(korvex.WaitFor("Start RUN režimu !", 10s)) << korvex.Output();
+
+  std::vector<std::unique_ptr<ChildProcess>> writes;
+  std::vector<std::unique_ptr<ChildProcess>> reads;
+  for (int k = 0; k < kRuns; ++k) {
+    writes.push_back(std::make_unique<ChildProcess>(
+        TOLMA, std::vector<std::string>{"write", code_text(0x030000 + k), std::to_string(1000 + k)},
+        on_desktop, ChildProcess::Stderr::kWithOutput));
+    reads.push_back(std::make_unique<ChildProcess>(
+        TOLMA, std::vector<std::string>{"read", code_text(0x020000 + k), "--wait", "10"},
+        on_desktop, ChildProcess::Stderr::kWithOutput));
+  }
+  std::vector<std::string> written{"--port", std::to_string(sim.Port()), "read"};
+  std::string expected;
+  for (int k = 0; k < kRuns; ++k) {
+    EXPECT_EQ(writes[k]->Wait(60s), std::optional<int>(0)) << writes[k]->Output();
+    EXPECT_EQ(writes[k]->Output(), item(0x030000 + k, 1000 + k) + " předáno komunikátoru\n");
+    EXPECT_EQ(reads[k]->Wait(60s), std::optional<int>(0)) << reads[k]->Output();
+    EXPECT_EQ(reads[k]->Output(), item(0x020000 + k, 100 + k) + "\n");
+    written.push_back(code_text(0x030000 + k));
+    expected += item(0x030000 + k, 1000 + k) + "\n";
+  }
+  // A write is handed over when it is queued; the next pass carries it out.
+  std::string landed;
+  for (int attempt = 0; attempt < 50 && landed != expected; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(100ms);
+    ChildProcess read_back(VX2CTL_BINARY, written, ChildSetup{"", "/dev/null", {}});
+    read_back.Wait(10s);
+    landed = read_back.Output();
+  }
+  EXPECT_EQ(landed, expected) << "every write reported as handed over has landed";
 }
 
 // The same upload over a serial line: COM1 is the simulator's pseudo-terminal,

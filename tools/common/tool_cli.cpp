@@ -20,4 +20,20 @@ CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high) {
       "");
 }
 
+CLI::Validator SecondsUpTo(int high) {
+  return CLI::Validator(
+      [high](std::string& text) -> std::string {
+        double seconds = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+        // Written so that NaN fails too.
+        if (error == std::errc{} && end == text.data() + text.size() && seconds > 0 &&
+            seconds <= high) {
+          return {};
+        }
+        return "'" + text + "' není počet sekund větší než 0 a nejvýše " + std::to_string(high) +
+               " (např. 0.5)";
+      },
+      "");
+}
+
 }  // namespace vx2

@@ -15,5 +15,7 @@ using korvex::UseCzechCommandLine;
 
 // A whole number from `low` to `high` inclusive.
 CLI::Validator WholeNumberFromTo(std::int64_t low, std::int64_t high);
+// A number of seconds above 0 and at most `high`.
+CLI::Validator SecondsUpTo(int high);
 
 }  // namespace vx2

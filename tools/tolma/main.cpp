@@ -74,8 +74,14 @@ int main(int argc, char** argv) {
   CLI::Option* wait_option =
       app.add_option("--wait", wait, "Jak dlouho čekat na odpovědi, v sekundách.")
           ->type_name("S")
-          ->check(CLI::Range(0.001, 3600.0))
+          ->check(vx2::SecondsUpTo(3600))
           ->capture_default_str();
+  double lock_wait = tolma::HostSession::kTurnWaitMs / 1000.0;
+  app.add_option("--lock-wait", lock_wait,
+                 "Jak dlouho čekat, než plochu uvolní jiný běh tolma, v sekundách.")
+      ->type_name("S")
+      ->check(vx2::SecondsUpTo(3600))
+      ->capture_default_str();
   app.require_subcommand(1);
   app.fallthrough();
 
@@ -122,7 +128,7 @@ int main(int argc, char** argv) {
   const int wait_ms = static_cast<int>(wait * 1000);
 
   tolma::HostSession session;
-  if (!session.Open(desktop, error)) return Fail(error);
+  if (!session.Open(desktop, error, static_cast<int>(lock_wait * 1000))) return Fail(error);
 
   if (listen->parsed()) {
     std::signal(SIGINT, Interrupt);
@@ -136,6 +142,8 @@ int main(int argc, char** argv) {
     } else {
       session.AnnounceToAll();
     }
+    // Listening for long would hold up every other run.
+    session.EndTurn();
     for (int waited = 0; !interrupted && (wait_option->count() == 0 || waited < wait_ms);
          waited += 100) {
       session.Pump(100);

@@ -88,17 +88,7 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   app.add_option("--timeout", settings.timeout, "Jak dlouho čekat na odpověď, v sekundách.")
       ->type_name("S")
-      ->check(CLI::Validator(
-          [](std::string& text) -> std::string {
-            double seconds = 0;
-            const auto [end, error] =
-                std::from_chars(text.data(), text.data() + text.size(), seconds);
-            const bool whole = error == std::errc{} && end == text.data() + text.size();
-            return whole && seconds > 0 && seconds <= 3600
-                       ? std::string{}
-                       : "'" + text + "' není počet sekund větší než 0 a nejvýše 3600 (např. 0.5)";
-          },
-          ""))
+      ->check(vx2::SecondsUpTo(3600))
       ->default_str(SecondsText(settings.timeout));
   std::string config;
   app.add_option("--config", config,

@@ -101,15 +101,15 @@ std::uint32_t PosixHostDesktop::RegisterMessage(std::string_view name, std::stri
   return RegisteredMessageNumber(name);
 }
 
-bool PosixHostDesktop::Join(std::string& problem) {
-  const std::string where = "Plocha kanálu " + directory_;
+bool PrepareDesktopDirectory(const std::string& directory, std::string& problem) {
+  const std::string where = "Plocha kanálu " + directory;
   // Created private from the start; an existing one is checked, never changed.
-  if (mkdir(directory_.c_str(), 0700) != 0 && errno != EEXIST) {
+  if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
     problem = where + " nelze vytvořit: " + std::strerror(errno) + ".";
     return false;
   }
   struct stat info {};
-  if (lstat(directory_.c_str(), &info) != 0) {
+  if (lstat(directory.c_str(), &info) != 0) {
     problem = where + " není přístupná: " + std::strerror(errno) + ".";
     return false;
   }
@@ -126,7 +126,11 @@ bool PosixHostDesktop::Join(std::string& problem) {
               " (přístup i pro jiné uživatele); kanál k nadřízené aplikaci je vypnut.";
     return false;
   }
-  return BindOwnSocket(problem);
+  return true;
+}
+
+bool PosixHostDesktop::Join(std::string& problem) {
+  return PrepareDesktopDirectory(directory_, problem) && BindOwnSocket(problem);
 }
 
 bool PosixHostDesktop::BindOwnSocket(std::string& problem) {

@@ -18,6 +18,11 @@ namespace korvex {
 // is set, else /tmp/tolma-<uid>.
 std::string DefaultDesktopDirectory();
 
+// Creates the desktop directory private, or checks that an existing one is a
+// directory of this user closed to everybody else; false with the reason in
+// Czech otherwise.
+bool PrepareDesktopDirectory(const std::string& directory, std::string& problem);
+
 // A handle as a socket name: decimal, no leading zeros, 1 to 2147483647.
 std::optional<std::int64_t> ParseHandleName(std::string_view name);
 
