@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -186,26 +187,28 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // read
+  // read: each answer is matched as it comes, so that a long list stays quick.
+  std::map<vx2::ItemCode, std::optional<std::uint32_t>> values;
+  for (const vx2::ItemCode& code : codes) values[code];
+  std::size_t unanswered = values.size();
+  session.OnMessage([&](const tolma::Received& r) {
+    const auto item = r.message == session.Message() && r.wparam == answer
+                          ? tolma::ParseReadAnswer(r.text)
+                          : std::nullopt;
+    const auto value = item ? values.find(item->code) : values.end();
+    if (value != values.end() && !value->second) {
+      value->second = item->value;
+      --unanswered;
+    }
+  });
   for (const vx2::ItemCode& code : codes) {
     if (!session.Request(tolma::ReadRequest(code), error)) return Fail(error);
   }
-  auto value_of = [&](const vx2::ItemCode& code) -> std::optional<vx2::ItemValue> {
-    for (const std::string& t : answers()) {
-      const auto item = tolma::ParseReadAnswer(t);
-      if (item && item->code == code) return item;
-    }
-    return std::nullopt;
-  };
-  auto all_read = [&] {
-    return std::all_of(codes.begin(), codes.end(),
-                       [&](const auto& c) { return value_of(c).has_value(); });
-  };
-  session.Pump(wait_ms, all_read);
+  session.Pump(wait_ms, [&] { return unanswered == 0; });
   std::string missing;
   for (const vx2::ItemCode& code : codes) {
-    if (const auto item = value_of(code)) {
-      std::cout << vx2::ItemLine(*item) << "\n";
+    if (const std::optional<std::uint32_t> value = values[code]) {
+      std::cout << vx2::ItemLine({code, *value}) << "\n";
     } else {
       missing += " " + vx2::ItemCodeText(code);
     }
