@@ -8,7 +8,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/posix/host_desktop_posix.h"
@@ -20,6 +26,7 @@
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
 #include "support/temp_directory.h"
+#include "tolma.h"
 
 namespace korvex {
 namespace {
@@ -106,13 +113,18 @@ TEST_F(HostChannelProcesses, HandshakeBothWaysBroadcastOnceLastHostGetsTheCloseN
   const std::int64_t communicator = Windows()[0];
   Host first(loop, dir);
   Host second(loop, dir);
-  first.desktop.PostToAll(kMsg, 0, first.desktop.OwnHandle(), {});
-  PumpUntil([&] { return first.GotHandle(communicator) && second.GotHandle(communicator); });
-  ASSERT_EQ(first.inbox.size(), 2u) << "its own announcement and the communicator's";
-  EXPECT_EQ(first.inbox[1].lparam, communicator);
-  EXPECT_FALSE(first.inbox[1].sent) << "the broadcast is posted";
-  ASSERT_EQ(second.inbox.size(), 2u);
-  EXPECT_EQ(second.inbox[1].lparam, communicator);
+  const std::int64_t announcer = first.desktop.OwnHandle();
+  first.desktop.PostToAll(kMsg, 0, announcer, {});
+  // The posts arrive in no particular order.
+  PumpUntil([&] {
+    return first.GotHandle(communicator) && second.GotHandle(communicator) &&
+           first.GotHandle(announcer) && second.GotHandle(announcer);
+  });
+  for (const Host* host : {&first, &second}) {
+    EXPECT_TRUE(host->GotHandle(communicator) && host->GotHandle(announcer));
+    ASSERT_EQ(host->inbox.size(), 2u) << "the first host's announcement and the communicator's";
+    for (const HostMessage& m : host->inbox) EXPECT_FALSE(m.sent) << "the broadcast is posted";
+  }
 
   ASSERT_EQ(second.desktop.Send(communicator, kMsg, 0, second.desktop.OwnHandle(), {}, 5000),
             SendResult::kDelivered);
@@ -246,17 +258,160 @@ TEST_F(HostChannelProcesses, StaleSocketsAreSkippedAndReplaced) {
 }
 
 TEST_F(HostChannelProcesses, DesktopOpenToOthersIsRefused) {
-  ASSERT_EQ(chmod(dir.c_str(), 0750), 0);
+  for (const char* mode : {"0750", "0705"}) {
+    ASSERT_EQ(chmod(dir.c_str(), static_cast<mode_t>(std::stoi(mode, nullptr, 8))), 0);
+    ChildProcess korvex = Korvex();
+    ASSERT_TRUE(korvex.WaitFor("kanál k nadřízené aplikaci je vypnut.", 10s)) << korvex.Output();
+    EXPECT_NE(korvex.Output().find("Plocha kanálu " + dir + " má práva " + mode),
+              std::string::npos);
+    ChildProcess tolma = Tolma({"close"});
+    EXPECT_EQ(tolma.Wait(10s), std::optional<int>(1));
+    EXPECT_NE(tolma.Output().find(std::string("má práva ") + mode), std::string::npos)
+        << tolma.Output();
+    EXPECT_TRUE(Windows().empty());
+    korvex.Signal(SIGTERM);
+    EXPECT_EQ(korvex.Wait(10s), std::optional<int>(0));
+    EXPECT_EQ(Windows().size(), 0u);
+  }
+}
+
+// tolma runs that end at the command line or at the desktop.
+TEST_F(HostChannelProcesses, TolmaRefusesWhatItCannotSendOrWaitFor) {
+  struct Row {
+    std::vector<std::string> arguments;
+    bool desktop_busy;
+    int status;
+    std::string said;
+  };
+  const std::string text(254, 'A');
+  const std::vector<Row> rows{
+      {{"--wait", "nan", "read", "000102"}, false, 2, "'nan' není počet sekund větší než 0"},
+      {{"--wait", "0", "close"}, false, 2, "--wait: '0' není počet sekund větší než 0"},
+      {{"--lock-wait", "1e9", "close"}, false, 2, "a nejvýše 3600"},
+      // The record carries 255 bytes: past the check to the empty desktop.
+      {{"send", text + "|"}, false, 1, "není žádný komunikátor"},
+      {{"send", text + "A"}, false, 2, "text požadavku má nejvýše 255 bajtů"},
+      {{"--lock-wait", "0.2", "close"}, true, 1, "ani za 0.2 s neuvolnil jiný běh tolma"},
+  };
+  for (const Row& row : rows) {
+    const int lock = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (row.desktop_busy) {
+      ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    }
+    ChildProcess tolma = Tolma(row.arguments);
+    EXPECT_EQ(tolma.Wait(10s), std::optional<int>(row.status)) << row.arguments[1];
+    EXPECT_NE(tolma.Output().find(row.said), std::string::npos) << tolma.Output();
+    close(lock);
+  }
+}
+
+// Sent means handled: the reply leaves once the window procedure has run.
+TEST_F(HostChannelProcesses, SentMessageIsDeliveredOnlyAfterTheWindowProcedureRan) {
+  char problem[256];
+  tolma_window* receiver = tolma_open(dir.c_str(), problem, sizeof problem);
+  ASSERT_NE(receiver, nullptr) << problem;
+  std::atomic<bool> handled{false};
+  std::atomic<bool> done{false};
+  tolma_set_receiver(
+      receiver,
+      [](void* context, const tolma_message*) {
+        std::this_thread::sleep_for(100ms);
+        *static_cast<std::atomic<bool>*>(context) = true;
+      },
+      &handled);
+  std::thread pump([&] {
+    while (!done) tolma_pump(receiver, 10);
+  });
+  Host sender(loop, dir);
+  EXPECT_EQ(sender.desktop.Send(tolma_handle(receiver), kMsg, 1, 0, "QQ_RD 00 01 02|", 5000),
+            SendResult::kDelivered);
+  EXPECT_TRUE(handled);
+  done = true;
+  pump.join();
+  tolma_close(receiver);
+}
+
+// Connections of the same user that never send a record.
+class IdleConnections {
+ public:
+  IdleConnections(const std::string& path, int count) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    for (int i = 0; i < count; ++i) {
+      const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+      // A full backlog refuses for the moment.
+      for (int attempt = 0;
+           connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && attempt < 500;
+           ++attempt) {
+        std::this_thread::sleep_for(1ms);
+      }
+      fds_.push_back(fd);
+    }
+  }
+  ~IdleConnections() {
+    for (int fd : fds_) close(fd);
+  }
+  // Waits at most `limit` for the other side to close all of them.
+  bool AllClosedWithin(std::chrono::milliseconds limit) const {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (int fd : fds_) {
+      char byte;
+      while (recv(fd, &byte, 1, 0) != 0) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(10ms);
+      }
+    }
+    return true;
+  }
+
+ private:
+  std::vector<int> fds_;
+};
+
+std::size_t OpenDescriptors(const std::string& process) {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator("/proc/" + process + "/fd")) {
+    ++count;
+  }
+  return count;
+}
+
+double CpuSeconds(const std::string& process) {
+  std::ifstream in("/proc/" + process + "/stat");
+  std::string field;
+  double ticks = 0;
+  // utime and stime are fields 14 and 15.
+  for (int i = 1; i <= 15 && in >> field; ++i) {
+    if (i >= 14) ticks += std::stod(field);
+  }
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+TEST_F(HostChannelProcesses, FloodOfIdleConnectionsNeitherHoldsNorStopsTheChannel) {
   ChildProcess korvex = Korvex();
-  ASSERT_TRUE(korvex.WaitFor("kanál k nadřízené aplikaci je vypnut.", 10s)) << korvex.Output();
-  EXPECT_NE(korvex.Output().find("Plocha kanálu " + dir + " má práva 0750"), std::string::npos);
-  ChildProcess tolma = Tolma({"close"});
-  EXPECT_EQ(tolma.Wait(10s), std::optional<int>(1));
-  EXPECT_NE(tolma.Output().find("má práva 0750"), std::string::npos) << tolma.Output();
-  EXPECT_TRUE(Windows().empty());
-  korvex.Signal(SIGTERM);
-  EXPECT_EQ(korvex.Wait(10s), std::optional<int>(0));
-  EXPECT_EQ(Windows().size(), 0u);
+  ASSERT_TRUE(WaitForWindows(1)) << korvex.Output(100ms);
+  const std::string communicator = std::to_string(Windows()[0]);  // its process id
+  const std::string path = dir + "/" + communicator;
+  const std::size_t descriptors = OpenDescriptors(communicator);
+  {
+    IdleConnections idle(path, 100);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_LE(OpenDescriptors(communicator), descriptors + 32) << "only so many are held";
+    EXPECT_TRUE(idle.AllClosedWithin(3s));
+  }
+  // Out of descriptors with every one of them idle.
+  ChildProcess limit("/usr/bin/prlimit",
+                     {"--pid", communicator, "--nofile=" + std::to_string(descriptors + 4)});
+  ASSERT_EQ(limit.Wait(10s), std::optional<int>(0));
+  IdleConnections idle(path, 100);
+  const double cpu = CpuSeconds(communicator);
+  ChildProcess write = Tolma({"write", "000102", "42"});
+  EXPECT_EQ(write.Wait(10s), std::optional<int>(0)) << write.Output();
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_LT(CpuSeconds(communicator) - cpu, 0.2) << "no spinning on a failing accept";
+  EXPECT_TRUE(idle.AllClosedWithin(3s));
 }
 
 }  // namespace
