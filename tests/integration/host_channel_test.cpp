@@ -342,7 +342,7 @@ class IdleConnections {
       const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
       // A full backlog refuses for the moment.
       for (int attempt = 0;
-           connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && attempt < 500;
+           connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && attempt < 1000;
            ++attempt) {
         std::this_thread::sleep_for(1ms);
       }
@@ -378,6 +378,14 @@ std::size_t OpenDescriptors(const std::string& process) {
   return count;
 }
 
+// The lowest descriptor number the process has free: with the limit set to
+// it, the process can open nothing more.
+std::size_t LowestFreeDescriptor(const std::string& process) {
+  std::size_t fd = 0;
+  while (std::filesystem::exists("/proc/" + process + "/fd/" + std::to_string(fd))) ++fd;
+  return fd;
+}
+
 double CpuSeconds(const std::string& process) {
   std::ifstream in("/proc/" + process + "/stat");
   std::string field;
@@ -401,16 +409,25 @@ TEST_F(HostChannelProcesses, FloodOfIdleConnectionsNeitherHoldsNorStopsTheChanne
     EXPECT_LE(OpenDescriptors(communicator), descriptors + 32) << "only so many are held";
     EXPECT_TRUE(idle.AllClosedWithin(3s));
   }
-  // Out of descriptors with every one of them idle.
-  ChildProcess limit("/usr/bin/prlimit",
-                     {"--pid", communicator, "--nofile=" + std::to_string(descriptors + 4)});
-  ASSERT_EQ(limit.Wait(10s), std::optional<int>(0));
-  IdleConnections idle(path, 100);
+  // Out of descriptors: the connections wait in the backlog and accept fails.
+  auto limit_descriptors = [&communicator](std::size_t count) {
+    ChildProcess limit("/usr/bin/prlimit",
+                       {"--pid", communicator, "--nofile=" + std::to_string(count) + ":"});
+    return limit.Wait(10s);
+  };
+  const std::size_t lowest_free = LowestFreeDescriptor(communicator);
+  ASSERT_EQ(limit_descriptors(lowest_free), std::optional<int>(0));
+  IdleConnections waiting(path, 20);
   const double cpu = CpuSeconds(communicator);
+  std::this_thread::sleep_for(1s);
+  EXPECT_LT(CpuSeconds(communicator) - cpu, 0.2) << "no spinning on a failing accept";
+  // A few to spare, and idle connections competing for them with a host.
+  ASSERT_EQ(limit_descriptors(lowest_free + 4), std::optional<int>(0));
+  IdleConnections idle(path, 100);
+  std::this_thread::sleep_for(300ms);  // for the backlog to drain
   ChildProcess write = Tolma({"write", "000102", "42"});
   EXPECT_EQ(write.Wait(10s), std::optional<int>(0)) << write.Output();
-  std::this_thread::sleep_for(1500ms);
-  EXPECT_LT(CpuSeconds(communicator) - cpu, 0.2) << "no spinning on a failing accept";
+  EXPECT_TRUE(waiting.AllClosedWithin(3s));
   EXPECT_TRUE(idle.AllClosedWithin(3s));
 }
 
