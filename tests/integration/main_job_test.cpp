@@ -250,56 +250,43 @@ TEST_F(MainJob, HostModeServesReadsEightReadsWritesAndClose) {
 // Parallel tolma runs on one desktop: each read gets its own answer, and
 // every write reported as handed over reaches the controller.
 TEST_F(MainJob, ParallelTolmaRunsGetTheirOwnAnswersAndEveryReportedWriteLands) {
-  constexpr int kRuns = 12;
-  auto item = [](int code, int value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%06X = 0x%08X (%d)", code, value, value);
-    return std::string(text);
-  };
-  auto code_text = [&item](int code) { return item(code, 0).substr(0, 6); };
-  std::vector<std::string> sim_options{"--quiet"};
-  for (int k = 0; k < kRuns; ++k) {
-    sim_options.insert(sim_options.end(),
-                       {"--item", code_text(0x020000 + k) + "=" + std::to_string(100 + k)});
-  }
-  RunningSim sim(sim_options);
+  RunningSim sim({"--quiet"});
   ASSERT_NE(sim.Port(), 0);
   WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + "\n");
-  const std::string desktop = directory() + "/desktop";
-  const ChildSetup on_desktop{"", "", {"TOLMA_DESKTOP=" + desktop}};
+  const ChildSetup on_desktop{"", "", {"TOLMA_DESKTOP=" + directory() + "/desktop"}};
   ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"},
                       ChildSetup{directory(), "/dev/null", on_desktop.environment});
   ASSERT_TRUE(korvex.WaitFor("Start RUN režimu !", 10s)) << korvex.Output();
-
-  std::vector<std::unique_ptr<ChildProcess>> writes;
-  std::vector<std::unique_ptr<ChildProcess>> reads;
-  for (int k = 0; k < kRuns; ++k) {
-    writes.push_back(std::make_unique<ChildProcess>(
-        TOLMA, std::vector<std::string>{"write", code_text(0x030000 + k), std::to_string(1000 + k)},
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  std::vector<std::string> said;
+  std::vector<std::string> read_back{"--port", std::to_string(sim.Port()), "read"};
+  std::string items;
+  for (int k = 0; k < 24; ++k) {  // writes of k and reads of 0, alternately
+    char item[40];
+    std::snprintf(item, sizeof item, "0300%02X = 0x%08X (%d)", k, k % 2 ? 0 : k, k % 2 ? 0 : k);
+    const std::string code(item, 6);
+    runs.push_back(std::make_unique<ChildProcess>(
+        TOLMA,
+        k % 2 ? std::vector<std::string>{"read", code, "--wait", "10"}
+              : std::vector<std::string>{"write", code, std::to_string(k)},
         on_desktop, ChildProcess::Stderr::kWithOutput));
-    reads.push_back(std::make_unique<ChildProcess>(
-        TOLMA, std::vector<std::string>{"read", code_text(0x020000 + k), "--wait", "10"},
-        on_desktop, ChildProcess::Stderr::kWithOutput));
+    said.push_back(item + std::string(k % 2 ? "\n" : " předáno komunikátoru\n"));
+    read_back.push_back(code);
+    items += item + std::string("\n");
   }
-  std::vector<std::string> written{"--port", std::to_string(sim.Port()), "read"};
-  std::string expected;
-  for (int k = 0; k < kRuns; ++k) {
-    EXPECT_EQ(writes[k]->Wait(60s), std::optional<int>(0)) << writes[k]->Output();
-    EXPECT_EQ(writes[k]->Output(), item(0x030000 + k, 1000 + k) + " předáno komunikátoru\n");
-    EXPECT_EQ(reads[k]->Wait(60s), std::optional<int>(0)) << reads[k]->Output();
-    EXPECT_EQ(reads[k]->Output(), item(0x020000 + k, 100 + k) + "\n");
-    written.push_back(code_text(0x030000 + k));
-    expected += item(0x030000 + k, 1000 + k) + "\n";
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    EXPECT_EQ(runs[k]->Wait(60s), std::optional<int>(0));
+    EXPECT_EQ(runs[k]->Output(), said[k]);
   }
   // A write is handed over when it is queued; the next pass carries it out.
   std::string landed;
-  for (int attempt = 0; attempt < 50 && landed != expected; ++attempt) {
-    if (attempt > 0) std::this_thread::sleep_for(100ms);
-    ChildProcess read_back(VX2CTL_BINARY, written, ChildSetup{"", "/dev/null", {}});
-    read_back.Wait(10s);
-    landed = read_back.Output();
+  for (int attempt = 0; attempt < 50 && landed != items; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    ChildProcess read(VX2CTL_BINARY, read_back, ChildSetup{"", "/dev/null", {}});
+    read.Wait(10s);
+    landed = read.Output();
   }
-  EXPECT_EQ(landed, expected) << "every write reported as handed over has landed";
+  EXPECT_EQ(landed, items);
 }
 
 // The same upload over a serial line: COM1 is the simulator's pseudo-terminal,
