@@ -59,30 +59,39 @@ void TDlgKORVEX::MyWndProc(const HostMessage& message) {
   }
 }
 
-void TDlgKORVEX::SendAnswer(std::string_view text) {
-  if (HostWnd == 0 || CloseAllowed) return;
+std::int64_t TDlgKORVEX::SendAnswer(std::string_view text) {
+  if (HostWnd == 0 || CloseAllowed) return 0;
   std::string answer(text);
   if (answer.empty() || answer.back() != '|') answer += '|';
   platform_.view.SetAnswerText(answer);
-  SendToHost(kPassOn, 0, answer);
+  return SendToHost(kPassOn, 0, answer);
 }
 
 void TDlgKORVEX::AnnounceToHost() {
-  if (HostWnd != 0) SendToHost(kHandshake, OwnHandle(), {});
+  if (HostWnd == 0) return;
+  if (const std::int64_t silent = SendToHost(kHandshake, OwnHandle(), {})) {
+    LogSilentHost(silent, "pokračuji.");
+  }
 }
 
-void TDlgKORVEX::SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text) {
+std::int64_t TDlgKORVEX::SendToHost(std::uint32_t wparam, std::int64_t lparam,
+                                    std::string_view text) {
   // Without a registered message the channel stays inert.
-  if (HostMsg == 0) return;
+  if (HostMsg == 0) return 0;
   if (trace_) TraceHostMessage("→", wparam, lparam, text);
   if (wparam == kPassOn) ++Statistics.answers_sent;
+  // Another host may announce itself while this one is waited for.
+  const std::int64_t window = HostWnd;
   const SendResult result =
-      platform_.desktop.Send(HostWnd, HostMsg, wparam, lparam, text, kHostReplyBoundMs);
-  if (result == SendResult::kTimedOut) {
-    ++Statistics.host_timeouts;
-    WriteLog("Nadřízená aplikace (popisovač " + std::to_string(HostWnd) +
-             ") neodpověděla do 5 s; pokračuji.");
-  }
+      platform_.desktop.Send(window, HostMsg, wparam, lparam, text, kHostReplyBoundMs);
+  if (result != SendResult::kTimedOut) return 0;
+  ++Statistics.host_timeouts;
+  return window;
+}
+
+void TDlgKORVEX::LogSilentHost(std::int64_t window, std::string_view then) {
+  WriteLog("Nadřízená aplikace (popisovač " + std::to_string(window) + ") neodpověděla do 5 s; " +
+           std::string(then));
 }
 
 // "hostitel ← wParam 1, lParam 0: QQ_RD 00 01 02|"

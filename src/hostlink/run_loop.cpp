@@ -35,11 +35,23 @@ void TDlgKORVEX::QueueReadAnswers(std::string_view codes, std::string_view value
 
 void TDlgKORVEX::SendWaitingAnswers() {
   while (!AnswerTexts.empty()) {
+    if (HostWnd != 0 && HostWnd == silent_host_) {
+      dropped_for_silent_host_ += AnswerTexts.size();
+      FreeTexts(AnswerTexts);
+      return;
+    }
     // A copy: the close handling may free the list while the answer is sent.
     const std::string text = AnswerTexts.front();
     platform_.view.SetAnswerText(text);
-    SendAnswer(text);
+    const std::int64_t silent = SendAnswer(text);
     PopText(AnswerTexts);
+    if (silent != 0) {
+      silent_host_ = silent;
+      LogSilentHost(silent, AnswerTexts.empty() ? "pokračuji."
+                                                : "zahazuji čekající odpovědi: " +
+                                                      std::to_string(AnswerTexts.size()) + ".");
+      FreeTexts(AnswerTexts);
+    }
   }
 }
 
@@ -107,6 +119,13 @@ void TDlgKORVEX::TimerRunTimer() {
   if (stop) AppendLog("CHYBA !");
   if (comm.AbortFlag) WriteLog("Přerušeno.");
   ClearTran(pass);
+  if (dropped_for_silent_host_ > 0) {
+    WriteLog("Nadřízená aplikace (popisovač " + std::to_string(silent_host_) +
+             ") neodpovídá; zahozeno dalších odpovědí: " +
+             std::to_string(dropped_for_silent_host_) + ".");
+  }
+  silent_host_ = 0;
+  dropped_for_silent_host_ = 0;
   RunBusy = false;
 }
 

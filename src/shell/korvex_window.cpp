@@ -229,7 +229,7 @@ void TDlgKORVEX::TimerRemoteTimer() {
     comm->AbortFlag = true;
     if (comm->UseTCP) comm->AbortTransaction();
   }
-  SendAnswer("KORVEX CLOSED");
+  if (const std::int64_t silent = SendAnswer("KORVEX CLOSED")) LogSilentHost(silent, "pokračuji.");
   CloseAllowed = true;
   Close();
 }

@@ -98,8 +98,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // pass on.
   void WndProc(const HostMessage& message);
   void MyWndProc(const HostMessage& message);
-  // Sends one answer text to the host window, with its closing "|".
-  void SendAnswer(std::string_view text);
+  // Sends one answer text to the host window, with its closing "|". Returns
+  // the host's window when it did not reply within the bound, else 0.
+  std::int64_t SendAnswer(std::string_view text);
   // Announces this window to the configured host (a handshake sent to
   // HostWnd); nothing while the host is unknown.
   void AnnounceToHost();
@@ -190,7 +191,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
  private:
   // Sends to the host window and waits at most 5 s for it to finish with the
   // message, so that a host that hangs cannot freeze the communicator.
-  void SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
+  // Returns the window when it did not reply in time, else 0.
+  std::int64_t SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
+  // "Nadřízená aplikace (popisovač H) neodpověděla do 5 s; " and `then`.
+  void LogSilentHost(std::int64_t window, std::string_view then);
   void TraceHostMessage(std::string_view direction, std::uint32_t wparam, std::int64_t lparam,
                         std::string_view text);
   void QueueStatisticsAnswers();
@@ -214,6 +218,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // The RUN loop's answers to the host (hostlink/run_loop.cpp).
   void QueueReadAnswers(std::string_view codes, std::string_view values);
   void SendWaitingAnswers();
+  // A host that let an answer of this pass go unreplied costs no second
+  // wait in the pass: what else the pass has for it is dropped and counted.
+  std::int64_t silent_host_ = 0;
+  std::size_t dropped_for_silent_host_ = 0;
 
   WindowPlatform platform_;
   // The command line; its first argument selects host mode at start-up.

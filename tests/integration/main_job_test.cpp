@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -243,6 +245,48 @@ TEST_F(MainJob, HostModeServesReadsEightReadsWritesAndClose) {
                     ChildSetup{"", "/dev/null", {}});
   read.Wait(10s);
   EXPECT_EQ(read.Output(), "000103 = 0x0000002B (43)\n");
+}
+
+// Parallel tolma runs on one desktop: each read gets its own answer, and
+// every write reported as handed over reaches the controller.
+TEST_F(MainJob, ParallelTolmaRunsGetTheirOwnAnswersAndEveryReportedWriteLands) {
+  RunningSim sim({"--quiet"});
+  ASSERT_NE(sim.Port(), 0);
+  WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + "\n");
+  const ChildSetup on_desktop{"", "", {"TOLMA_DESKTOP=" + directory() + "/desktop"}};
+  ChildProcess korvex(KORVEX_HEADLESS, {"/DDE"},
+                      ChildSetup{directory(), "/dev/null", on_desktop.environment});
+  ASSERT_TRUE(korvex.WaitFor("Start RUN režimu !", 10s)) << korvex.Output();
+  std::vector<std::unique_ptr<ChildProcess>> runs;
+  std::vector<std::string> said;
+  std::vector<std::string> read_back{"--port", std::to_string(sim.Port()), "read"};
+  std::string items;
+  for (int k = 0; k < 24; ++k) {  // writes of k and reads of 0, alternately
+    char item[40];
+    std::snprintf(item, sizeof item, "0300%02X = 0x%08X (%d)", k, k % 2 ? 0 : k, k % 2 ? 0 : k);
+    const std::string code(item, 6);
+    runs.push_back(std::make_unique<ChildProcess>(
+        TOLMA,
+        k % 2 ? std::vector<std::string>{"read", code, "--wait", "10"}
+              : std::vector<std::string>{"write", code, std::to_string(k)},
+        on_desktop, ChildProcess::Stderr::kWithOutput));
+    said.push_back(item + std::string(k % 2 ? "\n" : " předáno komunikátoru\n"));
+    read_back.push_back(code);
+    items += item + std::string("\n");
+  }
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    EXPECT_EQ(runs[k]->Wait(60s), std::optional<int>(0));
+    EXPECT_EQ(runs[k]->Output(), said[k]);
+  }
+  // A write is handed over when it is queued; the next pass carries it out.
+  std::string landed;
+  for (int attempt = 0; attempt < 50 && landed != items; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    ChildProcess read(VX2CTL_BINARY, read_back, ChildSetup{"", "/dev/null", {}});
+    read.Wait(10s);
+    landed = read.Output();
+  }
+  EXPECT_EQ(landed, items);
 }
 
 // The same upload over a serial line: COM1 is the simulator's pseudo-terminal,

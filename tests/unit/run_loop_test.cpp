@@ -173,6 +173,33 @@ TEST_F(RunLoop, ReadAnswerOfAnotherLengthIsAFailedAttempt) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+// A host that does not reply costs one bounded wait per pass; what else the
+// pass has for it is dropped, and the log names the window waited for.
+TEST_F(RunLoop, SilentHostCostsOneWaitPerPass) {
+  desktop.results[kHost] = SendResult::kTimedOut;
+  Host(1, 0, "QQ_RS 00 02 00|");
+  Write(R, 1);
+  Read(P);
+  Advance(100);
+  EXPECT_EQ(controller.requests.size(), 3u);
+  EXPECT_EQ(Answers().size(), 1u) << "one wait, in the first of the two drains";
+  EXPECT_EQ(view.lines,
+            (std::vector<std::string>{
+                "Nadřízená aplikace (popisovač 111) neodpověděla do 5 s; zahazuji čekající "
+                "odpovědi: 7.",
+                "QQ/W: 0A 0B 0C 01 00 00 00 ",
+                "Nadřízená aplikace (popisovač 111) neodpovídá; zahozeno dalších odpovědí: 1."}));
+
+  // The next pass waits once again; a host announcing itself meanwhile is
+  // not the one that kept silent.
+  desktop.while_sending = [this] { Host(0, 222); };
+  Read(Q);
+  Advance(100);
+  EXPECT_EQ(Answers().size(), 2u);
+  EXPECT_EQ(view.lines.back(), "Nadřízená aplikace (popisovač 111) neodpověděla do 5 s; pokračuji.");
+  EXPECT_EQ(window->HostWnd, 222);
+}
+
 TEST_F(RunLoop, CloseDuringAPassEndsItWithPrerusenoAndClosesTheWindow) {
   controller.unanswered = {0};
   controller.on_request = [this](const std::string&) {

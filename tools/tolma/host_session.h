@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop_turn.h"
 #include "tolma.h"
 
 namespace tolma {
@@ -22,13 +23,18 @@ struct Received {
 
 class HostSession {
  public:
+  static constexpr int kTurnWaitMs = 60000;
+
   HostSession() = default;
   ~HostSession();
   HostSession(const HostSession&) = delete;
   HostSession& operator=(const HostSession&) = delete;
 
-  // An empty `desktop` means the default one.
-  bool Open(const std::string& desktop, std::string& error);
+  // Waits at most `turn_wait_ms` for this desktop's turn (desktop_turn.h),
+  // then opens the window. An empty `desktop` means the default one.
+  bool Open(const std::string& desktop, std::string& error, int turn_wait_ms = kTurnWaitMs);
+  // Lets the next tolma run on the desktop begin; the window stays open.
+  void EndTurn() { turn_.End(); }
   // Makes this window known as the host. The communicator is `to` when it is
   // not 0; otherwise the window that answers the announcement with its own
   // handle, or else the one other window on the desktop.
@@ -52,6 +58,8 @@ class HostSession {
   bool SendTo(std::int64_t target, std::uint32_t wparam, std::int64_t lparam, std::string_view text,
               std::string& error);
 
+  // Ends after the window has closed.
+  DesktopTurn turn_;
   tolma_window* window_ = nullptr;
   std::uint32_t message_ = tolma_register_message("MSG_TOLMA");
   std::int64_t communicator_ = 0;

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,6 +78,12 @@ int main(int argc, char** argv) {
           ->type_name("S")
           ->check(vx2::SecondsUpTo(3600))
           ->capture_default_str();
+  double lock_wait = tolma::HostSession::kTurnWaitMs / 1000.0;
+  app.add_option("--lock-wait", lock_wait,
+                 "Jak dlouho čekat, než plochu uvolní jiný běh tolma, v sekundách.")
+      ->type_name("S")
+      ->check(vx2::SecondsUpTo(3600))
+      ->capture_default_str();
   app.require_subcommand(1);
   app.fallthrough();
 
@@ -125,7 +132,7 @@ int main(int argc, char** argv) {
   const int wait_ms = static_cast<int>(wait * 1000);
 
   tolma::HostSession session;
-  if (!session.Open(desktop, error)) return Fail(error);
+  if (!session.Open(desktop, error, static_cast<int>(lock_wait * 1000))) return Fail(error);
 
   if (listen->parsed()) {
     std::signal(SIGINT, Interrupt);
@@ -139,6 +146,8 @@ int main(int argc, char** argv) {
     } else {
       session.AnnounceToAll();
     }
+    // Listening for long would hold up every other run.
+    session.EndTurn();
     for (int waited = 0; !interrupted && (wait_option->count() == 0 || waited < wait_ms);
          waited += 100) {
       session.Pump(100);
@@ -206,26 +215,28 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // read
+  // read: each answer is matched as it comes, so that a long list stays quick.
+  std::map<vx2::ItemCode, std::optional<std::uint32_t>> values;
+  for (const vx2::ItemCode& code : codes) values[code];
+  std::size_t unanswered = values.size();
+  session.OnMessage([&](const tolma::Received& r) {
+    const auto item = r.message == session.Message() && r.wparam == answer
+                          ? tolma::ParseReadAnswer(r.text)
+                          : std::nullopt;
+    const auto value = item ? values.find(item->code) : values.end();
+    if (value != values.end() && !value->second) {
+      value->second = item->value;
+      --unanswered;
+    }
+  });
   for (const vx2::ItemCode& code : codes) {
     if (!session.Request(tolma::ReadRequest(code), error)) return Fail(error);
   }
-  auto value_of = [&](const vx2::ItemCode& code) -> std::optional<vx2::ItemValue> {
-    for (const std::string& t : answers()) {
-      const auto item = tolma::ParseReadAnswer(t);
-      if (item && item->code == code) return item;
-    }
-    return std::nullopt;
-  };
-  auto all_read = [&] {
-    return std::all_of(codes.begin(), codes.end(),
-                       [&](const auto& c) { return value_of(c).has_value(); });
-  };
-  session.Pump(wait_ms, all_read);
+  session.Pump(wait_ms, [&] { return unanswered == 0; });
   std::string missing;
   for (const vx2::ItemCode& code : codes) {
-    if (const auto item = value_of(code)) {
-      std::cout << vx2::ItemLine(*item) << "\n";
+    if (const std::optional<std::uint32_t> value = values[code]) {
+      std::cout << vx2::ItemLine({code, *value}) << "\n";
     } else {
       missing += " " + vx2::ItemCodeText(code);
     }

@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -24,6 +25,12 @@ namespace {
 constexpr std::int64_t kMaxHandle = 2147483647;
 constexpr int kBacklog = 64;
 constexpr int kHandleAttempts = 16;
+// A window sends its record right after it connects; a connection that has
+// not within this bound is closed, and no more than so many are held.
+constexpr std::int64_t kRecordBoundMs = 1000;
+constexpr std::size_t kMaxConnections = 32;
+constexpr std::int64_t kAcceptPauseMs = 100;
+constexpr int kHousekeepingMs = 100;
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -79,8 +86,9 @@ PosixHostDesktop::PosixHostDesktop(EventLoop& loop, std::string directory)
       directory_(directory.empty() ? DefaultDesktopDirectory() : std::move(directory)) {}
 
 PosixHostDesktop::~PosixHostDesktop() {
-  for (const auto& [fd, watch] : connections_) close(fd);
+  for (const auto& [fd, held] : connections_) close(fd);
   connections_.clear();
+  housekeeping_.reset();
   listen_watch_.reset();
   if (listen_fd_ >= 0) {
     close(listen_fd_);
@@ -101,15 +109,15 @@ std::uint32_t PosixHostDesktop::RegisterMessage(std::string_view name, std::stri
   return RegisteredMessageNumber(name);
 }
 
-bool PosixHostDesktop::Join(std::string& problem) {
-  const std::string where = "Plocha kanálu " + directory_;
+bool PrepareDesktopDirectory(const std::string& directory, std::string& problem) {
+  const std::string where = "Plocha kanálu " + directory;
   // Created private from the start; an existing one is checked, never changed.
-  if (mkdir(directory_.c_str(), 0700) != 0 && errno != EEXIST) {
+  if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
     problem = where + " nelze vytvořit: " + std::strerror(errno) + ".";
     return false;
   }
   struct stat info {};
-  if (lstat(directory_.c_str(), &info) != 0) {
+  if (lstat(directory.c_str(), &info) != 0) {
     problem = where + " není přístupná: " + std::strerror(errno) + ".";
     return false;
   }
@@ -126,7 +134,11 @@ bool PosixHostDesktop::Join(std::string& problem) {
               " (přístup i pro jiné uživatele); kanál k nadřízené aplikaci je vypnut.";
     return false;
   }
-  return BindOwnSocket(problem);
+  return true;
+}
+
+bool PosixHostDesktop::Join(std::string& problem) {
+  return PrepareDesktopDirectory(directory_, problem) && BindOwnSocket(problem);
 }
 
 bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
@@ -162,7 +174,8 @@ bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
     }
     listen_fd_ = fd;
     own_ = handle;
-    listen_watch_ = loop_.WatchIo(fd, [this](IoEvent) { AcceptPending(); });
+    housekeeping_ = loop_.CreateTimer("host_desktop", kHousekeepingMs, [this] { Housekeep(); });
+    WatchListeningSocket();
     return true;
   }
   problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) + ".";
@@ -227,11 +240,13 @@ SendResult PosixHostDesktop::Send(std::int64_t window, std::uint32_t message, st
       close(fd);
       return SendResult::kTimedOut;
     }
+    Housekeep();
     // While waiting, this window still serves records sent to it.
     std::vector<pollfd> fds{{fd, POLLIN, 0}};
-    if (listen_fd_ >= 0) fds.push_back({listen_fd_, POLLIN, 0});
-    for (const auto& [connection, watch] : connections_) fds.push_back({connection, POLLIN, 0});
-    if (poll(fds.data(), fds.size(), static_cast<int>(left)) < 0 && errno != EINTR) {
+    if (listen_watch_) fds.push_back({listen_fd_, POLLIN, 0});
+    for (const auto& [connection, held] : connections_) fds.push_back({connection, POLLIN, 0});
+    const int wait = static_cast<int>(std::min<std::int64_t>(left, kHousekeepingMs));
+    if (poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR) {
       close(fd);
       return SendResult::kNoReply;
     }
@@ -256,9 +271,18 @@ SendResult PosixHostDesktop::Send(std::int64_t window, std::uint32_t message, st
 }
 
 void PosixHostDesktop::AcceptPending() {
-  for (;;) {
+  while (listen_watch_) {
+    if (connections_.size() >= kMaxConnections) CloseOldestConnection();
     const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0) {
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        // A held connection gives its descriptor up first.
+        if (connections_.empty()) PauseAccepting();
+        CloseOldestConnection();
+        continue;
+      }
+      return;
+    }
     ucred peer{};
     socklen_t size = sizeof peer;
     // Only windows of the same user may talk to this one.
@@ -266,8 +290,50 @@ void PosixHostDesktop::AcceptPending() {
       close(fd);
       continue;
     }
-    connections_[fd] = loop_.WatchIo(fd, [this, fd](IoEvent) { Serve(fd); });
+    connections_[fd] = {loop_.WatchIo(fd, [this, fd](IoEvent) { Serve(fd); }),
+                        NowMs() + kRecordBoundMs};
+    housekeeping_->SetEnabled(true);
+    // The record has mostly come with the connection.
+    Serve(fd);
   }
+}
+
+void PosixHostDesktop::CloseOldestConnection() {
+  auto oldest = connections_.end();
+  for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+    if (oldest == connections_.end() || it->second.deadline_ms < oldest->second.deadline_ms) {
+      oldest = it;
+    }
+  }
+  if (oldest == connections_.end()) return;
+  const int fd = oldest->first;
+  connections_.erase(oldest);
+  close(fd);
+}
+
+void PosixHostDesktop::PauseAccepting() {
+  listen_watch_.reset();
+  accept_resume_ms_ = NowMs() + kAcceptPauseMs;
+  housekeeping_->SetEnabled(true);
+}
+
+void PosixHostDesktop::WatchListeningSocket() {
+  listen_watch_ = loop_.WatchIo(listen_fd_, [this](IoEvent) { AcceptPending(); });
+}
+
+void PosixHostDesktop::Housekeep() {
+  const std::int64_t now = NowMs();
+  for (auto it = connections_.begin(); it != connections_.end();) {
+    const int fd = it->first;
+    const bool expired = it->second.deadline_ms <= now;
+    ++it;
+    if (expired) {
+      Forget(fd);
+      close(fd);
+    }
+  }
+  if (!listen_watch_ && listen_fd_ >= 0 && now >= accept_resume_ms_) WatchListeningSocket();
+  if (connections_.empty() && listen_watch_) housekeeping_->SetEnabled(false);
 }
 
 void PosixHostDesktop::Serve(int fd) {

@@ -18,6 +18,11 @@ namespace korvex {
 // is set, else /tmp/tolma-<uid>.
 std::string DefaultDesktopDirectory();
 
+// Creates the desktop directory private, or checks that an existing one is a
+// directory of this user closed to everybody else; false with the reason in
+// Czech otherwise.
+bool PrepareDesktopDirectory(const std::string& directory, std::string& problem);
+
 // A handle as a socket name: decimal, no leading zeros, 1 to 2147483647.
 std::optional<std::int64_t> ParseHandleName(std::string_view name);
 
@@ -50,14 +55,29 @@ class PosixHostDesktop : public HostDesktop {
   // procedure, replies when it was sent, and closes the connection.
   void Serve(int fd);
   void Forget(int fd);
+  void CloseOldestConnection();
+  // Out of descriptors: the listening socket stays readable, so it is not
+  // watched for a while instead of failing accept over and over.
+  void PauseAccepting();
+  // Closes the connections that have not delivered their record in time and
+  // watches the listening socket again when the pause is over.
+  void Housekeep();
+  void WatchListeningSocket();
+
+  struct Connection {
+    std::unique_ptr<IoWatch> watch;
+    std::int64_t deadline_ms;
+  };
 
   EventLoop& loop_;
   std::string directory_;
   std::optional<std::string> join_problem_;  // set once joining was tried
   int listen_fd_ = -1;
   std::int64_t own_ = 0;
-  std::unique_ptr<IoWatch> listen_watch_;
-  std::map<int, std::unique_ptr<IoWatch>> connections_;
+  std::unique_ptr<IoWatch> listen_watch_;  // none while accepting is paused
+  std::int64_t accept_resume_ms_ = 0;
+  std::map<int, Connection> connections_;
+  std::unique_ptr<Timer> housekeeping_;  // runs while connections are held or accepting paused
   Receiver receiver_;
 };
 
