@@ -91,7 +91,8 @@ TEST(OperationsLog, FileTraceAndStatisticsMatchTheRun) {
   ASSERT_EQ(answers, 9 * kRounds);
 
   // Our host's window is on the desktop too: tolma is told the
-  // communicator's handle, as its log gives it.
+  // communicator's handle, as its log gives it, and gets its turn.
+  host.EndTurn();
   const std::string said = korvex.Output();
   const std::string handle = "Popisovač komunikátoru: ";
   const std::size_t at = said.find(handle) + handle.size();
