@@ -8,7 +8,6 @@
 
 #include "app/czech_cli.h"
 #include "app/log_options.h"
-#include "app/signal_mask.h"
 #include "app/window_arguments.h"
 #include "gui/main_form.h"
 #include "gui/qt_event_loop.h"

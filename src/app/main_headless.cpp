@@ -8,15 +8,12 @@
 
 #include "app/czech_cli.h"
 #include "app/log_options.h"
-#include "app/signal_mask.h"
 #include "app/window_arguments.h"
 #include "platform/console/console_message_boxes.h"
 #include "platform/console/console_output.h"
 #include "platform/console/console_view.h"
-#include "platform/posix/host_desktop_posix.h"
-#include "platform/posix/posix_event_loop.h"
-#include "platform/posix/posix_socket_client.h"
-#include "platform/posix/serial_port_posix.h"
+#include "native_platform.h"
+#include "platform/console_setup.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 
@@ -45,6 +42,7 @@ constexpr const char* kFooter =
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
   korvex::BlockTerminationSignals();
   std::string assume = "no";
   std::vector<std::string> arguments;
@@ -73,7 +71,7 @@ int main(int argc, char** argv) {
   }
   korvex::TakeLogEnvironment(log_options);
 
-  korvex::PosixEventLoop loop;
+  korvex::NativeEventLoop loop;
   korvex::ConsoleOutput out;
   korvex::ConsoleView console(out, [&loop] { loop.Quit(); });
   korvex::OperationsLog log(console, log_options);
@@ -83,9 +81,9 @@ int main(int argc, char** argv) {
   if (!korvex::HostModeArguments(window_arguments)) {
     boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
   }
-  korvex::PosixSocketClient socket;
-  korvex::PosixHostDesktop desktop(loop);
-  korvex::PosixSerialPort serial_port;
+  korvex::NativeSocketClient socket;
+  korvex::NativeHostDesktop desktop(loop);
+  korvex::NativeSerialPort serial_port;
   korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
                             std::move(window_arguments));
   log.Attach(window);

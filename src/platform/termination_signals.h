@@ -10,6 +10,11 @@
 
 namespace korvex {
 
+// Called first in main, before any thread starts: threads that the toolkit
+// or the log file's writer start inherit the mask, so the requests reach the
+// loop and no other thread ends the process without its close.
+void BlockTerminationSignals();
+
 class TerminationSignals {
  public:
   // Takes the requests away from their default action and calls `on_signal`

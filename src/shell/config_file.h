@@ -8,8 +8,9 @@
 
 namespace korvex {
 
-// "ovladace/vardos2/lumadex.ini", else "lumadex.ini", below the working
-// directory; nothing when neither is a regular file.
+// "ovladace/vardos2/lumadex.ini" (with the platform's separator), else
+// "lumadex.ini", below the working directory; nothing when neither is a
+// regular file.
 std::optional<std::filesystem::path> FindConfigFile();
 
 // A project is a few thousand lines; anything far larger is not one.

@@ -3,13 +3,13 @@
 // directories of a process that was killed before it could.
 #pragma once
 
-#include <signal.h>
-#include <stdlib.h>
-#include <unistd.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+
+#include "test_process.h"
 
 namespace korvex {
 
@@ -17,8 +17,16 @@ class TempDirectory {
  public:
   TempDirectory() {
     RemoveLeftovers();
-    std::string pattern = std::string(kPrefix) + std::to_string(getpid()) + "-XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    // Creating the directory is what claims a name, so a name some other
+    // test took first is passed over.
+    std::random_device random;
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    for (int attempt = 0; attempt < 100 && path_.empty() && !error; ++attempt) {
+      const auto candidate = base / (kPrefix + std::to_string(TestProcessId()) + "-" +
+                                     std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
   }
   ~TempDirectory() {
     std::error_code ignored;
@@ -34,19 +42,20 @@ class TempDirectory {
   }
 
  private:
-  static constexpr const char* kPrefix = "/tmp/korvex-test-";
+  static constexpr const char* kPrefix = "korvex-test-";
 
   // Directories of test processes that no longer run.
   static void RemoveLeftovers() {
     std::error_code error;
-    const std::string prefix = std::filesystem::path(kPrefix).filename().string();
-    for (const auto& entry : std::filesystem::directory_iterator("/tmp", error)) {
-      const std::string name = entry.path().filename().string();
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    const std::string prefix = kPrefix;
+    for (std::filesystem::directory_iterator it(base, error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+      const std::string name = it->path().filename().string();
       if (name.rfind(prefix, 0) != 0) continue;
-      const pid_t owner = static_cast<pid_t>(std::atol(name.c_str() + prefix.size()));
-      if (owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) {
-        std::filesystem::remove_all(entry.path(), error);
-      }
+      const long owner = std::atol(name.c_str() + prefix.size());
+      std::error_code ignored;
+      if (owner > 0 && ProcessGone(owner)) std::filesystem::remove_all(it->path(), ignored);
     }
   }
 

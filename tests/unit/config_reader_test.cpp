@@ -3,7 +3,6 @@
 #include "shell/config_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -180,8 +179,9 @@ TEST_F(ReadIni, MissingFileOrADirectoryIsLoggedAnEmptyFileIsGood) {
   EXPECT_EQ(view.lines[2], "- soubor lumadex.ini nenalezen");
   // A file whose reading fails (EIO at offset 0) is a failed read, not an abort.
   std::filesystem::remove("lumadex.ini");
-  std::filesystem::create_symlink("/proc/self/mem", "lumadex.ini");
-  EXPECT_FALSE(window->ReadINI());
+  std::error_code no_link;  // where links or /proc are not at hand, nothing to try
+  std::filesystem::create_symlink("/proc/self/mem", "lumadex.ini", no_link);
+  if (!no_link) EXPECT_FALSE(window->ReadINI());
   Write("ovladace/vardos2/lumadex.ini", "");
   EXPECT_TRUE(window->ReadINI()) << "an empty file is a good file";
   EXPECT_EQ(view.progress_maximum, 0);

@@ -17,6 +17,14 @@ struct TerminationSignals::Source {
   }
 };
 
+void BlockTerminationSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
 TerminationSignals::TerminationSignals(EventLoop& loop, std::function<void(int)> on_signal)
     : source_(std::make_unique<Source>()) {
   sigset_t set;
