@@ -27,6 +27,10 @@ class TempDirectory {
                                      std::to_string(random()));
       if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
     }
+    // Private, as mkdtemp makes it: the host channel refuses a desktop others may enter.
+    if (!path_.empty()) {
+      std::filesystem::permissions(path_, std::filesystem::perms::owner_all, error);
+    }
   }
   ~TempDirectory() {
     std::error_code ignored;

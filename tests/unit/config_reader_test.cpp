@@ -181,7 +181,9 @@ TEST_F(ReadIni, MissingFileOrADirectoryIsLoggedAnEmptyFileIsGood) {
   std::filesystem::remove("lumadex.ini");
   std::error_code no_link;  // where links or /proc are not at hand, nothing to try
   std::filesystem::create_symlink("/proc/self/mem", "lumadex.ini", no_link);
-  if (!no_link) EXPECT_FALSE(window->ReadINI());
+  if (!no_link) {
+    EXPECT_FALSE(window->ReadINI());
+  }
   Write("ovladace/vardos2/lumadex.ini", "");
   EXPECT_TRUE(window->ReadINI()) << "an empty file is a good file";
   EXPECT_EQ(view.progress_maximum, 0);
