@@ -1,5 +1,7 @@
 #include "platform/win32/host_desktop_win32.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -51,6 +53,19 @@ void CALLBACK DeleteAtomWhenDone(HWND, UINT, ULONG_PTR atom, LRESULT) {
   GlobalDeleteAtom(static_cast<ATOM>(atom));
 }
 
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* desktop = reinterpret_cast<Win32HostDesktop*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (desktop && message >= kFirstRegisteredMessage && message <= kLastRegisteredMessage) {
+    desktop->Deliver(message, wparam, lparam, InSendMessage() != FALSE);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
 }  // namespace
 
 Win32HostDesktop::Win32HostDesktop(EventLoop&, std::string desktop) : desktop_(std::move(desktop)) {}
@@ -60,7 +75,11 @@ Win32HostDesktop::~Win32HostDesktop() {
     SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
-  for (ATOM atom : posted_atoms_) GlobalDeleteAtom(atom);
+  for (const ATOM atom : posted_atoms_) GlobalDeleteAtom(atom);
+}
+
+std::uint32_t Win32HostDesktop::NumberOf(std::string_view name) {
+  return RegisterWindowMessageA(std::string(name).c_str());
 }
 
 std::uint32_t Win32HostDesktop::RegisterMessage(std::string_view name, std::string& problem) {
@@ -89,7 +108,7 @@ bool Win32HostDesktop::Join(std::string& problem) {
   desktop_ = current;
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA kind{};
-  kind.lpfnWndProc = &Win32HostDesktop::WindowProcedure;
+  kind.lpfnWndProc = &WindowProcedure;
   kind.hInstance = instance;
   kind.lpszClassName = kWindowClass;
   // Several windows of one process share the class.
@@ -111,26 +130,13 @@ std::int64_t Win32HostDesktop::OwnHandle() const {
   return reinterpret_cast<std::intptr_t>(window_);
 }
 
-LRESULT CALLBACK Win32HostDesktop::WindowProcedure(HWND window, UINT message, WPARAM wparam,
-                                                   LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32HostDesktop*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self && message >= kFirstRegisteredMessage && message <= kLastRegisteredMessage) {
-    self->Deliver(message, wparam, lparam);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wparam, lparam);
-}
-
-void Win32HostDesktop::Deliver(UINT message, WPARAM wparam, LPARAM lparam) {
+void Win32HostDesktop::Deliver(std::uint32_t message, std::uint64_t wparam, std::int64_t lparam,
+                               bool sent) {
   if (!receiver_) return;
   // A wParam beyond 32 bits is no kind the channel knows; it must not pass
   // for one by its low half.
-  const auto kind = static_cast<std::uint32_t>(std::min<WPARAM>(wparam, UINT32_MAX));
-  HostMessage received{message, kind, lparam, {}, InSendMessage() != FALSE};
+  const auto kind = static_cast<std::uint32_t>(std::min<std::uint64_t>(wparam, UINT32_MAX));
+  HostMessage received{message, kind, lparam, {}, sent};
   if (CarriesAtom(message, wparam)) {
     // The sender owns the atom: it is read, never deleted here.
     char name[kReceivedTextMax + 1];
@@ -142,11 +148,12 @@ void Win32HostDesktop::Deliver(UINT message, WPARAM wparam, LPARAM lparam) {
   receiver(received);
 }
 
-bool Win32HostDesktop::CarriesAtom(UINT message, WPARAM wparam) const {
+bool Win32HostDesktop::CarriesAtom(std::uint32_t message, std::uint64_t wparam) const {
   return (wparam == kRequest || wparam == kAnswer) && registered_.count(message) != 0;
 }
 
-ATOM Win32HostDesktop::AtomFor(UINT message, std::uint32_t wparam, std::string_view text) const {
+std::uint16_t Win32HostDesktop::AtomFor(std::uint32_t message, std::uint64_t wparam,
+                                       std::string_view text) const {
   if (!CarriesAtom(message, wparam)) return 0;
   // An atom's name ends at its first zero byte and holds at most 255 bytes.
   const std::string name(text.substr(0, std::min(text.find('\0'), kRecordTextMax)));

@@ -4,14 +4,17 @@
 // message loop dispatches to it, so it needs no loop of its own.
 #pragma once
 
-#include <windows.h>
-
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/host_desktop.h"
+
+// <windows.h> stays out of this header: its macros would clash with the
+// names of the platform-neutral seams.
+struct HWND__;
 
 namespace korvex {
 
@@ -26,9 +29,7 @@ class Win32HostDesktop : public HostDesktop {
   Win32HostDesktop& operator=(const Win32HostDesktop&) = delete;
 
   // The number every process gets for `name`, without joining the desktop.
-  static std::uint32_t NumberOf(std::string_view name) {
-    return RegisterWindowMessageA(std::string(name).c_str());
-  }
+  static std::uint32_t NumberOf(std::string_view name);
 
   std::uint32_t RegisterMessage(std::string_view name, std::string& problem) override;
   std::int64_t OwnHandle() const override;
@@ -43,22 +44,23 @@ class Win32HostDesktop : public HostDesktop {
   // The name of the Windows desktop, e.g. "Default".
   const std::string& Location() const { return desktop_; }
 
+  // Hands a message that reached this window to the receiver; called by the
+  // window's procedure.
+  void Deliver(std::uint32_t message, std::uint64_t wparam, std::int64_t lparam, bool sent);
+
  private:
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   bool Join(std::string& problem);
-  void Deliver(UINT message, WPARAM wparam, LPARAM lparam);
   // The atom that carries `text` in a message of `wparam`, or nothing (0).
-  ATOM AtomFor(UINT message, std::uint32_t wparam, std::string_view text) const;
-  bool CarriesAtom(UINT message, WPARAM wparam) const;
+  std::uint16_t AtomFor(std::uint32_t message, std::uint64_t wparam, std::string_view text) const;
+  bool CarriesAtom(std::uint32_t message, std::uint64_t wparam) const;
 
   std::string desktop_;
   std::string join_problem_;
-  bool joined_ = false;
-  HWND window_ = nullptr;
-  std::set<UINT> registered_;
+  HWND__* window_ = nullptr;
+  std::set<std::uint32_t> registered_;
   // Atoms of posted texts: a post cannot tell when its readers are done, so
   // they live as long as this window.
-  std::vector<ATOM> posted_atoms_;
+  std::vector<std::uint16_t> posted_atoms_;
   Receiver receiver_;
 };
 
