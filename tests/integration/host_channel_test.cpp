@@ -20,7 +20,6 @@
 #include "support/recording_view.h"
 #include "support/scripted_message_boxes.h"
 #include "support/temp_directory.h"
-#include "support/test_host_window.h"
 
 namespace korvex {
 namespace {
@@ -56,13 +55,36 @@ class HostChannelProcesses : public ::testing::Test {
     for (int i = 0; i < 500 && Windows().size() != count; ++i) std::this_thread::sleep_for(10ms);
     return Windows().size() == count;
   }
+  // Runs the test's loop until `done`, at most `limit` ms.
   void PumpUntil(const std::function<bool()>& done, int limit = 5000) {
-    korvex::PumpUntil(loop, done, limit);
+    bool expired = false;
+    auto timer = loop.CreateTimer("limit", limit, [&] { expired = true; });
+    auto tick = loop.CreateTimer("tick", 10, [] {});
+    timer->SetEnabled(true);
+    tick->SetEnabled(true);
+    while (!done() && !expired) loop.HandleMessage();
   }
-  struct Host : TestHostWindow<PosixHostDesktop> {
-    Host(PosixEventLoop& loop, const std::string& dir) : TestHostWindow(loop, dir) {
-      EXPECT_EQ(message, kMsg);
+  // A host window inside the test; it collects what it receives.
+  struct Host {
+    Host(PosixEventLoop& loop, const std::string& dir) : desktop(loop, dir) {
+      std::string problem;
+      EXPECT_EQ(desktop.RegisterMessage("MSG_TOLMA", problem), kMsg) << problem;
+      desktop.SetReceiver([this](const HostMessage& m) { inbox.push_back(m); });
     }
+    bool Got(std::uint32_t wparam, const std::string& text) const {
+      for (const HostMessage& m : inbox) {
+        if (m.message == kMsg && m.wparam == wparam && m.text == text) return true;
+      }
+      return false;
+    }
+    bool GotHandle(std::int64_t handle) const {
+      for (const HostMessage& m : inbox) {
+        if (m.message == kMsg && m.wparam == 0 && m.lparam == handle) return true;
+      }
+      return false;
+    }
+    PosixHostDesktop desktop;
+    std::vector<HostMessage> inbox;
   };
   // The communicator in host mode, with a controller that refuses at once.
   ChildProcess Korvex() {

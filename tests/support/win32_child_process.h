@@ -1,6 +1,6 @@
 // A program started by a Windows test in a working directory of its own,
-// with its standard output and error in a file there. Every wait is bounded,
-// and the destructor ends a child still running.
+// standard output and error in a file there. The destructor ends a child
+// still running.
 #pragma once
 
 #include <windows.h>
@@ -17,14 +17,14 @@ namespace korvex {
 
 class Win32ChildProcess {
  public:
-  // `files` are (name, text) pairs written into the working directory first.
+  // `config` is written into the working directory as lumadex.ini.
   Win32ChildProcess(const std::string& program, const std::string& arguments,
-                    std::initializer_list<std::pair<std::string, std::string>> files) {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("korvex-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-                  std::to_string(GetTickCount64()));
+                    const std::string& config)
+      : directory_(std::filesystem::temp_directory_path() /
+                   ("korvex-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(GetTickCount64()))) {
     std::filesystem::create_directories(directory_);
-    for (const auto& [name, text] : files) std::ofstream(directory_ / name) << text;
+    std::ofstream(directory_ / "lumadex.ini") << config;
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const HANDLE out = CreateFileA((directory_ / "output.txt").string().c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS,
@@ -55,9 +55,9 @@ class Win32ChildProcess {
   Win32ChildProcess& operator=(const Win32ChildProcess&) = delete;
 
   // The exit status, or nothing while it still runs after `limit`.
-  std::optional<DWORD> Wait(std::chrono::milliseconds limit) {
+  std::optional<DWORD> Wait(std::chrono::milliseconds limit) const {
     DWORD status = 0;
-    if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0 ||
+    if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) != 0 ||
         !GetExitCodeProcess(process_, &status)) {
       return std::nullopt;
     }
@@ -68,12 +68,10 @@ class Win32ChildProcess {
     text << std::ifstream(directory_ / "output.txt").rdbuf();
     return text.str();
   }
-  // Waits until the output holds `text`.
   bool WaitFor(const std::string& text, std::chrono::milliseconds limit) const {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (Output().find(text) == std::string::npos) {
+    for (auto end = std::chrono::steady_clock::now() + limit;
+         Output().find(text) == std::string::npos; std::this_thread::sleep_for(limit / 200)) {
       if (std::chrono::steady_clock::now() > end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
   }
