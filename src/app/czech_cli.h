@@ -99,6 +99,9 @@ inline void UseCzechCommandLine(CLI::App& app) {
   formatter->label("Excludes", "Vylučuje");
   formatter->label("Needs", "Vyžaduje");
   app.option_defaults()->group("Volby");
+  // CLI11 takes "/X" for an option on Windows; "/DDE" is an argument on
+  // every platform.
+  app.allow_windows_style_options(false);
   // The help flag was made before the group was set.
   app.get_help_ptr()->group("Volby");
 }
