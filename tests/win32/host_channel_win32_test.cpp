@@ -25,6 +25,9 @@ class HostChannelWin32 : public ::testing::Test {
     ASSERT_TRUE(korvex.WaitFor(label, 30s)) << korvex.Output();
     const std::string output = korvex.Output();
     communicator = std::stoll(output.substr(output.find(label) + label.size()));
+    // As taskkill asks a program to end: the channel's window stays.
+    SendMessageTimeoutA(reinterpret_cast<HWND>(communicator), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000,
+                        nullptr);
     ASSERT_EQ(host.Send(communicator, message, 0, host.OwnHandle(), {}, 5000),
               SendResult::kDelivered);
     ASSERT_EQ(host.Send(communicator, message, 1, 0, "CLOSE|", 5000), SendResult::kDelivered);

@@ -63,6 +63,9 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARA
     desktop->Deliver(message, wparam, lparam, InSendMessage() != FALSE);
     return 0;
   }
+  // Only its owner ends the window: a WM_CLOSE from outside (taskkill without
+  // /F) would otherwise destroy it and leave the channel deaf.
+  if (message == WM_CLOSE) return 0;
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
