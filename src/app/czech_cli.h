@@ -99,11 +99,11 @@ inline void UseCzechCommandLine(CLI::App& app) {
   formatter->label("Excludes", "Vylučuje");
   formatter->label("Needs", "Vyžaduje");
   app.option_defaults()->group("Volby");
-  // CLI11 takes "/X" for an option on Windows; "/DDE" is an argument on
-  // every platform.
-  app.allow_windows_style_options(false);
   // The help flag was made before the group was set.
   app.get_help_ptr()->group("Volby");
+  // "/DDE" is an argument, not an option, on Windows too (where CLI11 would
+  // otherwise read /NAME as an option).
+  app.allow_windows_style_options(false);
 }
 
 // Prints the help or the error that ended parsing. Returns the exit status:

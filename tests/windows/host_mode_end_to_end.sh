@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Host mode on the Windows desktop under wine: korvex-headless.exe /DDE
 # against the Linux vx2sim over loopback TCP, tolma.exe as the host.
-#   host_mode_end_to_end.sh WINE VX2SIM KORVEX_HEADLESS_EXE TOLMA_EXE
+# Arguments: vx2sim korvex-headless.exe tolma.exe; $WINE runs a Windows program.
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$@"; fi
-wine=$1 vx2sim=$2 korvex=$3 tolma=$4
+wine=$WINE vx2sim=$1 korvex=$2 tolma=$3
 # A wineserver detached from this script's pipes: one started by a wine call
 # inside $(...) would hold that pipe open.
 "$(dirname "$wine")/wineserver" -p5 </dev/null >/dev/null 2>&1 || true
