@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   double wait = 2.0;
   app.add_option("--desktop", desktop,
                  "Adresář plochy kanálu (jinak $TOLMA_DESKTOP, $XDG_RUNTIME_DIR/tolma "
-                 "nebo /tmp/tolma-<uid>).")
+                 "nebo /tmp/tolma-<uid>); na Windows jméno plochy.")
       ->type_name("ADRESÁŘ");
   app.add_option("--to", to, "Popisovač komunikátoru (jinak se hledá na ploše).")
       ->type_name("POPISOVAČ")

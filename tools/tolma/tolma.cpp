@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "common/host_record.h"
 #include "native_platform.h"
 
 struct tolma_window {
@@ -34,7 +33,7 @@ std::string_view Text(const char* text, std::size_t length) {
 extern "C" {
 
 uint32_t tolma_register_message(const char* name) {
-  return korvex::RegisteredMessageNumber(name ? name : "");
+  return korvex::NativeHostDesktop::NumberOf(name ? name : "");
 }
 
 tolma_window* tolma_open(const char* desktop, char* problem, size_t problem_size) {
@@ -57,7 +56,7 @@ int64_t tolma_handle(const tolma_window* window) {
 }
 
 const char* tolma_desktop(const tolma_window* window) {
-  return window->desktop.Directory().c_str();
+  return window->desktop.Location().c_str();
 }
 
 void tolma_set_receiver(tolma_window* window, tolma_receiver receiver, void* context) {

@@ -5,7 +5,12 @@
  * handle in lParam), sends request texts (wParam 1) and receives answer texts
  * (wParam 2) in its receiver while it pumps. Texts end in "|"; at most 255
  * bytes are sent, at most 254 received. Everything runs on the calling
- * thread; a window must not be shared between threads. */
+ * thread; a window must not be shared between threads.
+ *
+ * On Windows the same calls run on the real desktop: registered window
+ * messages, a hidden top-level window, texts as global atoms. There the
+ * library is linked into tolma.exe only; a host speaks window messages
+ * itself. */
 #ifndef TOLMA_H
 #define TOLMA_H
 
@@ -37,18 +42,21 @@ enum {
   TOLMA_TIMED_OUT = 3  /* no reply within the time given */
 };
 
-/* The same number in every process: 0xC000 + FNV-1a-32(name) mod 0x4000. */
+/* The same number in every process: 0xC000 + FNV-1a-32(name) mod 0x4000;
+ * on Windows RegisterWindowMessageA(name). */
 uint32_t tolma_register_message(const char* name);
 
 /* Opens a window on the desktop `desktop` (NULL or "": $TOLMA_DESKTOP, else
- * $XDG_RUNTIME_DIR/tolma, else /tmp/tolma-<uid>). NULL on failure, with a
+ * $XDG_RUNTIME_DIR/tolma, else /tmp/tolma-<uid>; on Windows the name of the
+ * thread's desktop, which is the only one accepted). NULL on failure, with a
  * Czech reason in `problem` (zero-terminated, cut to `problem_size`). */
 tolma_window* tolma_open(const char* desktop, char* problem, size_t problem_size);
-/* Closes the window and removes its socket. */
+/* Closes the window and removes its socket (on Windows: the atoms of its
+ * posted texts). */
 void tolma_close(tolma_window* window);
 
 int64_t tolma_handle(const tolma_window* window);
-/* The directory of the desktop the window is on. */
+/* The directory of the desktop the window is on (on Windows its name). */
 const char* tolma_desktop(const tolma_window* window);
 
 /* Called for every message to this window while it pumps or waits in

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "common/host_record.h"
 #include "platform/event_loop.h"
 #include "platform/host_desktop.h"
 
@@ -34,6 +35,9 @@ class PosixHostDesktop : public HostDesktop {
   PosixHostDesktop(const PosixHostDesktop&) = delete;
   PosixHostDesktop& operator=(const PosixHostDesktop&) = delete;
 
+  // The number every process gets for `name`, without joining the desktop.
+  static std::uint32_t NumberOf(std::string_view name) { return RegisteredMessageNumber(name); }
+
   std::uint32_t RegisterMessage(std::string_view name, std::string& problem) override;
   std::int64_t OwnHandle() const override { return own_; }
   void SetReceiver(Receiver receiver) override { receiver_ = std::move(receiver); }
@@ -42,7 +46,8 @@ class PosixHostDesktop : public HostDesktop {
   SendResult Send(std::int64_t window, std::uint32_t message, std::uint32_t wparam,
                   std::int64_t lparam, std::string_view text, int timeout_ms) override;
 
-  const std::string& Directory() const { return directory_; }
+  // The desktop's directory.
+  const std::string& Location() const { return directory_; }
 
  private:
   bool Join(std::string& problem);
