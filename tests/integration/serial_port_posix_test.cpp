@@ -80,9 +80,9 @@ TEST(LineTermios, EachSettingOfTheRecord) {
 TEST(LineEvents, EachChangedLineIsItsEvent) {
   const LineReading before{1, 1, 0, 0, 4};
   EXPECT_EQ(LineEvents(before, before), 0u);
-  EXPECT_EQ(LineEvents(before, {0, 1, 0, 0, 4}), EV_CTS);
-  EXPECT_EQ(LineEvents(before, {1, 0, 1, 0, 4}), EV_DSR | EV_RLSD);
-  EXPECT_EQ(LineEvents(before, {1, 1, 0, 1, 5}), EV_RING | EV_BREAK);
+  EXPECT_EQ(LineEvents(before, {0, 1, 0, 0, 4}), kEvCts);
+  EXPECT_EQ(LineEvents(before, {1, 0, 1, 0, 4}), kEvDsr | kEvRlsd);
+  EXPECT_EQ(LineEvents(before, {1, 1, 0, 1, 5}), kEvRing | kEvBreak);
 }
 
 const TDcb k8N1{28, 38400, kDcbBinary, 341, 341, 8, 0, 0, 0x11, 0x13, '?', 0, 0};
@@ -133,12 +133,12 @@ TEST_F(PtyPort, MissingDeviceModemControlAndHangUpFailWithoutHarm) {
   const PortHandle port = layer.Open(1);
   ASSERT_NE(port, kNoPort);
   std::uint32_t status = 0;
-  EXPECT_FALSE(layer.EscapeCommFunction(port, SETDTR)) << "a pty has no modem lines";
+  EXPECT_FALSE(layer.EscapeCommFunction(port, kSetDtr)) << "a pty has no modem lines";
   EXPECT_FALSE(layer.GetCommModemStatus(port, status));
   EXPECT_FALSE(layer.EscapeCommFunction(port, 0));
   EXPECT_EQ(layer.LastError(), EINVAL);
 
-  ASSERT_TRUE(layer.SetCommMask(port, EV_RXCHAR));
+  ASSERT_TRUE(layer.SetCommMask(port, kEvRxChar));
   pty.CloseMaster();
   std::uint32_t events = 0;
   EXPECT_FALSE(layer.WaitCommEvent(port, events));
@@ -191,10 +191,10 @@ TEST_F(PtyPort, EventsComeForNewInputAndADrainedOutput) {
   const PortHandle port = layer.Open(1);
   ASSERT_NE(port, kNoPort);
   ASSERT_TRUE(layer.SetCommState(port, k8N1));
-  ASSERT_TRUE(layer.SetCommMask(port, EV_RXCHAR | EV_TXEMPTY | EV_CTS));
+  ASSERT_TRUE(layer.SetCommMask(port, kEvRxChar | kEvTxEmpty | kEvCts));
 
   pty.Send("abc");
-  EXPECT_EQ(Waiter(layer, port).Events(), EV_RXCHAR);
+  EXPECT_EQ(Waiter(layer, port).Events(), kEvRxChar);
   TComStat queues;
   ASSERT_TRUE(layer.ClearCommError(port, queues));
   EXPECT_EQ(queues.cbInQue, 3u);
@@ -203,7 +203,7 @@ TEST_F(PtyPort, EventsComeForNewInputAndADrainedOutput) {
     Waiter waiter(layer, port);
     ASSERT_TRUE(waiter.InPoll());
     pty.Send("d");
-    EXPECT_EQ(waiter.Events(), EV_RXCHAR);
+    EXPECT_EQ(waiter.Events(), kEvRxChar);
   }
   std::string read;
   std::uint8_t byte = 0;
@@ -211,12 +211,12 @@ TEST_F(PtyPort, EventsComeForNewInputAndADrainedOutput) {
   EXPECT_EQ(read, "abcd");
 
   ASSERT_TRUE(layer.WriteFile(port, "\xE1\x5C", 500));
-  EXPECT_EQ(Waiter(layer, port).Events(), EV_TXEMPTY);
+  EXPECT_EQ(Waiter(layer, port).Events(), kEvTxEmpty);
   EXPECT_EQ(pty.Receive(2), "\xE1\x5C");
   {
     Waiter waiter(layer, port);
     ASSERT_TRUE(waiter.InPoll());
-    ASSERT_TRUE(layer.SetCommMask(port, EV_RXCHAR));
+    ASSERT_TRUE(layer.SetCommMask(port, kEvRxChar));
     EXPECT_EQ(waiter.Events(), 0u) << "a changed mask ends the wait with no events";
   }
   Waiter waiter(layer, port);

@@ -9,7 +9,8 @@ namespace {
 
 // How long a read the driver holds back is waited for before it is given up.
 constexpr DWORD kReadWaitMs = 100;
-constexpr std::uint32_t kLineEventMask = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
+// How often a port whose driver cannot wait for events is looked at.
+constexpr DWORD kPollMs = 5;
 
 thread_local int last_error = 0;
 
@@ -69,6 +70,22 @@ Outcome Overlapped(HANDLE file, HANDLE event, DWORD wait_ms, HANDLE interrupt, S
   return Finish(file, overlapped, wait_ms, interrupt);
 }
 
+// A named object that exists while one opener holds `device`; null (and
+// ERROR_ACCESS_DENIED, as for a busy port) when another holds it already.
+HANDLE ClaimDevice(const std::string& device) {
+  std::string name = "Local\\korvex-serial-";
+  for (const char c : device) name += c == '\\' ? '/' : c;
+  const HANDLE claim = CreateMutexA(nullptr, FALSE, name.c_str());
+  if (!claim) {
+    Fail(GetLastError());
+  } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    ::CloseHandle(claim);
+    Fail(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  return claim;
+}
+
 }  // namespace
 
 std::string ComDevice(int port) {
@@ -110,9 +127,9 @@ DCB Win32Dcb(const TDcb& from) {
 }
 
 struct Win32SerialPort::Port {
-  explicit Port(HANDLE file) : file(file) {}
+  Port(HANDLE file, HANDLE claim) : file(file), claim(claim) {}
   ~Port() {
-    for (const HANDLE event : {wait_event, read_event, write_event, closing}) {
+    for (const HANDLE event : {wait_event, read_event, write_event, closing, claim}) {
       if (event) ::CloseHandle(event);
     }
   }
@@ -121,22 +138,27 @@ struct Win32SerialPort::Port {
 
   bool HasEvents() const { return wait_event && read_event && write_event && closing; }
 
-  // The mask handed to the device: without the line events once it has shown
-  // it cannot report them (a pseudo-terminal behind a COM name under wine).
-  DWORD DeviceMask() const { return lines_unsupported ? mask & ~kLineEventMask : mask; }
-
-  // After a wait refused for the line events of `generation`'s mask: waits
-  // from now on for the other events. False when there is nothing to drop.
-  bool DropLineEvents(std::uint64_t generation) {
+  std::uint64_t Generation() {
     std::lock_guard lock(mutex);
-    if (generation != mask_generation || lines_unsupported || !(mask & kLineEventMask)) {
-      return false;
+    return mask_generation;
+  }
+
+  // The events of the mask that the queues show since the last look: bytes
+  // that came, an output queue drained after a write.
+  std::uint32_t QueueEvents(const COMSTAT& queues) {
+    std::lock_guard lock(mutex);
+    std::uint32_t events = 0;
+    if (queues.cbInQue > known_input) events |= kEvRxChar;
+    known_input = queues.cbInQue;
+    if (written && queues.cbOutQue == 0) {
+      events |= kEvTxEmpty;
+      written = false;
     }
-    lines_unsupported = true;
-    return ::SetCommMask(file, DeviceMask()) || Fail(GetLastError());
+    return events & mask;
   }
 
   HANDLE file;
+  HANDLE claim;
   HANDLE wait_event = NewEvent();
   HANDLE read_event = NewEvent();
   HANDLE write_event = NewEvent();
@@ -152,7 +174,13 @@ struct Win32SerialPort::Port {
   int users = 0;  // calls using the handle
   DWORD mask = 0;
   std::uint64_t mask_generation = 0;
-  bool lines_unsupported = false;
+  std::uint32_t known_input = 0;  // input bytes already reported
+  bool written = false;           // output written since the last kEvTxEmpty
+
+  // Owned by the waiting thread: the driver cannot wait for the port's
+  // events (a pseudo-terminal behind a COM name under wine), so the wait
+  // looks at the queues instead.
+  bool polled = false;
 };
 
 // One call on an open port; the port's handle is not closed while a call
@@ -211,13 +239,19 @@ PortHandle Win32SerialPort::Open(int number) {
     Fail(ERROR_FILE_NOT_FOUND);
     return kNoPort;
   }
+  // Share mode 0 keeps other programs out of a real port; a device that does
+  // not enforce it (a pseudo-terminal behind a COM name under wine) is kept
+  // exclusive by a named claim held while the port is open.
+  const HANDLE claim = ClaimDevice(name);
+  if (!claim) return kNoPort;
   const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     Fail(GetLastError());
+    ::CloseHandle(claim);
     return kNoPort;
   }
-  auto port = std::make_shared<Port>(file);
+  auto port = std::make_shared<Port>(file, claim);
   if (!port->HasEvents()) {
     Fail(GetLastError());
     ::CloseHandle(file);
@@ -278,7 +312,7 @@ bool Win32SerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
   port->mask = mask;
   ++port->mask_generation;
   // The driver ends a wait in progress when its mask changes.
-  return ::SetCommMask(port->file, port->DeviceMask()) || Fail(GetLastError());
+  return ::SetCommMask(port->file, mask) || Fail(GetLastError());
 }
 
 bool Win32SerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
@@ -286,31 +320,36 @@ bool Win32SerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
   Use port(*this, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   std::lock_guard wait_lock(port->wait_mutex);
-  for (;;) {
-    std::uint64_t generation = 0;
-    {
-      std::lock_guard lock(port->mutex);
-      generation = port->mask_generation;
-    }
+  const std::uint64_t generation = port->Generation();
+  if (!port->polled) {
     DWORD occurred = 0;
     const Outcome outcome =
         Overlapped(port->file, port->wait_event, INFINITE, port->closing,
                    [&](OVERLAPPED& o) { return ::WaitCommEvent(port->file, &occurred, &o); });
-    bool mask_changed = false;
-    {
-      std::lock_guard lock(port->mutex);
-      mask_changed = generation != port->mask_generation;
-    }
     // A wait ended by a close or a new mask has nothing to report, however
     // the driver completed it.
-    if (outcome.interrupted || mask_changed) return true;
-    if (outcome.error == ERROR_SUCCESS) {
+    if (outcome.interrupted || port->Generation() != generation) return true;
+    if (outcome.error == ERROR_SUCCESS && occurred != 0) {
       events = occurred;
       return true;
     }
-    const bool refused =
-        outcome.error == ERROR_NOT_SUPPORTED || outcome.error == ERROR_INVALID_PARAMETER;
-    if (!refused || !port->DropLineEvents(generation)) return Fail(outcome.error);
+    // A driver that refuses the mask or ends the wait by itself with nothing
+    // cannot wait for this port's events.
+    const bool cannot_wait = outcome.error == ERROR_SUCCESS ||
+                             outcome.error == ERROR_OPERATION_ABORTED ||
+                             outcome.error == ERROR_NOT_SUPPORTED ||
+                             outcome.error == ERROR_INVALID_PARAMETER;
+    if (!cannot_wait) return Fail(outcome.error);
+    port->polled = true;
+  }
+  for (;;) {
+    if (port->Generation() != generation) return true;
+    DWORD errors = 0;
+    COMSTAT queues{};
+    if (!::ClearCommError(port->file, &errors, &queues)) return Fail(GetLastError());
+    events = port->QueueEvents(queues);
+    if (events != 0) return true;
+    if (WaitForSingleObject(port->closing, kPollMs) == WAIT_OBJECT_0) return true;
   }
 }
 
@@ -353,12 +392,22 @@ int Win32SerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
     return -1;
   }
   std::lock_guard read_lock(port->read_mutex);
+  // Some drivers hold back a read of an empty queue despite the time-outs.
+  DWORD errors = 0;
+  COMSTAT queues{};
+  if (!::ClearCommError(port->file, &errors, &queues)) {
+    Fail(GetLastError());
+    return -1;
+  }
+  if (queues.cbInQue == 0) return 0;
   std::uint8_t taken = 0;
   const Outcome outcome =
       Overlapped(port->file, port->read_event, kReadWaitMs, port->closing,
                  [&](OVERLAPPED& o) { return ::ReadFile(port->file, &taken, 1, nullptr, &o); });
   if (outcome.transferred == 1) {
     byte = taken;
+    std::lock_guard lock(port->mutex);
+    if (port->known_input > 0) --port->known_input;
     return 1;
   }
   // A read the driver held back past its bound, or ended by the close, found
@@ -378,6 +427,10 @@ bool Win32SerialPort::WriteFile(PortHandle handle, std::string_view data, int wa
   const Outcome outcome = Overlapped(
       port->file, port->write_event, static_cast<DWORD>(wait_ms < 0 ? 0 : wait_ms), port->closing,
       [&](OVERLAPPED& o) { return ::WriteFile(port->file, data.data(), size, nullptr, &o); });
+  if (outcome.transferred > 0) {
+    std::lock_guard lock(port->mutex);
+    port->written = true;
+  }
   if (outcome.error != ERROR_SUCCESS) return Fail(outcome.error);
   if (outcome.transferred == size) return true;
   // A driver that took only part of the bytes has not sent the frame.
