@@ -97,7 +97,7 @@ class PtyRig : public SerialRig {
   }
   int Port() const override { return 1; }
   int MissingPort() const override { return 2; }
-  Errors Codes() const override { return {EBUSY, ENOENT, EBADF}; }
+  Errors Codes() const override { return {EBUSY, ENOENT, EBADF, ETIMEDOUT}; }
   void Send(const std::string& bytes) override { pty.Send(bytes); }
   std::string Receive(std::size_t count) override { return pty.Receive(count); }
   void Vanish() override { pty.CloseMaster(); }

@@ -87,8 +87,12 @@ class NullModemRig : public SerialRig {
       return "pty,raw,echo=0,link=" + std::string(prefix) + "/dosdevices/com" +
              std::to_string(port);
     };
-    std::string command = "/usr/bin/socat -T " + std::to_string(kIdleSeconds) + " " +
-                          link(port_) + " " + link(port_ + 1);
+    // Its output goes nowhere: a Unix child would otherwise hold the test's
+    // output open. A write left blocked keeps it from idling out; the outer
+    // bound ends it then.
+    std::string command = "/bin/sh -c \"exec /usr/bin/timeout 120 /usr/bin/socat -T " +
+                          std::to_string(kIdleSeconds) + " " + link(port_) + " " +
+                          link(port_ + 1) + " </dev/null >/dev/null 2>&1\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -111,16 +115,17 @@ class NullModemRig : public SerialRig {
   int Port() const override { return port_; }
   int MissingPort() const override { return 199; }
   Errors Codes() const override {
-    return {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_INVALID_HANDLE};
+    return {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_INVALID_HANDLE, ERROR_TIMEOUT};
   }
   void Send(const std::string& bytes) override { far_.WriteFile(far_handle_, bytes, 1000); }
   std::string Receive(std::size_t count) override {
     std::string got;
-    for (int tries = 0; tries < 500 && got.size() < count; ++tries) {
+    for (int idle = 0; idle < 300 && got.size() < count;) {
       std::uint8_t byte = 0;
       if (far_.ReadByte(far_handle_, byte) == 1) {
         got += static_cast<char>(byte);
       } else {
+        ++idle;
         Sleep(10);
       }
     }

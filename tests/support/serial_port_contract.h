@@ -27,6 +27,7 @@ class SerialRig {
     int busy;        // a port another opener holds
     int missing;     // a port that does not exist
     int bad_handle;  // a handle already closed
+    int timed_out;   // a write the line did not take in time
   };
 
   virtual ~SerialRig() = default;
@@ -156,6 +157,22 @@ TEST_P(SerialPortContract, EventsComeForNewInputAndADrainedOutput) {
   ASSERT_TRUE(rig->AwaitInWait());
   ASSERT_TRUE(layer->CloseHandle(port));
   EXPECT_EQ(waiter.Events(), 0u) << "a close ends the wait";
+}
+
+TEST_P(SerialPortContract, AWriteIsWaitedForUntilItsBoundAndNoLonger) {
+  const PortHandle port = OpenLine();
+  ASSERT_NE(port, kNoPort) << layer->LastError();
+  // More than the line's buffers hold: taken only as the far end reads.
+  const std::string block(32 * 1024, 'x');
+  std::string got;
+  std::thread reader([&] { got = rig->Receive(block.size()); });
+  EXPECT_TRUE(layer->WriteFile(port, block, 20000)) << layer->LastError();
+  reader.join();
+  EXPECT_EQ(got.size(), block.size());
+
+  // Nobody reads now: the line fills up and the write gives up at its bound.
+  EXPECT_FALSE(layer->WriteFile(port, std::string(1024 * 1024, 'y'), 300));
+  EXPECT_EQ(layer->LastError(), rig->Codes().timed_out);
 }
 
 TEST_P(SerialPortContract, AVanishedDeviceFailsWritesAndWaits) {
