@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -74,40 +75,36 @@ TEST(Win32Dcb, EachSettingReachesItsField) {
 }
 
 // Two COM ports of the wine prefix joined by socat through two
-// pseudo-terminals; the far one is the test's end. socat ends after a few
-// idle seconds, which is also how the device vanishes.
+// pseudo-terminals; the far one is the test's end, read and written plainly.
+// Killing socat makes the device vanish.
 class NullModemRig : public SerialRig {
  public:
-  static constexpr int kIdleSeconds = 3;
-
   NullModemRig() : port_(next_port_ += 2) {
     const char* prefix = std::getenv("WINEPREFIX");
     if (!prefix) return;
-    const auto link = [prefix](int port) {
-      return "pty,raw,echo=0,link=" + std::string(prefix) + "/dosdevices/com" +
-             std::to_string(port);
+    const std::string dosdevices = std::string(prefix) + "/dosdevices/com";
+    pid_file_ = dosdevices + std::to_string(port_) + ".socat";
+    const auto end = [&dosdevices](int port) {
+      return "pty,raw,echo=0,link=" + dosdevices + std::to_string(port);
     };
     // Its output goes nowhere: a Unix child would otherwise hold the test's
-    // output open. A write left blocked keeps it from idling out; the outer
-    // bound ends it then.
-    std::string command = "/bin/sh -c \"exec /usr/bin/timeout 120 /usr/bin/socat -T " +
-                          std::to_string(kIdleSeconds) + " " + link(port_) + " " +
-                          link(port_ + 1) + " </dev/null >/dev/null 2>&1\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-      return;
+    // output open. The outer bound ends it should the test not.
+    RunUnix("echo $$ >" + pid_file_ + "; exec /usr/bin/timeout 120 /usr/bin/socat " + end(port_) +
+            " " + end(port_ + 1) + " </dev/null >/dev/null 2>&1");
+    const std::string far_end = ComDevice(port_ + 1);
+    for (int tries = 0; tries < 200 && far_ == INVALID_HANDLE_VALUE; ++tries) {
+      far_ = CreateFileA(far_end.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+      if (far_ == INVALID_HANDLE_VALUE) Sleep(50);
     }
-    // A Unix process has no Windows handles to close.
-    for (int tries = 0; tries < 200 && far_handle_ == kNoPort; ++tries) {
-      far_handle_ = far_.Open(port_ + 1);
-      if (far_handle_ == kNoPort) Sleep(50);
-    }
-    far_.SetCommTimeouts(far_handle_, {MAXDWORD, 0, 0, 0, 0});
+    // A read returns what has come, or waits up to 100 ms for the first byte.
+    COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 100, 0, 0};
+    SetCommTimeouts(far_, &timeouts);
   }
-  ~NullModemRig() override { far_.CloseHandle(far_handle_); }
+  ~NullModemRig() override {
+    Vanish();
+    if (far_ != INVALID_HANDLE_VALUE) CloseHandle(far_);
+  }
 
   std::unique_ptr<SerialPortLayer> MakeLayer() override {
     return std::make_unique<Win32SerialPort>();
@@ -117,21 +114,31 @@ class NullModemRig : public SerialRig {
   Errors Codes() const override {
     return {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_INVALID_HANDLE, ERROR_TIMEOUT};
   }
-  void Send(const std::string& bytes) override { far_.WriteFile(far_handle_, bytes, 1000); }
+  void Send(const std::string& bytes) override {
+    DWORD written = 0;
+    WriteFile(far_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
   std::string Receive(std::size_t count) override {
     std::string got;
-    for (int idle = 0; idle < 300 && got.size() < count;) {
-      std::uint8_t byte = 0;
-      if (far_.ReadByte(far_handle_, byte) == 1) {
-        got += static_cast<char>(byte);
-      } else {
-        ++idle;
-        Sleep(10);
-      }
+    char chunk[4096];
+    for (int idle = 0; idle < 30 && got.size() < count;) {
+      DWORD n = 0;
+      const DWORD want = static_cast<DWORD>(std::min(sizeof chunk, count - got.size()));
+      if (!ReadFile(far_, chunk, want, &n, nullptr)) break;
+      got.append(chunk, n);
+      idle = n == 0 ? idle + 1 : 0;
     }
     return got;
   }
-  void Vanish() override { Sleep((kIdleSeconds + 1) * 1000); }
+  void Vanish() override {
+    RunUnix("kill $(cat " + pid_file_ + " 2>/dev/null) 2>/dev/null; rm -f " + pid_file_);
+    // The kill runs on its own; the line is gone once the far end fails.
+    for (int tries = 0; tries < 100; ++tries) {
+      DWORD errors = 0;
+      if (!ClearCommError(far_, &errors, nullptr)) return;
+      Sleep(50);
+    }
+  }
   // Nothing shows from outside that a thread waits; a wait not yet begun
   // would miss what follows and hang the test, not pass it.
   bool AwaitInWait() override {
@@ -140,10 +147,20 @@ class NullModemRig : public SerialRig {
   }
 
  private:
+  // Starts a Unix shell command; wine gives no handle to wait on.
+  static void RunUnix(const std::string& script) {
+    std::string command = "/bin/sh -c \"" + script + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                   &process);
+  }
+
   static inline int next_port_ = 18;
   int port_;
-  Win32SerialPort far_;
-  PortHandle far_handle_ = kNoPort;
+  std::string pid_file_;
+  HANDLE far_ = INVALID_HANDLE_VALUE;
 };
 
 INSTANTIATE_TEST_SUITE_P(NullModem, SerialPortContract,
