@@ -36,7 +36,7 @@ start_sim() {
 }
 
 start_sim --item 000102=42
-"$WINE" "$vx2ctl" --com 9 read 000102 000103 >"$work/read.txt" 2>&1 || fail "vx2ctl.exe nečte z COM9"
+"$WINE" "$vx2ctl" --com 9 read 000102 000103 >"$work/read.txt" 2>"$work/ctl.txt" || fail "vx2ctl.exe nečte z COM9"
 diff - <(tr -d '\r' <"$work/read.txt") <<'READ' || fail "vx2ctl.exe přečetl jiné hodnoty"
 000102 = 0x0000002A (42)
 000103 = 0x00000000 (0)
@@ -49,7 +49,7 @@ status=0
 (cd "$work" && "$WINE" "$headless" </dev/null >out.txt 2>err.txt) || status=$?
 [ "$status" -eq 0 ] || fail "korvex-headless.exe skončil s $status"
 grep -q '^Nahrávání projektu...OK.' "$work/out.txt" || fail "projekt nenahrán"
-"$WINE" "$vx2ctl" --com 9 read 010003 020011 >"$work/read.txt" 2>&1 || fail "vx2ctl.exe nečte z COM9"
+"$WINE" "$vx2ctl" --com 9 read 010003 020011 >"$work/read.txt" 2>"$work/ctl.txt" || fail "vx2ctl.exe nečte z COM9"
 diff - <(tr -d '\r' <"$work/read.txt") <<'READ' || fail "položky v řadiči nesouhlasí"
 010003 = 0x80000001 (2147483649)
 020011 = 0x12345678 (305419896)
