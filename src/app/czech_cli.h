@@ -101,6 +101,9 @@ inline void UseCzechCommandLine(CLI::App& app) {
   app.option_defaults()->group("Volby");
   // The help flag was made before the group was set.
   app.get_help_ptr()->group("Volby");
+  // "/DDE" is an argument, not an option, on Windows too (where CLI11 would
+  // otherwise read /NAME as an option).
+  app.allow_windows_style_options(false);
 }
 
 // Prints the help or the error that ended parsing. Returns the exit status:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # korvex-headless.exe under wine uploads the example project to the Linux
 # vx2sim over loopback TCP and ends with 0; vx2ctl.exe reads the items back.
-# A bad command line ends with 2 and a Czech message on standard error.
+# A bad command line ends with 2 and a Czech message on standard error. In
+# host mode (/DDE) Ctrl+C ends it with 0.
 # Arguments: korvex-headless.exe vx2ctl.exe vx2sim; $WINE runs a Windows program.
 set -euo pipefail
 headless=$1 vx2ctl=$2 vx2sim=$3
@@ -47,3 +48,17 @@ status=0
 [ "$status" -eq 2 ] || fail "chybný příkazový řádek skončil s $status"
 grep -q 'Neznámá volba nebo nadbytečný argument: --bogus.' "$work/bad-err.txt" ||
   fail "chybí česká zpráva o chybné volbě"
+
+mkdir "$work/host"
+echo "TCP 127.0.0.1 $port" >"$work/host/lumadex.ini"
+(cd "$work/host" && exec "$WINE" "$headless" /DDE >"$work/host-out.txt" 2>"$work/host-err.txt") &
+host_pid=$!
+for _ in $(seq 300); do
+  grep -q 'Start RUN režimu' "$work/host-out.txt" && break
+  sleep 0.1
+done
+kill -INT "$host_pid"
+status=0
+wait "$host_pid" || status=$?
+[ "$status" -eq 0 ] || fail "Ctrl+C v režimu /DDE skončil s $status"
+grep -q 'Přijat signál SIGINT: ukončuji komunikátor.' "$work/host-out.txt" || fail "Ctrl+C nezapsán"
