@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   locales
   g++-mingw-w64-x86-64-posix googletest wine64 libwine
+  socat
 )
 
 missing=()

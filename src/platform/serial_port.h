@@ -63,29 +63,29 @@ struct TComStat {
 };
 
 // Port events (the Win32 event mask bits).
-inline constexpr std::uint32_t EV_RXCHAR = 0x0001;
-inline constexpr std::uint32_t EV_TXEMPTY = 0x0004;
-inline constexpr std::uint32_t EV_CTS = 0x0008;
-inline constexpr std::uint32_t EV_DSR = 0x0010;
-inline constexpr std::uint32_t EV_RLSD = 0x0020;
-inline constexpr std::uint32_t EV_BREAK = 0x0040;
-inline constexpr std::uint32_t EV_RING = 0x0100;
+inline constexpr std::uint32_t kEvRxChar = 0x0001;
+inline constexpr std::uint32_t kEvTxEmpty = 0x0004;
+inline constexpr std::uint32_t kEvCts = 0x0008;
+inline constexpr std::uint32_t kEvDsr = 0x0010;
+inline constexpr std::uint32_t kEvRlsd = 0x0020;
+inline constexpr std::uint32_t kEvBreak = 0x0040;
+inline constexpr std::uint32_t kEvRing = 0x0100;
 
 // Modem status bits.
-inline constexpr std::uint32_t MS_CTS_ON = 0x10;
-inline constexpr std::uint32_t MS_DSR_ON = 0x20;
-inline constexpr std::uint32_t MS_RING_ON = 0x40;
-inline constexpr std::uint32_t MS_RLSD_ON = 0x80;
+inline constexpr std::uint32_t kMsCtsOn = 0x10;
+inline constexpr std::uint32_t kMsDsrOn = 0x20;
+inline constexpr std::uint32_t kMsRingOn = 0x40;
+inline constexpr std::uint32_t kMsRlsdOn = 0x80;
 
 // PurgeComm flags.
-inline constexpr std::uint32_t PURGE_TXABORT = 0x0001;
-inline constexpr std::uint32_t PURGE_RXABORT = 0x0002;
+inline constexpr std::uint32_t kPurgeTxAbort = 0x0001;
+inline constexpr std::uint32_t kPurgeRxAbort = 0x0002;
 
 // EscapeCommFunction codes.
-inline constexpr std::uint32_t SETRTS = 3;
-inline constexpr std::uint32_t CLRRTS = 4;
-inline constexpr std::uint32_t SETDTR = 5;
-inline constexpr std::uint32_t CLRDTR = 6;
+inline constexpr std::uint32_t kSetRts = 3;
+inline constexpr std::uint32_t kClrRts = 4;
+inline constexpr std::uint32_t kSetDtr = 5;
+inline constexpr std::uint32_t kClrDtr = 6;
 
 class SerialPortLayer {
  public:

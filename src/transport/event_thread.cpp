@@ -133,7 +133,7 @@ void TEventThread::Execute() {
 }
 
 void TEventThread::Dispatch(std::uint32_t events) {
-  for (const std::uint32_t line : {EV_CTS, EV_DSR, EV_RLSD}) {
+  for (const std::uint32_t line : {kEvCts, kEvDsr, kEvRlsd}) {
     if (events & line) SignalChange(line);
   }
   const auto notify = [this](TSerial::NotifyEvent TSerial::*handler) {
@@ -141,10 +141,10 @@ void TEventThread::Dispatch(std::uint32_t events) {
       if (serial_.*handler) (serial_.*handler)(serial_);
     });
   };
-  if (events & EV_TXEMPTY) notify(&TSerial::OnTxEmpty);
-  if (events & EV_BREAK) notify(&TSerial::OnBreak);
-  if (events & EV_RING) notify(&TSerial::OnRing);
-  if (events & EV_RXCHAR) {
+  if (events & kEvTxEmpty) notify(&TSerial::OnTxEmpty);
+  if (events & kEvBreak) notify(&TSerial::OnBreak);
+  if (events & kEvRing) notify(&TSerial::OnRing);
+  if (events & kEvRxChar) {
     if (serial_.RxEventMode() == eOpModes::rxNormal) {
       notify(&TSerial::OnRxData);
     } else if (serial_.HasOnMessage()) {
@@ -159,16 +159,16 @@ void TEventThread::SignalChange(std::uint32_t event) {
   eModemInSignal signal = eModemInSignal::inCTS;
   bool state = false;
   switch (event) {
-    case EV_CTS:
-      state = serial_.CtsState = (status & MS_CTS_ON) != 0;
+    case kEvCts:
+      state = serial_.CtsState = (status & kMsCtsOn) != 0;
       break;
-    case EV_DSR:
+    case kEvDsr:
       signal = eModemInSignal::inDSR;
-      state = serial_.DsrState = (status & MS_DSR_ON) != 0;
+      state = serial_.DsrState = (status & kMsDsrOn) != 0;
       break;
     default:
       signal = eModemInSignal::inRLSD;
-      state = serial_.RlsdState = (status & MS_RLSD_ON) != 0;
+      state = serial_.RlsdState = (status & kMsRlsdOn) != 0;
       break;
   }
   Deliver([this, signal, state] {

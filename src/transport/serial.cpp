@@ -42,7 +42,7 @@ void TSerial::SetOpen(bool open) {
 
 void TSerial::Reopen(bool open) {
   if (opened_) {
-    if (!layer_.PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT)) HandleError();
+    if (!layer_.PurgeComm(handle_, kPurgeTxAbort | kPurgeRxAbort)) HandleError();
     SetSignal(1, false);
     SetSignal(0, false);
     // This order keeps the event thread from dispatching events of the port
@@ -130,17 +130,17 @@ int TSerial::ReadByte(std::uint8_t& byte) {
 }
 
 void TSerial::PurgeTx() {
-  if (!layer_.PurgeComm(handle_, PURGE_TXABORT)) HandleError();
+  if (!layer_.PurgeComm(handle_, kPurgeTxAbort)) HandleError();
 }
 
 void TSerial::PurgeRx() {
-  if (!layer_.PurgeComm(handle_, PURGE_RXABORT)) HandleError();
+  if (!layer_.PurgeComm(handle_, kPurgeRxAbort)) HandleError();
 }
 
 bool TSerial::SetSignal(std::uint8_t signal, bool state) {
   std::uint32_t code = 0;  // the port rejects it
-  if (signal == 0) code = state ? SETRTS : CLRRTS;
-  if (signal == 1) code = state ? SETDTR : CLRDTR;
+  if (signal == 0) code = state ? kSetRts : kClrRts;
+  if (signal == 1) code = state ? kSetDtr : kClrDtr;
   return layer_.EscapeCommFunction(handle_, code);
 }
 

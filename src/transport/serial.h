@@ -35,7 +35,7 @@ bool IsAcceptedBaudrate(std::int32_t rate);
 
 // The event mask the component waits for while the port is open.
 inline constexpr std::uint32_t kEventMask =
-    EV_RXCHAR | EV_TXEMPTY | EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
+    kEvRxChar | kEvTxEmpty | kEvCts | kEvDsr | kEvRlsd | kEvBreak | kEvRing;
 
 class TSerial {
  public:

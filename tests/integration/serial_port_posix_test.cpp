@@ -20,6 +20,7 @@
 #include "platform/posix/line_rate_linux.h"
 #include "support/child_process.h"
 #include "support/pty_pair.h"
+#include "support/serial_port_contract.h"
 
 namespace korvex {
 namespace {
@@ -86,9 +87,9 @@ TEST(LineTermios, EachSettingOfTheRecord) {
 TEST(LineEvents, EachChangedLineIsItsEvent) {
   const LineReading before{1, 1, 0, 0, 4};
   EXPECT_EQ(LineEvents(before, before), 0u);
-  EXPECT_EQ(LineEvents(before, {0, 1, 0, 0, 4}), EV_CTS);
-  EXPECT_EQ(LineEvents(before, {1, 0, 1, 0, 4}), EV_DSR | EV_RLSD);
-  EXPECT_EQ(LineEvents(before, {1, 1, 0, 1, 5}), EV_RING | EV_BREAK);
+  EXPECT_EQ(LineEvents(before, {0, 1, 0, 0, 4}), kEvCts);
+  EXPECT_EQ(LineEvents(before, {1, 0, 1, 0, 4}), kEvDsr | kEvRlsd);
+  EXPECT_EQ(LineEvents(before, {1, 1, 0, 1, 5}), kEvRing | kEvBreak);
 }
 
 const TDcb k8N1{28, 38400, kDcbBinary, 341, 341, 8, 0, 0, 0x11, 0x13, '?', 0, 0};
@@ -109,22 +110,58 @@ TEST(DeviceHolders, OtherProcessesAreNamedButNotThePeerOfAPseudoTerminal) {
   }
 }
 
+class PtyRig : public SerialRig {
+ public:
+  std::unique_ptr<SerialPortLayer> MakeLayer() override {
+    return std::make_unique<PosixSerialPort>([this](int port) {
+      return port == 1 ? pty.Path() : std::string("/dev/korvex-no-such-port");
+    });
+  }
+  int Port() const override { return 1; }
+  int MissingPort() const override { return 2; }
+  Errors Codes() const override { return {EBUSY, ENOENT, EBADF, ETIMEDOUT}; }
+  void Send(const std::string& bytes) override { pty.Send(bytes); }
+  std::string Receive(std::size_t count) override { return pty.Receive(count); }
+  void Vanish() override { pty.CloseMaster(); }
+  void EnterWait() override { waiter_ = static_cast<pid_t>(syscall(SYS_gettid)); }
+  // True once the waiting thread sits in poll().
+  bool AwaitInWait() override {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < give_up) {
+      const pid_t tid = waiter_;
+      std::ifstream syscall_file("/proc/self/task/" + std::to_string(tid) + "/syscall");
+      long number = -1;
+      if (tid > 0 && syscall_file >> number && (number == SYS_poll || number == SYS_ppoll)) {
+        return true;
+      }
+      std::this_thread::yield();
+    }
+    return false;
+  }
+
+  PtyPair pty;
+
+ private:
+  std::atomic<pid_t> waiter_{0};
+};
+
+INSTANTIATE_TEST_SUITE_P(Pty, SerialPortContract,
+                         ::testing::Values(SerialRigFactory{"pty", [] {
+                           return std::unique_ptr<SerialRig>(std::make_unique<PtyRig>());
+                         }}));
+
 class PtyPort : public ::testing::Test {
  protected:
   PtyPair pty;
   PosixSerialPort layer{[this](int) { return pty.Path(); }};
 };
 
-TEST_F(PtyPort, OpensExclusivelyAndRestoresTheLineOnClose) {
+TEST_F(PtyPort, RestoresTheLineOnClose) {
   termios before{};
   ASSERT_EQ(tcgetattr(pty.Slave(), &before), 0);
   const auto rate_before = LineRate(pty.Slave());
   const PortHandle port = layer.Open(1);
   ASSERT_NE(port, kNoPort) << layer.LastError();
-
-  PosixSerialPort other([this](int) { return pty.Path(); });
-  EXPECT_EQ(other.Open(1), kNoPort);
-  EXPECT_EQ(other.LastError(), EBUSY);
 
   TDcb dcb = k8N1;
   dcb.BaudRate = 14400;
@@ -139,131 +176,16 @@ TEST_F(PtyPort, OpensExclusivelyAndRestoresTheLineOnClose) {
   ASSERT_EQ(tcgetattr(pty.Slave(), &now), 0);
   EXPECT_EQ(now.c_cflag, before.c_cflag);
   EXPECT_EQ(LineRate(pty.Slave()), rate_before);
-  EXPECT_FALSE(layer.SetCommState(port, dcb)) << "a closed handle stays closed";
-  EXPECT_EQ(layer.LastError(), EBADF);
-  const PortHandle again = other.Open(1);
-  EXPECT_NE(again, kNoPort) << "the lock went with the close";
-  ASSERT_TRUE(other.CloseHandle(again));
-  EXPECT_NE(layer.Open(1), port) << "handles are not reused";
 }
 
-TEST_F(PtyPort, MissingDeviceModemControlAndHangUpFailWithoutHarm) {
-  PosixSerialPort missing([](int) { return std::string("/dev/korvex-no-such-port"); });
-  EXPECT_EQ(missing.Open(1), kNoPort);
-  EXPECT_EQ(missing.LastError(), ENOENT);
-
+TEST_F(PtyPort, ModemControlFailsWithoutHarmOnALineWithoutModemLines) {
   const PortHandle port = layer.Open(1);
   ASSERT_NE(port, kNoPort);
   std::uint32_t status = 0;
-  EXPECT_FALSE(layer.EscapeCommFunction(port, SETDTR)) << "a pty has no modem lines";
+  EXPECT_FALSE(layer.EscapeCommFunction(port, kSetDtr)) << "a pty has no modem lines";
   EXPECT_FALSE(layer.GetCommModemStatus(port, status));
   EXPECT_FALSE(layer.EscapeCommFunction(port, 0));
   EXPECT_EQ(layer.LastError(), EINVAL);
-
-  ASSERT_TRUE(layer.SetCommMask(port, EV_RXCHAR));
-  pty.CloseMaster();
-  std::uint32_t events = 0;
-  EXPECT_FALSE(layer.WaitCommEvent(port, events));
-  EXPECT_EQ(layer.LastError(), EIO);
-  EXPECT_FALSE(layer.WriteFile(port, "\xE1\x5C", 500)) << "a write to a vanished device fails";
-  EXPECT_TRUE(layer.IsDeviceGone(layer.LastError()));
-}
-
-// WaitCommEvent on a thread of its own, as the event thread calls it.
-class Waiter {
- public:
-  static constexpr std::uint32_t kFailed = 0xFFFFFFFF;
-
-  Waiter(PosixSerialPort& layer, PortHandle port)
-      : thread_([this, &layer, port] {
-          tid_ = static_cast<pid_t>(syscall(SYS_gettid));
-          std::uint32_t events = 0;
-          events_ = layer.WaitCommEvent(port, events) ? events : kFailed;
-          done_ = true;
-        }) {}
-  ~Waiter() {
-    if (thread_.joinable()) thread_.join();
-  }
-
-  // True once the thread sits in poll(), so that what the test does next
-  // happens while it waits; false if it does not get there in 10 s.
-  bool InPoll() const {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < give_up) {
-      const pid_t tid = tid_;
-      std::ifstream syscall_file("/proc/self/task/" + std::to_string(tid) + "/syscall");
-      long number = -1;
-      if (tid > 0 && syscall_file >> number && (number == SYS_poll || number == SYS_ppoll)) {
-        return true;
-      }
-      std::this_thread::yield();
-    }
-    return false;
-  }
-
-  std::uint32_t Events() {
-    thread_.join();
-    return events_;
-  }
-
-  // The events, or 0 when the wait had to be ended by `end` after `limit`.
-  std::uint32_t EventsWithin(std::chrono::milliseconds limit, const std::function<void()>& end) {
-    const auto give_up = std::chrono::steady_clock::now() + limit;
-    while (!done_ && std::chrono::steady_clock::now() < give_up) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (!done_) end();
-    return Events();
-  }
-
- private:
-  std::atomic<bool> done_{false};
-  std::atomic<pid_t> tid_{0};
-  std::uint32_t events_ = kFailed;
-  std::thread thread_;
-};
-
-TEST_F(PtyPort, EventsComeForNewInputAndADrainedOutput) {
-  const PortHandle port = layer.Open(1);
-  ASSERT_NE(port, kNoPort);
-  ASSERT_TRUE(layer.SetCommState(port, k8N1));
-  ASSERT_TRUE(layer.SetCommMask(port, EV_RXCHAR | EV_TXEMPTY | EV_CTS));
-
-  pty.Send("abc");
-  EXPECT_EQ(Waiter(layer, port).Events(), EV_RXCHAR);
-  TComStat queues;
-  ASSERT_TRUE(layer.ClearCommError(port, queues));
-  EXPECT_EQ(queues.cbInQue, 3u);
-  {
-    // Bytes left unread are no new event; a byte more is.
-    Waiter waiter(layer, port);
-    ASSERT_TRUE(waiter.InPoll());
-    pty.Send("d");
-    EXPECT_EQ(waiter.Events(), EV_RXCHAR);
-  }
-  std::string read;
-  std::uint8_t byte = 0;
-  while (layer.ReadByte(port, byte) == 1) read += static_cast<char>(byte);
-  EXPECT_EQ(read, "abcd");
-  pty.Send("e");
-  const auto same_mask = [&] { layer.SetCommMask(port, EV_RXCHAR | EV_TXEMPTY | EV_CTS); };
-  EXPECT_EQ(Waiter(layer, port).EventsWithin(std::chrono::seconds(2), same_mask), EV_RXCHAR)
-      << "input smaller than what was read before is new input too";
-  ASSERT_EQ(layer.ReadByte(port, byte), 1);
-
-  ASSERT_TRUE(layer.WriteFile(port, "\xE1\x5C", 500));
-  EXPECT_EQ(Waiter(layer, port).Events(), EV_TXEMPTY);
-  EXPECT_EQ(pty.Receive(2), "\xE1\x5C");
-  {
-    Waiter waiter(layer, port);
-    ASSERT_TRUE(waiter.InPoll());
-    ASSERT_TRUE(layer.SetCommMask(port, EV_RXCHAR));
-    EXPECT_EQ(waiter.Events(), 0u) << "a changed mask ends the wait with no events";
-  }
-  Waiter waiter(layer, port);
-  ASSERT_TRUE(waiter.InPoll());
-  ASSERT_TRUE(layer.CloseHandle(port));
-  EXPECT_EQ(waiter.Events(), 0u) << "a close ends the wait";
 }
 
 }  // namespace

@@ -61,8 +61,8 @@ class EventThreadContract : public ::testing::TestWithParam<LoopFactory> {
 
 TEST_P(EventThreadContract, EventsThatComeTogetherAreDeliveredInTheirOrder) {
   serial->SetOpen(true);
-  layer.SetModemStatus(MS_CTS_ON | MS_RLSD_ON);
-  layer.Raise(EV_RXCHAR | EV_RING | EV_BREAK | EV_TXEMPTY | EV_RLSD | EV_DSR | EV_CTS);
+  layer.SetModemStatus(kMsCtsOn | kMsRlsdOn);
+  layer.Raise(kEvRxChar | kEvRing | kEvBreak | kEvTxEmpty | kEvRlsd | kEvDsr | kEvCts);
   PumpUntil(7);
   EXPECT_THAT(
       seen, ::testing::ElementsAre("CTS+", "DSR-", "RLSD+", "TxEmpty", "Break", "Ring", "RxData"));
@@ -80,8 +80,8 @@ TEST_P(EventThreadContract, MessageModeDeliversFramedMessagesOnlyWithAHandler) {
       "x\x02"
       "AB\x03"
       "Cy");
-  layer.Raise(EV_RXCHAR);
-  layer.Raise(EV_TXEMPTY);
+  layer.Raise(kEvRxChar);
+  layer.Raise(kEvTxEmpty);
   PumpUntil(1);
   EXPECT_THAT(seen, ::testing::ElementsAre("TxEmpty"));
   EXPECT_EQ(layer.InputLeft(), 7u) << "without OnMessage the bytes stay queued";
@@ -91,13 +91,13 @@ TEST_P(EventThreadContract, MessageModeDeliversFramedMessagesOnlyWithAHandler) {
     seen.push_back("Message " + std::string(message));
   });
   layer.Receive("\x02");
-  layer.Raise(EV_RXCHAR);
+  layer.Raise(kEvRxChar);
   PumpUntil(2);
   EXPECT_THAT(seen, ::testing::ElementsAre("TxEmpty",
                                            "Message \x02"
                                            "AB\x03"
                                            "C"));
-  layer.Raise(EV_TXEMPTY);
+  layer.Raise(kEvTxEmpty);
   PumpUntil(3);
   EXPECT_EQ(layer.InputLeft(), 0u);
 }
@@ -106,11 +106,11 @@ TEST_P(EventThreadContract, CloseEndsTheWaitWithoutDispatchAndReopenKeepsTheThre
   serial->SetOpen(true);
   ASSERT_TRUE(layer.AwaitWait(1));
   // Bytes that come in the instant the port closes are not dispatched.
-  layer.SetEventsWithMaskChange(EV_RXCHAR);
+  layer.SetEventsWithMaskChange(kEvRxChar);
   serial->SetOpen(false);
   layer.SetEventsWithMaskChange(0);
   serial->SetOpen(true);
-  layer.Raise(EV_TXEMPTY);
+  layer.Raise(kEvTxEmpty);
   PumpUntil(1);
   EXPECT_THAT(seen, ::testing::ElementsAre("TxEmpty"));
   EXPECT_EQ(layer.WaitingThreads().size(), 1u);
@@ -127,14 +127,14 @@ TEST_P(EventThreadContract, FailedWaitOfTheOpenPortIsReportedOnTheLoopThread) {
   layer.Fail("WaitCommEvent", 995);
   PumpUntil(1);
   EXPECT_THAT(seen, ::testing::ElementsAre("Error 995"));
-  layer.Raise(EV_RXCHAR);
+  layer.Raise(kEvRxChar);
   PumpUntil(2);
   EXPECT_EQ(seen.back(), "RxData");
 }
 
 TEST_P(EventThreadContract, DestroyingTheComponentRunsTheCallItsThreadWaitsOn) {
   serial->SetOpen(true);
-  layer.Raise(EV_RXCHAR);
+  layer.Raise(kEvRxChar);
   // Nobody pumps: the thread is (or soon will be) blocked in its
   // synchronised call when the component goes.
   serial.reset();

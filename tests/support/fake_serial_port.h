@@ -188,7 +188,7 @@ class FakeSerialPort : public SerialPortLayer {
   bool EscapeCommFunction(PortHandle port, std::uint32_t code) override {
     std::lock_guard lock(mutex_);
     Record("EscapeCommFunction " + std::to_string(code));
-    return code >= SETRTS && code <= CLRDTR && Succeeds(port, "EscapeCommFunction");
+    return code >= kSetRts && code <= kClrDtr && Succeeds(port, "EscapeCommFunction");
   }
   int ReadByte(PortHandle port, std::uint8_t& byte) override {
     std::lock_guard lock(mutex_);

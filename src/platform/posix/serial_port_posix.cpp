@@ -30,7 +30,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRecheckMs = 10;
 // How often a write held back by DSR looks at it again.
 constexpr auto kDsrRecheck = std::chrono::milliseconds(5);
-constexpr std::uint32_t kLineEventMask = EV_CTS | EV_DSR | EV_RLSD | EV_BREAK | EV_RING;
+constexpr std::uint32_t kLineEventMask = kEvCts | kEvDsr | kEvRlsd | kEvBreak | kEvRing;
 
 thread_local int last_error = 0;
 
@@ -128,11 +128,11 @@ bool LineTermios(const TDcb& dcb, termios& settings) {
 
 std::uint32_t LineEvents(const LineReading& before, const LineReading& now) {
   std::uint32_t events = 0;
-  if (now.cts != before.cts) events |= EV_CTS;
-  if (now.dsr != before.dsr) events |= EV_DSR;
-  if (now.dcd != before.dcd) events |= EV_RLSD;
-  if (now.ring != before.ring) events |= EV_RING;
-  if (now.brk != before.brk) events |= EV_BREAK;
+  if (now.cts != before.cts) events |= kEvCts;
+  if (now.dsr != before.dsr) events |= kEvDsr;
+  if (now.dcd != before.dcd) events |= kEvRlsd;
+  if (now.ring != before.ring) events |= kEvRing;
+  if (now.brk != before.brk) events |= kEvBreak;
   return events;
 }
 
@@ -175,7 +175,7 @@ struct PosixSerialPort::Port {
       recheck_ms = recheck_ms < 0 ? ms : std::min(recheck_ms, ms);
     };
     input_left = false;
-    if (mask & EV_RXCHAR) {
+    if (mask & kEvRxChar) {
       int queued = 0;
       if (ioctl(fd, FIONREAD, &queued) != 0) {
         error = errno;
@@ -184,19 +184,19 @@ struct PosixSerialPort::Port {
       const auto count = static_cast<std::uint32_t>(std::max(queued, 0));
       // Only bytes that came since the last report are an event; bytes left
       // unread keep the descriptor readable, so they are watched by count.
-      if (count > known_input) events |= EV_RXCHAR;
+      if (count > known_input) events |= kEvRxChar;
       known_input = count;
       input_left = count > 0;
       if (input_left) sooner(kRecheckMs);
     }
-    if ((mask & EV_TXEMPTY) && written) {
+    if ((mask & kEvTxEmpty) && written) {
       int queued = 0;
       if (ioctl(fd, TIOCOUTQ, &queued) != 0) {
         error = errno;
         return 0;
       }
       if (queued <= 0) {
-        events |= EV_TXEMPTY;
+        events |= kEvTxEmpty;
         written = false;
       } else {
         sooner(std::max(1, static_cast<int>(static_cast<std::uint64_t>(queued) * 10000 / rate)));
@@ -227,7 +227,7 @@ struct PosixSerialPort::Port {
   std::uint64_t mask_generation = 0;
   std::uint32_t known_input = 0;  // input bytes already reported
   bool input_left = false;
-  bool written = false;  // output written since the last EV_TXEMPTY
+  bool written = false;  // output written since the last kEvTxEmpty
   bool dsr_flow = false;
   std::uint32_t rate = 9600;
   LineReading reading;
@@ -413,7 +413,7 @@ bool PosixSerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
     if (error) return Fail(error);
     if (events) return true;
     if (hung_up) return Fail(EIO);
-    const bool want_input = (port->mask & EV_RXCHAR) && !port->input_left;
+    const bool want_input = (port->mask & kEvRxChar) && !port->input_left;
     pollfd fds[2] = {{port->wake_fd, POLLIN, 0},
                      {port->fd, static_cast<short>(want_input ? POLLIN : 0), 0}};
     port.Unlock();
@@ -434,8 +434,8 @@ bool PosixSerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& statu
   if (!port) return Fail(EBADF);
   int levels = 0;
   if (ioctl(port->fd, TIOCMGET, &levels) != 0) return Fail(errno);
-  status = ((levels & TIOCM_CTS) ? MS_CTS_ON : 0) | ((levels & TIOCM_DSR) ? MS_DSR_ON : 0) |
-           ((levels & TIOCM_RNG) ? MS_RING_ON : 0) | ((levels & TIOCM_CD) ? MS_RLSD_ON : 0);
+  status = ((levels & TIOCM_CTS) ? kMsCtsOn : 0) | ((levels & TIOCM_DSR) ? kMsDsrOn : 0) |
+           ((levels & TIOCM_RNG) ? kMsRingOn : 0) | ((levels & TIOCM_CD) ? kMsRlsdOn : 0);
   return true;
 }
 
@@ -462,9 +462,9 @@ bool PosixSerialPort::PurgeComm(PortHandle handle, std::uint32_t) {
 bool PosixSerialPort::EscapeCommFunction(PortHandle handle, std::uint32_t code) {
   Use port(*this, handle);
   if (!port) return Fail(EBADF);
-  if (code < SETRTS || code > CLRDTR) return Fail(EINVAL);
-  const int line = (code == SETRTS || code == CLRRTS) ? TIOCM_RTS : TIOCM_DTR;
-  const bool raise = code == SETRTS || code == SETDTR;
+  if (code < kSetRts || code > kClrDtr) return Fail(EINVAL);
+  const int line = (code == kSetRts || code == kClrRts) ? TIOCM_RTS : TIOCM_DTR;
+  const bool raise = code == kSetRts || code == kSetDtr;
   return ioctl(port->fd, raise ? TIOCMBIS : TIOCMBIC, &line) == 0 || Fail(errno);
 }
 

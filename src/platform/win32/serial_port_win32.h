@@ -1,16 +1,22 @@
-// The serial port layer over the Win32 comm API. A placeholder until the
-// comm implementation arrives: no port opens.
+// The serial port layer over the Win32 comm API: overlapped handles, every
+// operation waited for before it returns, so no I/O outlives the call that
+// started it.
 #pragma once
 
+#include <condition_variable>
+#include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/serial_port.h"
 
 namespace korvex {
 
-// The device of COM `port`: \\.\COM<port>, which names every port number;
-// empty for a number below 1.
+// The device of COM `port`: \\.\COM<port>, which names every port number
+// (plain "COM10" and above do not open); empty for a number below 1.
 std::string ComDevice(int port);
 
 class Win32SerialPort : public SerialPortLayer {
@@ -18,6 +24,10 @@ class Win32SerialPort : public SerialPortLayer {
   using DeviceNamer = std::function<std::string(int port)>;
 
   explicit Win32SerialPort(DeviceNamer device_for = ComDevice);
+  // Closes every port still open.
+  ~Win32SerialPort() override;
+  Win32SerialPort(const Win32SerialPort&) = delete;
+  Win32SerialPort& operator=(const Win32SerialPort&) = delete;
 
   PortHandle Open(int port) override;
   bool CloseHandle(PortHandle port) override;
@@ -33,9 +43,18 @@ class Win32SerialPort : public SerialPortLayer {
   int ReadByte(PortHandle port, std::uint8_t& byte) override;
   bool WriteFile(PortHandle port, std::string_view data, int wait_ms) override;
   int LastError() const override;
+  bool IsDeviceGone(int error) const override;
 
  private:
+  struct Port;
+  class Use;
+
+  std::shared_ptr<Port> Find(PortHandle handle) const;
+
   DeviceNamer device_for_;
+  mutable std::mutex mutex_;
+  std::map<PortHandle, std::shared_ptr<Port>> ports_;
+  PortHandle next_handle_ = 1;
 };
 
 }  // namespace korvex
