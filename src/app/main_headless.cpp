@@ -11,10 +11,7 @@
 #include "platform/console/console_message_boxes.h"
 #include "platform/console/console_output.h"
 #include "platform/console/console_view.h"
-#include "platform/posix/host_desktop_posix.h"
-#include "platform/posix/posix_event_loop.h"
-#include "platform/posix/posix_socket_client.h"
-#include "platform/posix/serial_port_posix.h"
+#include "native_platform.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 
@@ -63,14 +60,14 @@ int main(int argc, char** argv) {
     return korvex::ReportParseEnd(app, end, std::cout, std::cerr);
   }
 
-  korvex::PosixEventLoop loop;
+  korvex::NativeEventLoop loop;
   korvex::ConsoleOutput out;
   korvex::ConsoleView view(out, [&loop] { loop.Quit(); });
   korvex::ConsoleMessageBoxes boxes(out, stderr, assume == "yes");
   boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
-  korvex::PosixSocketClient socket;
-  korvex::PosixHostDesktop desktop(loop);
-  korvex::PosixSerialPort serial_port;
+  korvex::NativeSocketClient socket;
+  korvex::NativeHostDesktop desktop(loop);
+  korvex::NativeSerialPort serial_port;
   korvex::TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port},
                             korvex::WindowArguments(arguments));
   korvex::TerminationSignals signals(loop,

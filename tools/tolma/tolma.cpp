@@ -1,5 +1,5 @@
-// libtolma: the C face of the communicator's own desktop channel code, on a
-// poll() loop of its own.
+// libtolma: the C face of the communicator's own desktop channel code, on an
+// event loop of its own.
 #include "tolma.h"
 
 #include <algorithm>
@@ -7,14 +7,13 @@
 #include <string>
 
 #include "common/host_record.h"
-#include "platform/posix/host_desktop_posix.h"
-#include "platform/posix/posix_event_loop.h"
+#include "native_platform.h"
 
 struct tolma_window {
   explicit tolma_window(const char* directory)
       : desktop(loop, directory ? directory : std::string()) {}
-  korvex::PosixEventLoop loop;
-  korvex::PosixHostDesktop desktop;
+  korvex::NativeEventLoop loop;
+  korvex::NativeHostDesktop desktop;
 };
 
 namespace {

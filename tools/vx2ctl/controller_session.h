@@ -8,10 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "native_platform.h"
 #include "platform/log_sink.h"
-#include "platform/posix/posix_event_loop.h"
-#include "platform/posix/posix_socket_client.h"
-#include "platform/posix/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "transport/serial.h"
 
@@ -60,10 +58,10 @@ class ControllerSession {
   std::string FailureReason(bool answered, std::string_view answer) const;
 
   korvex::LogSink& log_;
-  korvex::PosixEventLoop loop_;
-  korvex::PosixSocketClient socket_;
+  korvex::NativeEventLoop loop_;
+  korvex::NativeSocketClient socket_;
   std::string serial_device_;
-  korvex::PosixSerialPort serial_port_{[this](int port) {
+  korvex::NativeSerialPort serial_port_{[this](int port) {
     return serial_device_.empty() ? korvex::ComDevice(port) : serial_device_;
   }};
   korvex::TSerial serial_{loop_, serial_port_};

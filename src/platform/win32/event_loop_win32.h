@@ -1,0 +1,35 @@
+// The message loop on Windows: the thread's Win32 message queue, so that
+// window messages, timers, socket readiness and calls from other threads all
+// arrive as messages.
+#pragma once
+
+#include <memory>
+
+#include "platform/event_loop.h"
+
+namespace korvex {
+
+class Win32EventLoop : public EventLoop {
+ public:
+  Win32EventLoop();
+  ~Win32EventLoop() override;
+  Win32EventLoop(const Win32EventLoop&) = delete;
+  Win32EventLoop& operator=(const Win32EventLoop&) = delete;
+
+  std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
+                                     std::function<void()> on_tick) override;
+  std::unique_ptr<IoWatch> WatchIo(IoHandle handle, std::function<void(IoEvent)> handler) override;
+  void ProcessMessages() override;
+  void HandleMessage() override;
+  void Synchronize(const std::function<void()>& call) override;
+  void CheckSynchronize() override;
+  void Sleep(int milliseconds) override;
+  void Run() override;
+  void Quit() override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace korvex
