@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "win32gui/drawn_pictures.h"
@@ -74,11 +75,30 @@ void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC proced
 
 HFONT FormFont(bool bold) {
   HDC screen = GetDC(nullptr);
-  const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+  std::wcscpy(font.lfFaceName, L"MS Sans Serif");
+  HFONT handle = CreateFontIndirectW(&font);
+  // The layout was made for this face or its TrueType successor. A stand-in
+  // (wine without its own fonts takes DejaVu Sans) is wider: it is narrowed
+  // to about the design's width, or the texts would not fit their places.
+  HGDIOBJ previous = SelectObject(screen, handle);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(screen, LF_FACESIZE, face);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen, &metrics);
+  SelectObject(screen, previous);
+  const std::wstring_view taken(face);
+  if (taken != L"MS Sans Serif" && taken != L"Microsoft Sans Serif") {
+    DeleteObject(handle);
+    font.lfWidth = metrics.tmAveCharWidth * 87 / 100;
+    handle = CreateFontIndirectW(&font);
+  }
   ReleaseDC(nullptr, screen);
-  return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+  return handle;
 }
 
 std::wstring TextOf(HWND control) {
