@@ -124,8 +124,8 @@ MainForm::MainForm() {
 
   LabelVersion = Caption(this, Component::LabelVersion);
 
-  chbstop = Place(new QCheckBox(FromUtf8(DesignOf(Component::chbstop).text), this),
-                  Component::chbstop);
+  chbstop =
+      Place(new QCheckBox(FromUtf8(DesignOf(Component::chbstop).text), this), Component::chbstop);
   WidenToText(chbstop, chbstop->width());
   connect(chbstop, &QCheckBox::toggled, this, [this](bool checked) {
     if (events_) events_->chbstopClick(checked);

@@ -44,7 +44,8 @@ class Canvas {
   }
 
   void Fill(COLORREF colour) {
-    const std::uint32_t pixel = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    const std::uint32_t pixel =
+        (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
     for (int i = 0; i < size_ * size_; ++i) pixels_[i] = pixel;
   }
   void Shape(COLORREF pen, COLORREF brush, int pen_width, const auto& draw) {

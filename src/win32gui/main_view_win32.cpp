@@ -101,16 +101,11 @@ HFONT FormFont(bool bold) {
   return handle;
 }
 
-std::wstring TextOf(HWND control) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 }  // namespace
 
 Win32MainView::Win32MainView(std::function<void()> on_closed) : on_closed_(std::move(on_closed)) {
-  const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
+  const INITCOMMONCONTROLSEX common{sizeof(INITCOMMONCONTROLSEX),
+                                    ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&common);
   HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClass(instance, kApplicationClass, DefWindowProcW);
@@ -125,7 +120,8 @@ Win32MainView::Win32MainView(std::function<void()> on_closed) : on_closed_(std::
   application_ = CreateWindowExW(0, kApplicationClass, ToWide(kApplicationTitle).c_str(), WS_POPUP,
                                  0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   // A fixed frame: no sizing border, no maximise box.
-  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD kStyle =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   constexpr DWORD kExStyle = WS_EX_APPWINDOW;
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
@@ -150,22 +146,24 @@ Win32MainView::~Win32MainView() {
 void Win32MainView::CreateControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   HWND tooltips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
-                              nullptr, instance, nullptr);
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  window_, nullptr, instance, nullptr);
   for (const ComponentDesign& design : kFormDesign) {
     const ControlKind kind = KindOf(design.component);
     DWORD style = WS_CHILD | kind.style;
     if (design.visible) style |= WS_VISIBLE;
     if (!design.enabled) style |= WS_DISABLED;
-    const auto id = static_cast<std::intptr_t>(kFirstControlId + static_cast<int>(design.component));
-    HWND control = CreateWindowExW(kind.ex_style, kind.window_class, ToWide(design.text).c_str(),
-                                   style, design.rect.left, design.rect.top, design.rect.width,
-                                   design.rect.height, window_, reinterpret_cast<HMENU>(id),
-                                   instance, nullptr);
+    const auto id =
+        static_cast<std::intptr_t>(kFirstControlId + static_cast<int>(design.component));
+    HWND control =
+        CreateWindowExW(kind.ex_style, kind.window_class, ToWide(design.text).c_str(), style,
+                        design.rect.left, design.rect.top, design.rect.width, design.rect.height,
+                        window_, reinterpret_cast<HMENU>(id), instance, nullptr);
     controls_[static_cast<std::size_t>(design.component)] = control;
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(design.component == Component::Label1 ? bold_font_ : font_),
-                 FALSE);
+    SendMessageW(
+        control, WM_SETFONT,
+        reinterpret_cast<WPARAM>(design.component == Component::Label1 ? bold_font_ : font_),
+        FALSE);
     if (WidensToText(design.component)) WidenToText(design.component);
     if (!design.hint.empty()) {
       std::wstring hint = ToWide(design.hint);
@@ -191,9 +189,10 @@ void Win32MainView::CreateControls() {
 
 void Win32MainView::WidenToText(Component component) {
   HWND control = Control(component);
-  const std::wstring text = TextOf(control);
+  const std::wstring text = WindowText(control);
   HDC dc = GetDC(control);
-  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
   SIZE size{};
   GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, previous);
@@ -210,8 +209,7 @@ void Win32MainView::Show() {
   UpdateWindow(window_);
 }
 
-LRESULT CALLBACK Win32MainView::Procedure(HWND window, UINT message, WPARAM wparam,
-                                          LPARAM lparam) {
+LRESULT CALLBACK Win32MainView::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));

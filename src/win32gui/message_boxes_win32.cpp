@@ -90,14 +90,18 @@ HWND AddControl(HWND dialog, const wchar_t* window_class, const std::wstring& te
 void LayOut(HWND dialog, const Box& box) {
   SetWindowTextW(dialog, box.title.c_str());
   std::vector<std::wstring> captions;
-  for (MessageButton button : box.buttons.shown) captions.push_back(ToWide(MessageButtonCaption(button)));
+  for (MessageButton button : box.buttons.shown)
+    captions.push_back(ToWide(MessageButtonCaption(button)));
 
   HDC dc = GetDC(dialog);
-  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
-  const SIZE text = TextSize(dc, box.text, DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS, kTextMaxWidth);
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+  const SIZE text =
+      TextSize(dc, box.text, DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS, kTextMaxWidth);
   std::vector<int> widths;
   for (const std::wstring& caption : captions) {
-    widths.push_back(std::max<int>(kButtonMinWidth, TextSize(dc, caption, DT_SINGLELINE, 0).cx + 16));
+    widths.push_back(
+        std::max<int>(kButtonMinWidth, TextSize(dc, caption, DT_SINGLELINE, 0).cx + 16));
   }
   SelectObject(dc, previous);
   ReleaseDC(dialog, dc);
@@ -105,12 +109,13 @@ void LayOut(HWND dialog, const Box& box) {
   int row_width = kButtonGap * (static_cast<int>(widths.size()) - 1);
   for (int width : widths) row_width += width;
   const int body_height = std::max<int>(kIconSize, text.cy);
-  const int client_width =
-      2 * kMargin + std::max<int>(row_width, kIconSize + kMargin + text.cx);
+  const int client_width = 2 * kMargin + std::max<int>(row_width, kIconSize + kMargin + text.cx);
   const int client_height = 3 * kMargin + body_height + kButtonHeight;
 
-  HWND icon = AddControl(dialog, L"STATIC", L"", SS_ICON, -1, kMargin, kMargin, kIconSize, kIconSize);
-  SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IconOf(box.kind))), 0);
+  HWND icon =
+      AddControl(dialog, L"STATIC", L"", SS_ICON, -1, kMargin, kMargin, kIconSize, kIconSize);
+  SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IconOf(box.kind))),
+               0);
   AddControl(dialog, L"STATIC", box.text, SS_LEFT | SS_NOPREFIX, -1, 2 * kMargin + kIconSize,
              kMargin + (body_height - text.cy) / 2, text.cx, text.cy);
 
@@ -169,8 +174,8 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
 
 MessageButton Win32MessageBoxes::Show(MessageKind kind, std::string_view text,
                                       const std::vector<MessageButton>& buttons) {
-  const Box box{kind, ToWide(MessageTitle(kind)), WithWindowsLineBreaks(text), ButtonsOfBox(buttons),
-                owner_};
+  const Box box{kind, ToWide(MessageTitle(kind)), WithWindowsLineBreaks(text),
+                ButtonsOfBox(buttons), owner_};
   const std::vector<WORD> dialog = DialogTemplate();
   const INT_PTR pressed = DialogBoxIndirectParamW(
       GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner_,

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "win32gui/wide_text.h"
+
 namespace korvex {
 
 struct SeenBox {
@@ -47,12 +49,6 @@ class BoxProbe {
   }
 
  private:
-  static std::wstring TextOf(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-  }
-
   void Answer(const BoxAnswer& answer, DWORD thread) {
     HWND box = nullptr;
     for (int i = 0; i < 1000 && !box; ++i) {
@@ -69,7 +65,7 @@ class BoxProbe {
       if (!box) Sleep(10);
     }
     if (!box) return;
-    SeenBox seen{TextOf(box), {}, false, {}, {}};
+    SeenBox seen{WindowText(box), {}, false, {}, {}};
     std::vector<std::pair<int, HWND>> buttons;
     HWND focus = nullptr;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -84,13 +80,13 @@ class BoxProbe {
       } else if ((style & SS_TYPEMASK) == SS_ICON) {
         seen.has_icon = SendMessageW(child, STM_GETICON, 0, 0) != 0;
       } else {
-        seen.text = TextOf(child);
+        seen.text = WindowText(child);
       }
     }
     std::sort(buttons.begin(), buttons.end());
     HWND click = nullptr;
     for (const auto& [left, button] : buttons) {
-      seen.buttons.push_back(TextOf(button));
+      seen.buttons.push_back(WindowText(button));
       if (button == focus) seen.default_button = seen.buttons.back();
       if (seen.buttons.back() == answer.click) click = button;
     }

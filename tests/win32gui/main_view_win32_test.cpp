@@ -22,18 +22,13 @@
 namespace korvex {
 namespace {
 
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 class Win32WindowTest : public ::testing::Test {
  protected:
   // Opens the window as korvex.exe does, without its startup sequence.
   void Open(MessageBoxes& boxes) {
     window = std::make_unique<TDlgKORVEX>(
-        WindowPlatform{loop, view, boxes, socket, desktop, serial_port}, std::vector<std::string>{});
+        WindowPlatform{loop, view, boxes, socket, desktop, serial_port},
+        std::vector<std::string>{});
     view.SetEvents(*window);
     window->FormCreate();
     window->TimerStartup->SetEnabled(false);
@@ -72,7 +67,7 @@ class Win32WindowTest : public ::testing::Test {
   }
 
   std::vector<std::wstring> LogLines() {
-    const std::wstring text = TextOf(Control("Memo1"));
+    const std::wstring text = WindowText(Control("Memo1"));
     std::vector<std::wstring> lines{{}};
     for (std::size_t i = 0; i < text.size(); ++i) {
       if (text.compare(i, 2, L"\r\n") == 0) {
@@ -93,7 +88,9 @@ class Win32WindowTest : public ::testing::Test {
 
   void DoubleClickIcon() { SendMessageW(Control("Image1"), WM_LBUTTONDBLCLK, MK_LBUTTON, 0); }
   void Click(const char* name) { SendMessageW(Control(name), BM_CLICK, 0, 0); }
-  HANDLE PictureOf(const char* name) { return reinterpret_cast<HANDLE>(SendMessageW(Control(name), STM_GETIMAGE, IMAGE_BITMAP, 0)); }
+  HANDLE PictureOf(const char* name) {
+    return reinterpret_cast<HANDLE>(SendMessageW(Control(name), STM_GETIMAGE, IMAGE_BITMAP, 0));
+  }
 
   VirtualEventLoop loop;
   int closed = 0;
@@ -111,8 +108,8 @@ TEST_F(Win32WindowTest, WindowAndEveryComponentAreAtTheirDesignedPlaces) {
   GetClientRect(view.Window(), &client);
   EXPECT_EQ(client.right, kDesignedClientWidth);
   EXPECT_EQ(client.bottom, kDesignedClientHeight);
-  EXPECT_EQ(TextOf(view.Window()), L"Lumadex VX2");
-  EXPECT_EQ(TextOf(GetWindow(view.Window(), GW_OWNER)), L"LumadexVX2");
+  EXPECT_EQ(WindowText(view.Window()), L"Lumadex VX2");
+  EXPECT_EQ(WindowText(GetWindow(view.Window(), GW_OWNER)), L"LumadexVX2");
   const LONG_PTR style = GetWindowLongPtrW(view.Window(), GWL_STYLE);
   EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME | WS_MINIMIZEBOX | WS_SYSMENU),
             WS_MINIMIZEBOX | WS_SYSMENU);
@@ -135,9 +132,11 @@ TEST_F(Win32WindowTest, WindowAndEveryComponentAreAtTheirDesignedPlaces) {
     EXPECT_EQ(at.bottom - at.top, c.height);
     if (c.widens_to_text) {
       HDC dc = GetDC(control);
-      HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+      HGDIOBJ previous =
+          SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
       SIZE text{};
-      GetTextExtentPoint32W(dc, TextOf(control).c_str(), static_cast<int>(TextOf(control).size()), &text);
+      GetTextExtentPoint32W(dc, WindowText(control).c_str(),
+                            static_cast<int>(WindowText(control).size()), &text);
       SelectObject(dc, previous);
       ReleaseDC(control, dc);
       EXPECT_GE(at.right - at.left, std::max<LONG>(c.width, text.cx)) << "text cut off";
@@ -145,7 +144,7 @@ TEST_F(Win32WindowTest, WindowAndEveryComponentAreAtTheirDesignedPlaces) {
     } else {
       EXPECT_EQ(at.right - at.left, c.width);
     }
-    if (c.text) EXPECT_EQ(TextOf(control), ToWide(c.text));
+    if (c.text) EXPECT_EQ(WindowText(control), ToWide(c.text));
     EXPECT_EQ(HintOf(control), ToWide(c.hint));
     EXPECT_EQ(IsWindowEnabled(control) != FALSE, c.enabled);
     EXPECT_EQ(IsWindowVisible(control) != FALSE, c.visible);
@@ -172,7 +171,8 @@ TEST_F(Win32WindowTest, LogAddsAndExtendsLinesAndShowsTheNewest) {
 
   view.ClearLog();
   view.AppendToLastLine("...");
-  EXPECT_EQ(LogLines(), std::vector<std::wstring>{L"..."}) << "appending to an empty log starts a line";
+  EXPECT_EQ(LogLines(), std::vector<std::wstring>{L"..."})
+      << "appending to an empty log starts a line";
 
   for (int i = 0; i < 200; ++i) view.AddLine("řádek " + std::to_string(i));
   EXPECT_TRUE(NewestLineShown());
@@ -206,8 +206,8 @@ TEST_F(Win32WindowTest, ControlsReachTheLogicAndShowWhatItSets) {
   EXPECT_EQ(SendMessageW(Control("Bar1"), PBM_GETPOS, 0, 0), 5);
   view.SetRequestText("QQ_RD 00 01 02|");
   view.SetAnswerText("QQ_RD 00 01 02 2A 00 00 00|");
-  EXPECT_EQ(TextOf(Control("Edit1")), L"QQ_RD 00 01 02|");
-  EXPECT_EQ(TextOf(Control("Edit2")), L"QQ_RD 00 01 02 2A 00 00 00|");
+  EXPECT_EQ(WindowText(Control("Edit1")), L"QQ_RD 00 01 02|");
+  EXPECT_EQ(WindowText(Control("Edit2")), L"QQ_RD 00 01 02 2A 00 00 00|");
 }
 
 TEST_F(Win32WindowTest, CloseWithoutPermissionIsRefusedInACzechBox) {
