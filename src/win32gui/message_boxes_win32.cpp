@@ -121,16 +121,12 @@ void LayOut(HWND dialog, const Box& box) {
 
   int left = (client_width - row_width) / 2;
   const int top = 2 * kMargin + body_height;
-  HWND focus = nullptr;
   for (std::size_t i = 0; i < captions.size(); ++i) {
-    const MessageButton button = box.buttons.shown[i];
-    const bool is_default = button == box.buttons.on_enter;
-    HWND control = AddControl(dialog, L"BUTTON", captions[i],
-                              WS_TABSTOP | (is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
-                              IdOf(button), left, top, widths[i], kButtonHeight);
-    if (is_default) focus = control;
+    AddControl(dialog, L"BUTTON", captions[i], WS_TABSTOP | BS_PUSHBUTTON,
+               IdOf(box.buttons.shown[i]), left, top, widths[i], kButtonHeight);
     left += widths[i] + kButtonGap;
   }
+  // The dialog draws the default button as such and sends it on Enter.
   SendMessageW(dialog, DM_SETDEFID, static_cast<WPARAM>(IdOf(box.buttons.on_enter)), 0);
 
   RECT frame{0, 0, client_width, client_height};
@@ -144,7 +140,7 @@ void LayOut(HWND dialog, const Box& box) {
   const int height = frame.bottom - frame.top;
   SetWindowPos(dialog, nullptr, (over.left + over.right - width) / 2,
                (over.top + over.bottom - height) / 2, width, height, SWP_NOZORDER);
-  SetFocus(focus);
+  SetFocus(GetDlgItem(dialog, IdOf(box.buttons.on_enter)));
 }
 
 INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
