@@ -4,8 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -17,6 +15,7 @@
 
 #include "platform/event_loop.h"
 #include "support/loop_factory.h"
+#include "test_sockets.h"
 
 namespace korvex {
 
@@ -34,19 +33,20 @@ class EventLoopContract : public ::testing::TestWithParam<LoopFactory> {
   std::unique_ptr<EventLoop> loop;
 };
 
-struct Pipe {
-  Pipe() { EXPECT_EQ(pipe(fds), 0); }
-  ~Pipe() {
-    close(fds[0]);
-    close(fds[1]);
+// fds[0] is watched, the test writes into fds[1].
+struct SocketPair {
+  SocketPair() { EXPECT_TRUE(OpenTestSocketPair(fds)); }
+  ~SocketPair() {
+    CloseTestHandle(fds[0]);
+    CloseTestHandle(fds[1]);
   }
-  void Put(char c) { EXPECT_EQ(write(fds[1], &c, 1), 1); }
+  void Put(char c) { EXPECT_EQ(WriteTestHandle(fds[1], &c, 1), 1); }
   char Take() {
     char c = 0;
-    EXPECT_EQ(read(fds[0], &c, 1), 1);
+    EXPECT_EQ(ReadTestHandle(fds[0], &c, 1), 1);
     return c;
   }
-  int fds[2] = {-1, -1};
+  IoHandle fds[2] = {kNoIoHandle, kNoIoHandle};
 };
 
 TEST_P(EventLoopContract, TimersFireInOrderOfTheirIntervals) {
@@ -148,27 +148,23 @@ TEST_P(EventLoopContract, ProcessMessagesReturnsWhenNothingIsPending) {
 }
 
 TEST_P(EventLoopContract, ProcessMessagesDispatchesPendingDescriptors) {
-  Pipe pipe;
+  SocketPair pair;
   std::vector<char> got;
-  auto watch = loop->WatchIo(pipe.fds[0], [&](IoEvent event) {
+  auto watch = loop->WatchIo(pair.fds[0], [&](IoEvent event) {
     EXPECT_EQ(event, IoEvent::kReadable);
-    got.push_back(pipe.Take());
+    got.push_back(pair.Take());
   });
-  pipe.Put('a');
+  pair.Put('a');
   loop->ProcessMessages();
   EXPECT_EQ(got, std::vector<char>{'a'});
 }
 
 TEST_P(EventLoopContract, WatchReportsWritableOnlyWhileWanted) {
-  int pair[2];
-  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  SocketPair pair;
   std::vector<IoEvent> seen;
-  auto watch = loop->WatchIo(pair[0], [&](IoEvent event) {
+  auto watch = loop->WatchIo(pair.fds[0], [&](IoEvent event) {
     seen.push_back(event);
-    if (event == IoEvent::kReadable) {
-      char c;
-      ASSERT_EQ(read(pair[0], &c, 1), 1);
-    }
+    if (event == IoEvent::kReadable) pair.Take();
   });
   watch->SetWantWrite(true);
   PumpUntil([&] { return !seen.empty(); });
@@ -177,13 +173,10 @@ TEST_P(EventLoopContract, WatchReportsWritableOnlyWhileWanted) {
   // The socket stays writable; only the byte from the peer may be reported.
   watch->SetWantWrite(false);
   seen.clear();
-  ASSERT_EQ(write(pair[1], "x", 1), 1);
+  pair.Put('x');
   PumpUntil([&] { return !seen.empty(); });
   loop->ProcessMessages();
   EXPECT_EQ(seen, std::vector<IoEvent>{IoEvent::kReadable});
-  watch.reset();
-  close(pair[0]);
-  close(pair[1]);
 }
 
 TEST_P(EventLoopContract, SleepDispatchesNothing) {
@@ -196,11 +189,11 @@ TEST_P(EventLoopContract, SleepDispatchesNothing) {
 }
 
 TEST_P(EventLoopContract, WatchAndTimerMayBeDestroyedInsideTheirHandlers) {
-  Pipe pipe;
+  SocketPair pair;
   int watch_calls = 0;
   int timer_calls = 0;
   std::unique_ptr<IoWatch> watch;
-  watch = loop->WatchIo(pipe.fds[0], [&](IoEvent) {
+  watch = loop->WatchIo(pair.fds[0], [&](IoEvent) {
     ++watch_calls;
     watch.reset();
   });
@@ -210,7 +203,7 @@ TEST_P(EventLoopContract, WatchAndTimerMayBeDestroyedInsideTheirHandlers) {
     timer.reset();
   });
   timer->SetEnabled(true);
-  pipe.Put('a');
+  pair.Put('a');
   bool stop = false;
   auto end = loop->CreateTimer("end", 200, [&] { stop = true; });
   end->SetEnabled(true);
@@ -293,10 +286,10 @@ TEST_P(EventLoopContract, QuitEndsRunAfterTheCurrentHandler) {
 class RealTimeEventLoopContract : public EventLoopContract {};
 
 TEST_P(RealTimeEventLoopContract, DescriptorThatStaysReadyDoesNotStarveTimers) {
-  Pipe pipe;
-  pipe.Put('x');  // never read: the descriptor stays readable
+  SocketPair pair;
+  pair.Put('x');  // never read: the descriptor stays readable
   int readable = 0;
-  auto watch = loop->WatchIo(pipe.fds[0], [&](IoEvent) { ++readable; });
+  auto watch = loop->WatchIo(pair.fds[0], [&](IoEvent) { ++readable; });
   bool fired = false;
   auto timer = loop->CreateTimer("t", 20, [&] { fired = true; });
   timer->SetEnabled(true);

@@ -2,15 +2,12 @@
 // through a real socket pair, so the event loop sees them arrive.
 #pragma once
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/socket_client.h"
+#include "test_sockets.h"
 
 namespace korvex {
 
@@ -30,10 +27,8 @@ class FakeSocketClient : public SocketClient {
     last_host = host;
     last_port = port;
     if (behaviour == ConnectBehaviour::kRefused) return ConnectState::kFailed;
-    int pair[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pair) != 0) {
-      return ConnectState::kFailed;
-    }
+    IoHandle pair[2];
+    if (!OpenTestSocketPair(pair)) return ConnectState::kFailed;
     fd_ = pair[0];
     peer_fd_ = pair[1];
     ++open_sockets;
@@ -56,12 +51,12 @@ class FakeSocketClient : public SocketClient {
   bool Connected() const override { return connected_; }
 
   void Disconnect() override {
-    if (fd_ >= 0) {
-      close(fd_);
+    if (fd_ != kNoIoHandle) {
+      CloseTestHandle(fd_);
       --open_sockets;
     }
-    if (peer_fd_ >= 0) close(peer_fd_);
-    fd_ = peer_fd_ = -1;
+    CloseTestHandle(peer_fd_);
+    fd_ = peer_fd_ = kNoIoHandle;
     connected_ = false;
   }
 
@@ -74,7 +69,7 @@ class FakeSocketClient : public SocketClient {
   bool Receive(std::string& into) override {
     char chunk[512];
     for (;;) {  // one chunk a call, as the real one
-      const ssize_t n = read(fd_, chunk, sizeof chunk);
+      const std::ptrdiff_t n = ReadTestHandle(fd_, chunk, sizeof chunk);
       if (n > 0) {
         into.append(chunk, static_cast<std::size_t>(n));
         return true;
@@ -96,11 +91,11 @@ class FakeSocketClient : public SocketClient {
 
   // The peer's side.
   void PeerSend(std::string_view bytes) const {
-    if (peer_fd_ >= 0) (void)!write(peer_fd_, bytes.data(), bytes.size());
+    if (peer_fd_ != kNoIoHandle) (void)!WriteTestHandle(peer_fd_, bytes.data(), bytes.size());
   }
   void PeerClose() {
-    if (peer_fd_ >= 0) close(peer_fd_);
-    peer_fd_ = -1;
+    CloseTestHandle(peer_fd_);
+    peer_fd_ = kNoIoHandle;
   }
 
   ConnectBehaviour behaviour = ConnectBehaviour::kAtOnce;
@@ -113,21 +108,19 @@ class FakeSocketClient : public SocketClient {
   int last_port = 0;
 
  private:
-  int IdleDescriptor() const {
-    if (idle_[0] < 0) (void)!pipe2(idle_, O_CLOEXEC);
-    return idle_[0];
+  IoHandle IdleDescriptor() const {
+    if (idle_ == kNoIoHandle) idle_ = OpenIdleTestHandle();
+    return idle_;
   }
   void CloseIdle() {
-    for (int& fd : idle_) {
-      if (fd >= 0) close(fd);
-      fd = -1;
-    }
+    CloseTestHandle(idle_);
+    idle_ = kNoIoHandle;
   }
 
-  int fd_ = -1;
-  int peer_fd_ = -1;
+  IoHandle fd_ = kNoIoHandle;
+  IoHandle peer_fd_ = kNoIoHandle;
   bool connected_ = false;
-  mutable int idle_[2] = {-1, -1};
+  mutable IoHandle idle_ = kNoIoHandle;
 };
 
 }  // namespace korvex

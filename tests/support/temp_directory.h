@@ -1,10 +1,9 @@
 // A directory of a test's own, removed with all it holds when the test ends.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace korvex {
@@ -12,8 +11,15 @@ namespace korvex {
 class TempDirectory {
  public:
   TempDirectory() {
-    char pattern[] = "/tmp/korvex-test-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) path_ = pattern;
+    // Creating the directory is what claims a name, so a name some other
+    // test took first is passed over.
+    std::random_device random;
+    std::error_code error;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    for (int attempt = 0; attempt < 100 && path_.empty() && !error; ++attempt) {
+      const auto candidate = base / ("korvex-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
   }
   ~TempDirectory() {
     std::error_code ignored;

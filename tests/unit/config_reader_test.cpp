@@ -3,7 +3,6 @@
 #include "shell/config_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -159,24 +158,19 @@ TEST(ConfigReader, LinesTokensAndProblems) {
 class ReadIni : public WindowFixture {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/korvex_ini_XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    dir_ = name;
+    ASSERT_FALSE(dir_.Path().empty());
     old_dir_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
+    std::filesystem::current_path(dir_.Path());
     Create();
   }
-  void TearDown() override {
-    std::filesystem::current_path(old_dir_);
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { std::filesystem::current_path(old_dir_); }
   static void Write(const std::filesystem::path& path, const std::string& text) {
     std::filesystem::create_directories(path.parent_path().empty() ? "." : path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
   }
 
  private:
-  std::filesystem::path dir_;
+  TempDirectory dir_;
   std::filesystem::path old_dir_;
 };
 

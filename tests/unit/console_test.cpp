@@ -10,23 +10,24 @@
 namespace korvex {
 namespace {
 
-// Standard output stand-in: a memory stream.
+// Standard output stand-in: a temporary file, read back whole.
 class Captured {
  public:
-  Captured() : file_(open_memstream(&data_, &size_)) {}
-  ~Captured() {
-    std::fclose(file_);
-    std::free(data_);
-  }
+  Captured() : file_(std::tmpfile()) {}
+  ~Captured() { std::fclose(file_); }
   std::FILE* file() { return file_; }
   std::string text() {
     std::fflush(file_);
-    return std::string(data_, size_);
+    const long size = std::ftell(file_);
+    std::string data(static_cast<std::size_t>(size), '\0');
+    std::rewind(file_);
+    const std::size_t got = std::fread(data.data(), 1, data.size(), file_);
+    std::fseek(file_, 0, SEEK_END);
+    data.resize(got);
+    return data;
   }
 
  private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
   std::FILE* file_;
 };
 

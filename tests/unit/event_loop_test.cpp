@@ -1,17 +1,17 @@
-#include "platform/posix/posix_event_loop.h"
+#include "native_platform.h"
 #include "support/event_loop_contract.h"
 #include "support/virtual_event_loop.h"
 
 namespace korvex {
 namespace {
 
-const LoopFactory kPosix{
-    [] { return std::unique_ptr<EventLoop>(std::make_unique<PosixEventLoop>()); }};
+const LoopFactory kNative{
+    [] { return std::unique_ptr<EventLoop>(std::make_unique<NativeEventLoop>()); }};
 const LoopFactory kVirtual{
     [] { return std::unique_ptr<EventLoop>(std::make_unique<VirtualEventLoop>()); }};
 
-INSTANTIATE_TEST_SUITE_P(Posix, EventLoopContract, ::testing::Values(kPosix));
-INSTANTIATE_TEST_SUITE_P(Posix, RealTimeEventLoopContract, ::testing::Values(kPosix));
+INSTANTIATE_TEST_SUITE_P(Native, EventLoopContract, ::testing::Values(kNative));
+INSTANTIATE_TEST_SUITE_P(Native, RealTimeEventLoopContract, ::testing::Values(kNative));
 INSTANTIATE_TEST_SUITE_P(VirtualTime, EventLoopContract, ::testing::Values(kVirtual));
 
 TEST(VirtualEventLoop, ClockMovesOnlyWhenTheLoopWouldBlockOrSleep) {

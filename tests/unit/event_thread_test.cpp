@@ -1,12 +1,12 @@
-#include "platform/posix/posix_event_loop.h"
+#include "native_platform.h"
 #include "support/event_thread_contract.h"
 #include "support/virtual_event_loop.h"
 
 namespace korvex {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Posix, EventThreadContract, ::testing::Values(LoopFactory{[] {
-                           return std::unique_ptr<EventLoop>(new PosixEventLoop);
+INSTANTIATE_TEST_SUITE_P(Native, EventThreadContract, ::testing::Values(LoopFactory{[] {
+                           return std::unique_ptr<EventLoop>(new NativeEventLoop);
                          }}));
 INSTANTIATE_TEST_SUITE_P(VirtualTime, EventThreadContract, ::testing::Values(LoopFactory{[] {
                            return std::unique_ptr<EventLoop>(new VirtualEventLoop);

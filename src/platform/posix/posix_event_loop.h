@@ -1,7 +1,7 @@
 // The headless binary's message loop: real time, poll() on the descriptors.
 #pragma once
 
-#include "platform/posix/dispatching_loop.h"
+#include "platform/dispatching_loop.h"
 
 namespace korvex {
 

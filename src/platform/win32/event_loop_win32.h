@@ -27,8 +27,10 @@ class Win32EventLoop : public EventLoop {
   void Run() override;
   void Quit() override;
 
- private:
+  // What the loop's window procedure, timers and watches share.
   struct State;
+
+ private:
   std::unique_ptr<State> state_;
 };
 

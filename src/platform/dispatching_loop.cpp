@@ -1,7 +1,4 @@
-#include "platform/posix/dispatching_loop.h"
-
-#include <sys/eventfd.h>
-#include <unistd.h>
+#include "platform/dispatching_loop.h"
 
 #include <algorithm>
 
@@ -18,7 +15,7 @@ struct DispatchingLoop::TimerState {
 };
 
 struct DispatchingLoop::WatchState {
-  int fd = -1;
+  IoHandle handle = kNoIoHandle;
   bool want_write = false;
   std::function<void(IoEvent)> handler;
 };
@@ -59,12 +56,9 @@ class DispatchingLoop::LoopWatch : public IoWatch {
   std::shared_ptr<WatchState> state_;
 };
 
-DispatchingLoop::DispatchingLoop()
-    : loop_thread_(std::this_thread::get_id()), wake_fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+DispatchingLoop::DispatchingLoop() : loop_thread_(std::this_thread::get_id()) {}
 
-DispatchingLoop::~DispatchingLoop() {
-  if (wake_fd_ >= 0) close(wake_fd_);
-}
+DispatchingLoop::~DispatchingLoop() = default;
 
 std::unique_ptr<Timer> DispatchingLoop::CreateTimer(std::string name, int interval_ms,
                                                     std::function<void()> on_tick) {
@@ -80,7 +74,7 @@ std::unique_ptr<Timer> DispatchingLoop::CreateTimer(std::string name, int interv
 std::unique_ptr<IoWatch> DispatchingLoop::WatchIo(IoHandle handle,
                                                   std::function<void(IoEvent)> handler) {
   auto state = std::make_shared<WatchState>();
-  state->fd = static_cast<int>(handle);
+  state->handle = handle;
   state->handler = std::move(handler);
   watches_.push_back(state);
   return std::make_unique<LoopWatch>(*this, std::move(state));
@@ -95,28 +89,19 @@ void DispatchingLoop::Unregister(const WatchState* watch) {
 }
 
 void DispatchingLoop::PollDescriptors(int timeout_ms) {
-  std::vector<pollfd> fds;
-  fds.reserve(watches_.size() + 1);
-  fds.push_back({wake_fd_, POLLIN, 0});
-  for (const auto& w : watches_) {
-    fds.push_back({w->fd, static_cast<short>(POLLIN | (w->want_write ? POLLOUT : 0)), 0});
-  }
+  std::vector<IoPoller::Interest> interests;
+  interests.reserve(watches_.size());
+  for (const auto& w : watches_) interests.push_back({w->handle, w->want_write});
   // The watch list may change while handlers run; remember whom we polled.
   const std::vector<std::shared_ptr<WatchState>> polled = watches_;
-  int n = poll(fds.data(), fds.size(), timeout_ms);
-  if (n <= 0) return;
-  if (fds[0].revents & POLLIN) {
-    std::uint64_t count = 0;
-    while (read(wake_fd_, &count, sizeof count) > 0) {
-    }
-  }
+  std::vector<IoPoller::Readiness> readiness;
+  if (!poller_.Poll(interests, timeout_ms, readiness)) return;
   ready_.clear();
-  for (std::size_t i = 1; i < fds.size(); ++i) {
-    const short ev = fds[i].revents;
-    if (ev & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) {
-      ready_.push_back({polled[i - 1], IoEvent::kReadable});
-    } else if (ev & POLLOUT) {
-      ready_.push_back({polled[i - 1], IoEvent::kWritable});
+  for (std::size_t i = 0; i < polled.size(); ++i) {
+    if (readiness[i] == IoPoller::Readiness::kReadable) {
+      ready_.push_back({polled[i], IoEvent::kReadable});
+    } else if (readiness[i] == IoPoller::Readiness::kWritable) {
+      ready_.push_back({polled[i], IoEvent::kWritable});
     }
   }
 }
@@ -242,8 +227,7 @@ void DispatchingLoop::Synchronize(const std::function<void()>& call) {
   PostedCall posted{&call};
   std::unique_lock lock(posted_mutex_);
   posted_.push_back(&posted);
-  const std::uint64_t one = 1;
-  [[maybe_unused]] auto written = write(wake_fd_, &one, sizeof one);
+  poller_.Wake();
   posted_done_.wait(lock, [&posted] { return posted.done; });
 }
 

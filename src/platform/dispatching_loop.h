@@ -1,10 +1,8 @@
-// The part of a poll()-based message loop that does not depend on how time
+// The part of a polling message loop that does not depend on how time
 // passes: timers, descriptor watches and calls posted from other threads. The
 // real-time loop and the virtual-time loop differ only in their clock and in
 // what "waiting" means.
 #pragma once
-
-#include <poll.h>
 
 #include <condition_variable>
 #include <cstdint>
@@ -15,6 +13,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
+#include "platform/io_poller.h"
 
 namespace korvex {
 
@@ -69,7 +68,7 @@ class DispatchingLoop : public EventLoop {
   void Unregister(const WatchState* watch);
 
   std::thread::id loop_thread_;
-  int wake_fd_ = -1;
+  IoPoller poller_;
   bool quit_ = false;
   std::uint64_t next_order_ = 0;
   std::vector<std::shared_ptr<TimerState>> timers_;

@@ -1,0 +1,42 @@
+#include "test_sockets.h"
+
+#include "platform/win32/winsock_win32.h"
+
+namespace korvex {
+
+bool OpenTestSocketPair(IoHandle (&ends)[2]) {
+  SOCKET pair[2];
+  if (!OpenLoopbackPair(pair)) return false;
+  ends[0] = static_cast<IoHandle>(pair[0]);
+  ends[1] = static_cast<IoHandle>(pair[1]);
+  return true;
+}
+
+IoHandle OpenIdleTestHandle() {
+  if (!StartWinsock()) return kNoIoHandle;
+  const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (listener == INVALID_SOCKET ||
+      bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(listener, 1) != 0) {
+    if (listener != INVALID_SOCKET) closesocket(listener);
+    return kNoIoHandle;
+  }
+  return static_cast<IoHandle>(listener);
+}
+
+void CloseTestHandle(IoHandle handle) {
+  if (handle != kNoIoHandle) closesocket(static_cast<SOCKET>(handle));
+}
+
+std::ptrdiff_t WriteTestHandle(IoHandle handle, const char* bytes, std::size_t size) {
+  return send(static_cast<SOCKET>(handle), bytes, static_cast<int>(size), 0);
+}
+
+std::ptrdiff_t ReadTestHandle(IoHandle handle, char* bytes, std::size_t size) {
+  return recv(static_cast<SOCKET>(handle), bytes, static_cast<int>(size), 0);
+}
+
+}  // namespace korvex
