@@ -1,5 +1,9 @@
 // The real Win32 window with the communicator's logic behind it.
+// The logic first: <windows.h> defines the serial seam's EV_ names as macros.
+#include "shell/korvex_window.h"
+// clang-format off
 #include "win32gui/main_view_win32.h"
+// clang-format on
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "shell/korvex_window.h"
 #include "support/designed_window.h"
 #include "support/fake_host_desktop.h"
 #include "support/fake_serial_port.h"
@@ -81,7 +84,9 @@ class Win32WindowTest : public ::testing::Test {
   }
 
   bool NewestLineShown() {
-    SCROLLINFO bar{sizeof(SCROLLINFO), SIF_ALL};
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof(bar);
+    bar.fMask = SIF_ALL;
     GetScrollInfo(Control("Memo1"), SB_VERT, &bar);
     return bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
   }
@@ -144,7 +149,9 @@ TEST_F(Win32WindowTest, WindowAndEveryComponentAreAtTheirDesignedPlaces) {
     } else {
       EXPECT_EQ(at.right - at.left, c.width);
     }
-    if (c.text) EXPECT_EQ(WindowText(control), ToWide(c.text));
+    if (c.text) {
+      EXPECT_EQ(WindowText(control), ToWide(c.text));
+    }
     EXPECT_EQ(HintOf(control), ToWide(c.hint));
     EXPECT_EQ(IsWindowEnabled(control) != FALSE, c.enabled);
     EXPECT_EQ(IsWindowVisible(control) != FALSE, c.visible);
