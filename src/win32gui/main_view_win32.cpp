@@ -284,12 +284,12 @@ void Win32MainView::AppendToLastLine(std::string_view text) {
 }
 
 void Win32MainView::AppendToLog(std::string_view text) {
-  // The caret goes to the end, the text in there, and the view follows it.
+  // The caret goes to the end, wherever the user has put it, and the text in
+  // there; the control scrolls to show it.
   HWND memo = Control(Component::Memo1);
   const int end = GetWindowTextLengthW(memo);
   SendMessageW(memo, EM_SETSEL, end, end);
   SendMessageW(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
-  SendMessageW(memo, EM_SCROLLCARET, 0, 0);
   log_has_lines_ = true;
 }
 

@@ -183,7 +183,10 @@ TEST_F(Win32WindowTest, LogAddsAndExtendsLinesAndShowsTheNewest) {
 
   for (int i = 0; i < 200; ++i) view.AddLine("řádek " + std::to_string(i));
   EXPECT_TRUE(NewestLineShown());
-  SendMessageW(Control("Memo1"), WM_VSCROLL, SB_TOP, 0);
+  // The user has clicked into the first line.
+  SendMessageW(Control("Memo1"), EM_SETSEL, 0, 0);
+  SendMessageW(Control("Memo1"), EM_SCROLLCARET, 0, 0);
+  ASSERT_FALSE(NewestLineShown());
   view.AppendToLastLine(".");
   EXPECT_EQ(LogLines().back(), L"řádek 199.");
   EXPECT_TRUE(NewestLineShown());
