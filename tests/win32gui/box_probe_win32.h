@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <thread>
@@ -49,55 +48,50 @@ class BoxProbe {
   }
 
  private:
+  static bool IsBox(HWND window) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    return std::wstring(name) == L"#32770" && IsWindowVisible(window);
+  }
+
   void Answer(const BoxAnswer& answer, DWORD thread) {
     HWND box = nullptr;
     for (int i = 0; i < 1000 && !box; ++i) {
       EnumThreadWindows(
           thread,
           [](HWND window, LPARAM found) {
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
+            if (IsBox(window)) *reinterpret_cast<HWND*>(found) = window;
+            return TRUE;
           },
           reinterpret_cast<LPARAM>(&box));
       if (!box) Sleep(10);
     }
     if (!box) return;
     SeenBox seen{WindowText(box), {}, false, {}, {}};
-    std::vector<std::pair<int, HWND>> buttons;
-    HWND focus = nullptr;
+    HWND focus = GetDlgItem(box, LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)));
+    HWND click = nullptr;
+    // Children in the order they were made: icon, text, buttons left to right.
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       wchar_t name[16] = {};
       GetClassNameW(child, name, 16);
-      const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
-      RECT at{};
-      GetWindowRect(child, &at);
       if (std::wstring(name) == L"Button") {
-        buttons.emplace_back(at.left, child);
-        if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) focus = child;
-      } else if ((style & SS_TYPEMASK) == SS_ICON) {
+        seen.buttons.push_back(WindowText(child));
+        if (child == focus) seen.default_button = seen.buttons.back();
+        if (seen.buttons.back() == answer.click) click = child;
+      } else if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
         seen.has_icon = SendMessageW(child, STM_GETICON, 0, 0) != 0;
       } else {
         seen.text = WindowText(child);
       }
     }
-    std::sort(buttons.begin(), buttons.end());
-    HWND click = nullptr;
-    for (const auto& [left, button] : buttons) {
-      seen.buttons.push_back(WindowText(button));
-      if (button == focus) seen.default_button = seen.buttons.back();
-      if (seen.buttons.back() == answer.click) click = button;
-    }
     seen_ = seen;
     if (click) {
       SendMessageW(click, BM_CLICK, 0, 0);
-    } else if (answer.key_message != 0) {
-      PostMessageW(focus ? focus : box, answer.key_message, answer.key, 0);
     } else {
-      // No such button: the box must still go, for the test to fail rather than hang.
-      PostMessageW(focus ? focus : box, WM_KEYDOWN, VK_ESCAPE, 0);
+      // Without a key, Escape: a box with no such button must still go, for
+      // the test to fail rather than hang.
+      PostMessageW(focus ? focus : box, answer.key_message ? answer.key_message : WM_KEYDOWN,
+                   answer.key_message ? answer.key : VK_ESCAPE, 0);
     }
   }
 

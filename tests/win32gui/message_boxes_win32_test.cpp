@@ -8,93 +8,41 @@
 namespace korvex {
 namespace {
 
+using Buttons = std::vector<MessageButton>;
+using Captions = std::vector<std::wstring>;
+
 struct BoxCase {
-  const char* what;
   MessageKind kind;
-  std::vector<MessageButton> buttons;
+  Buttons buttons;
   BoxAnswer answer;
   MessageButton expected_answer;
   const wchar_t* title;
-  std::vector<std::wstring> captions;
+  Captions captions;
   const wchar_t* default_button;
 };
 
-const std::vector<MessageButton> kYesNo{MessageButton::kYes, MessageButton::kNo};
-const std::vector<std::wstring> kAnoNe{L"&Ano", L"&Ne"};
-
 TEST(Win32MessageBoxesTest, CzechTitlesAndButtonsAnswerAsPressed) {
   InstallCzechTexts();
+  using enum MessageButton;
+  const Buttons yes_no{kYes, kNo};
+  const Captions ano_ne{L"&Ano", L"&Ne"};
+  // clang-format off
   const BoxCase cases[] = {
-      {"yes clicked",
-       MessageKind::kError,
-       kYesNo,
-       {L"&Ano"},
-       MessageButton::kYes,
-       L"Chyba",
-       kAnoNe,
-       L"&Ano"},
-      {"N typed",
-       MessageKind::kError,
-       kYesNo,
-       {L"", WM_CHAR, 'n'},
-       MessageButton::kNo,
-       L"Chyba",
-       kAnoNe,
-       L"&Ano"},
-      {"Escape",
-       MessageKind::kError,
-       kYesNo,
-       {L"", WM_KEYDOWN, VK_ESCAPE},
-       MessageButton::kNo,
-       L"Chyba",
-       kAnoNe,
-       L"&Ano"},
-      {"Enter",
-       MessageKind::kWarning,
-       kYesNo,
-       {L"", WM_KEYDOWN, VK_RETURN},
-       MessageButton::kYes,
-       L"Varování",
-       kAnoNe,
-       L"&Ano"},
-      {"information",
-       MessageKind::kInformation,
-       {MessageButton::kOk},
-       {L"OK"},
-       MessageButton::kOk,
-       L"Informace",
-       {L"OK"},
-       L"OK"},
-      {"no buttons asked",
-       MessageKind::kConfirmation,
-       {},
-       {L"OK"},
-       MessageButton::kOk,
-       L"Potvrzení",
-       {L"OK"},
-       L"OK"},
-      {"cancel",
-       MessageKind::kConfirmation,
-       {MessageButton::kOk, MessageButton::kCancel},
-       {L"", WM_KEYDOWN, VK_ESCAPE},
-       MessageButton::kCancel,
-       L"Potvrzení",
-       {L"OK", L"Zpět"},
-       L"OK"},
-      {"every button",
-       MessageKind::kWarning,
-       {MessageButton::kYes, MessageButton::kNo, MessageButton::kOk, MessageButton::kCancel,
-        MessageButton::kAbort, MessageButton::kRetry, MessageButton::kIgnore, MessageButton::kAll,
-        MessageButton::kNoToAll, MessageButton::kYesToAll, MessageButton::kHelp},
-       {L"Ne pro všechny"},
-       MessageButton::kNoToAll,
-       L"Varování",
+      {MessageKind::kError, yes_no, {L"", WM_CHAR, 'n'}, kNo, L"Chyba", ano_ne, L"&Ano"},
+      {MessageKind::kError, yes_no, {L"", WM_KEYDOWN, VK_ESCAPE}, kNo, L"Chyba", ano_ne, L"&Ano"},
+      {MessageKind::kWarning, yes_no, {L"", WM_KEYDOWN, VK_RETURN}, kYes, L"Varování", ano_ne, L"&Ano"},
+      {MessageKind::kInformation, {}, {L"OK"}, kOk, L"Informace", {L"OK"}, L"OK"},
+      {MessageKind::kConfirmation, {kOk, kCancel}, {L"", WM_KEYDOWN, VK_ESCAPE}, kCancel, L"Potvrzení",
+       {L"OK", L"Zpět"}, L"OK"},
+      {MessageKind::kWarning,
+       {kYes, kNo, kOk, kCancel, kAbort, kRetry, kIgnore, kAll, kNoToAll, kYesToAll, kHelp},
+       {L"Ne pro všechny"}, kNoToAll, L"Varování",
        {L"&Ano", L"&Ne", L"OK", L"Zpět", L"Přerušit", L"Znova", L"Ignorovat", L"Vše",
-        L"Ne pro všechny", L"Ano pro všechny", L"Nápověda"},
-       L"OK"},
+        L"Ne pro všechny", L"Ano pro všechny", L"Nápověda"}, L"OK"},
   };
+  // clang-format on
   for (const BoxCase& c : cases) {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
     Win32MessageBoxes boxes;
     BoxProbe probe(c.answer);
     EXPECT_EQ(boxes.Show(c.kind, "Chyba komunikace !\rPřerušit ?", c.buttons), c.expected_answer);
