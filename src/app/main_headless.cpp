@@ -12,6 +12,7 @@
 #include "platform/console/console_output.h"
 #include "platform/console/console_view.h"
 #include "native_platform.h"
+#include "platform/console_setup.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
 
@@ -36,6 +37,7 @@ constexpr const char* kFooter =
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
   std::string assume = "no";
   std::vector<std::string> arguments;
   CLI::App app{

@@ -4,10 +4,12 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/config_location.h"
+
 namespace korvex {
 
 std::optional<std::filesystem::path> FindConfigFile() {
-  for (const char* name : {"ovladace/vardos2/lumadex.ini", "lumadex.ini"}) {
+  for (const std::string& name : ConfigFileCandidates()) {
     // Only a regular file: a pipe or a device of that name would never end.
     std::error_code error;
     if (std::filesystem::is_regular_file(name, error)) return std::filesystem::path(name);

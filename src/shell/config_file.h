@@ -7,8 +7,9 @@
 
 namespace korvex {
 
-// "ovladace/vardos2/lumadex.ini", else "lumadex.ini", below the working
-// directory; nothing when neither is a regular file.
+// "ovladace/vardos2/lumadex.ini" (with the platform's separator), else
+// "lumadex.ini", below the working directory; nothing when neither is a
+// regular file.
 std::optional<std::filesystem::path> FindConfigFile();
 
 // The whole file; false (with `bytes` empty) when it cannot be opened or

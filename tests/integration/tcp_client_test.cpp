@@ -1,12 +1,10 @@
 #include "transport/tcp_client.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <functional>
 
-#include "platform/posix/posix_event_loop.h"
-#include "platform/posix/posix_socket_client.h"
+#include "native_platform.h"
 #include "support/loopback_listener.h"
 
 namespace korvex {
@@ -33,8 +31,8 @@ class TcpClient : public ::testing::Test {
     return client.Connected;
   }
 
-  PosixEventLoop loop;
-  PosixSocketClient socket;
+  NativeEventLoop loop;
+  NativeSocketClient socket;
   TMyTCPClient client{loop, socket};
   LoopbackListener listener;
   bool timed_out = false;
@@ -42,18 +40,18 @@ class TcpClient : public ::testing::Test {
 
 TEST_F(TcpClient, EveryByteValueArrivesInOrderAndAFloodKeepsOnlyTheNewestBytes) {
   ASSERT_TRUE(ConnectNow());
-  const int peer = listener.Accept();
+  const IoHandle peer = listener.Accept();
   std::string sent;
   for (int i = 0; i < 256; ++i) sent += static_cast<char>(i);
   for (int i = 0; i < 400; ++i) sent += static_cast<char>(i * 7);
-  ASSERT_EQ(write(peer, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+  ASSERT_EQ(WriteTestHandle(peer, sent.data(), sent.size()), std::ssize(sent));
   Pump([&] { return client.RxBuffer.size() >= sent.size(); });
   EXPECT_EQ(client.RxBuffer, sent);
 
   std::string burst(200000, '\0');
   for (std::size_t i = 0; i < burst.size(); ++i) burst[i] = static_cast<char>(i % 251);
-  ASSERT_EQ(write(peer, burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
-  close(peer);
+  ASSERT_EQ(WriteTestHandle(peer, burst.data(), burst.size()), std::ssize(burst));
+  CloseTestHandle(peer);
   int events = 0;
   Pump([&] {
     ++events;
@@ -65,30 +63,30 @@ TEST_F(TcpClient, EveryByteValueArrivesInOrderAndAFloodKeepsOnlyTheNewestBytes) 
 
 TEST_F(TcpClient, SegmentsArriveInOrderAndAPeerCloseKeepsTheBytes) {
   ASSERT_TRUE(ConnectNow());
-  const int peer = listener.Accept();
-  ASSERT_EQ(write(peer, "ab", 2), 2);
+  const IoHandle peer = listener.Accept();
+  ASSERT_EQ(WriteTestHandle(peer, "ab", 2), 2);
   Pump([&] { return client.RxBuffer.size() == 2; });
-  ASSERT_EQ(write(peer, "cd", 2), 2);
-  close(peer);
+  ASSERT_EQ(WriteTestHandle(peer, "cd", 2), 2);
+  CloseTestHandle(peer);
   Pump([&] { return !client.Connected; });
   EXPECT_EQ(client.RxBuffer, "abcd");
 }
 
 TEST_F(TcpClient, ConnectWhileConnectedDropsTheOldConnectionFirst) {
   ASSERT_TRUE(ConnectNow());
-  const int first = listener.Accept();
-  ASSERT_EQ(write(first, "old", 3), 3);
+  const IoHandle first = listener.Accept();
+  ASSERT_EQ(WriteTestHandle(first, "old", 3), 3);
   Pump([&] { return client.RxBuffer == "old"; });
   ASSERT_TRUE(ConnectNow());
   EXPECT_TRUE(client.RxBuffer.empty()) << "a new connection starts with an empty buffer";
   char c;
-  EXPECT_EQ(read(first, &c, 1), 0) << "the old connection was closed";
-  close(first);
-  const int second = listener.Accept();
+  EXPECT_EQ(ReadTestHandle(first, &c, 1), 0) << "the old connection was closed";
+  CloseTestHandle(first);
+  const IoHandle second = listener.Accept();
   EXPECT_TRUE(client.WriteString("Qq"));
   char got[2];
-  EXPECT_EQ(read(second, got, 2), 2);
-  close(second);
+  EXPECT_EQ(ReadTestHandle(second, got, 2), 2);
+  CloseTestHandle(second);
 }
 
 TEST_F(TcpClient, ConnectWhereNothingListensFails) {

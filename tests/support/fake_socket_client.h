@@ -109,7 +109,9 @@ class FakeSocketClient : public SocketClient {
 
  private:
   IoHandle IdleDescriptor() const {
-    if (idle_ == kNoIoHandle) idle_ = OpenIdleTestHandle();
+    // A listener nobody connects to.
+    int port = 0;
+    if (idle_ == kNoIoHandle) idle_ = OpenTestListener(port);
     return idle_;
   }
   void CloseIdle() {

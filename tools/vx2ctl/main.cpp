@@ -12,6 +12,7 @@
 #include "controller_session.h"
 #include "ctl_arguments.h"
 #include "ctl_commands.h"
+#include "platform/console_setup.h"
 #include "stderr_log.h"
 #include "tool_cli.h"
 #include "transport/serial.h"
@@ -29,6 +30,7 @@ std::string SecondsText(double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
   CLI::App app{
       "Čte a zapisuje položky řadiče VX2 přes TCP nebo sériovou linku protokolovým jádrem "
       "komunikátoru. "

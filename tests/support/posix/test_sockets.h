@@ -1,5 +1,5 @@
-// Handles for tests that the event loop watches on this platform: ends of a
-// non-blocking stream socket pair, and one that never becomes ready.
+// Sockets for tests as this platform's loop watches them: ends of a
+// non-blocking stream socket pair, and loopback TCP listeners.
 #pragma once
 
 #include <netinet/in.h>
@@ -20,18 +20,32 @@ inline bool OpenTestSocketPair(IoHandle (&ends)[2]) {
   return true;
 }
 
-// A listening socket nobody connects to: neither readable nor writable.
-inline IoHandle OpenIdleTestHandle() {
+// Listens on an ephemeral loopback port. Until a client connects it is
+// neither readable nor writable.
+inline IoHandle OpenTestListener(int& port) {
   const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
   if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 1) != 0) {
+      listen(listener, 8) != 0 ||
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     if (listener >= 0) close(listener);
     return kNoIoHandle;
   }
+  port = ntohs(address.sin_port);
   return listener;
+}
+
+// The next connection's peer socket, blocking; waits for a client.
+inline IoHandle AcceptTestHandle(IoHandle listener) {
+  return accept4(static_cast<int>(listener), nullptr, nullptr, SOCK_CLOEXEC);
+}
+
+// Ends both directions: a blocked accept or read returns.
+inline void ShutdownTestHandle(IoHandle handle) {
+  shutdown(static_cast<int>(handle), SHUT_RDWR);
 }
 
 inline void CloseTestHandle(IoHandle handle) {

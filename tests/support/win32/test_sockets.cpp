@@ -12,19 +12,31 @@ bool OpenTestSocketPair(IoHandle (&ends)[2]) {
   return true;
 }
 
-IoHandle OpenIdleTestHandle() {
+IoHandle OpenTestListener(int& port) {
   if (!StartWinsock()) return kNoIoHandle;
   const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int length = sizeof address;
   if (listener == INVALID_SOCKET ||
       bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 1) != 0) {
+      listen(listener, 8) != 0 ||
+      getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     if (listener != INVALID_SOCKET) closesocket(listener);
     return kNoIoHandle;
   }
+  port = ntohs(address.sin_port);
   return static_cast<IoHandle>(listener);
+}
+
+IoHandle AcceptTestHandle(IoHandle listener) {
+  const SOCKET peer = accept(static_cast<SOCKET>(listener), nullptr, nullptr);
+  return peer == INVALID_SOCKET ? kNoIoHandle : static_cast<IoHandle>(peer);
+}
+
+void ShutdownTestHandle(IoHandle handle) {
+  shutdown(static_cast<SOCKET>(handle), SD_BOTH);
 }
 
 void CloseTestHandle(IoHandle handle) {

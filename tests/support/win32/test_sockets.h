@@ -1,5 +1,5 @@
-// Handles for tests that the event loop watches on this platform: ends of a
-// non-blocking loopback socket pair, and one that never becomes ready.
+// Sockets for tests as this platform's loop watches them: ends of a
+// non-blocking loopback socket pair, and loopback TCP listeners.
 // Declared apart from Winsock, whose windows.h macros clash with the serial
 // port layer's names.
 #pragma once
@@ -11,8 +11,13 @@
 namespace korvex {
 
 bool OpenTestSocketPair(IoHandle (&ends)[2]);
-// A listening socket nobody connects to: neither readable nor writable.
-IoHandle OpenIdleTestHandle();
+// Listens on an ephemeral loopback port. Until a client connects it is
+// neither readable nor writable.
+IoHandle OpenTestListener(int& port);
+// The next connection's peer socket, blocking; waits for a client.
+IoHandle AcceptTestHandle(IoHandle listener);
+// Ends both directions: a blocked accept or read returns.
+void ShutdownTestHandle(IoHandle handle);
 void CloseTestHandle(IoHandle handle);
 // As write() and read(): the count, 0 at the peer's end, -1 on failure or
 // when nothing is there.
