@@ -51,10 +51,10 @@ Widget* Place(Widget* widget, Component component) {
   return widget;
 }
 
-// The original font was narrower; a text that needs more room than the
-// design gave it widens its component rather than being cut off.
-void WidenToText(QWidget* widget, int design_width) {
-  widget->resize(std::max(design_width, widget->sizeHint().width()), widget->height());
+void WidenToText(QWidget* widget, Component component) {
+  const ComponentDesign& design = DesignOf(component);
+  if (!design.widens_to_text) return;
+  widget->resize(std::max(design.rect.width, widget->sizeHint().width()), widget->height());
 }
 
 QLabel* Caption(QWidget* parent, Component component) {
@@ -62,7 +62,7 @@ QLabel* Caption(QWidget* parent, Component component) {
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setText(FromUtf8(DesignOf(component).text));
-  WidenToText(label, DesignOf(component).rect.width);
+  WidenToText(label, component);
   return label;
 }
 
@@ -126,7 +126,7 @@ MainForm::MainForm() {
 
   chbstop =
       Place(new QCheckBox(FromUtf8(DesignOf(Component::chbstop).text), this), Component::chbstop);
-  WidenToText(chbstop, chbstop->width());
+  WidenToText(chbstop, Component::chbstop);
   connect(chbstop, &QCheckBox::toggled, this, [this](bool checked) {
     if (events_) events_->chbstopClick(checked);
   });
@@ -164,7 +164,7 @@ MainForm::MainForm() {
 
 void MainForm::SetVersionText(const QString& text) {
   LabelVersion->setText(text);
-  WidenToText(LabelVersion, DesignOf(Component::LabelVersion).rect.width);
+  WidenToText(LabelVersion, Component::LabelVersion);
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

@@ -54,13 +54,6 @@ ControlKind KindOf(Component component) {
   return {L"STATIC", 0, 0};
 }
 
-// The original's texts were set in a narrower font: these components keep
-// their place and height and grow to the right to show their whole text.
-bool WidensToText(Component component) {
-  return component == Component::LabelVersion || component == Component::chbstop ||
-         component == Component::Label3 || component == Component::Label2;
-}
-
 // Registering again, for a later window of the same run, fails harmlessly.
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
   WNDCLASSEXW window_class{};
@@ -164,7 +157,7 @@ void Win32MainView::CreateControls() {
         control, WM_SETFONT,
         reinterpret_cast<WPARAM>(design.component == Component::Label1 ? bold_font_ : font_),
         FALSE);
-    if (WidensToText(design.component)) WidenToText(design.component);
+    WidenToText(design.component);
     if (!design.hint.empty()) {
       std::wstring hint = ToWide(design.hint);
       TTTOOLINFOW tool{};
@@ -188,6 +181,8 @@ void Win32MainView::CreateControls() {
 }
 
 void Win32MainView::WidenToText(Component component) {
+  const ComponentDesign& design = DesignOf(component);
+  if (!design.widens_to_text) return;
   HWND control = Control(component);
   const std::wstring text = WindowText(control);
   HDC dc = GetDC(control);
@@ -199,9 +194,8 @@ void Win32MainView::WidenToText(Component component) {
   ReleaseDC(control, dc);
   // A check box draws its box and a gap before the text.
   const int box = component == Component::chbstop ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0;
-  const FormRect& rect = DesignOf(component).rect;
-  SetWindowPos(control, nullptr, 0, 0, std::max(rect.width, static_cast<int>(size.cx) + box),
-               rect.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(control, nullptr, 0, 0, std::max(design.rect.width, static_cast<int>(size.cx) + box),
+               design.rect.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32MainView::Show() {

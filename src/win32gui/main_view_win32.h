@@ -44,6 +44,7 @@ class Win32MainView : public MainView {
   void CreateControls();
   void OnCommand(Component component, WORD notification);
   void AppendToLog(std::string_view text);
+  // For a component whose design says so.
   void WidenToText(Component component);
 
   std::function<void()> on_closed_;
