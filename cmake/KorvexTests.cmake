@@ -5,14 +5,21 @@
 include(GoogleTest)
 
 set(KORVEX_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+set(KORVEX_WINE_ENVIRONMENT
+  "WINEPREFIX=${KORVEX_WINEPREFIX};WINEDEBUG=-all;WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
 
 function(korvex_add_tests target)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${target} COMMAND ${target})
-    set_tests_properties(${target} PROPERTIES
-      TIMEOUT 900
-      ENVIRONMENT "WINEPREFIX=${KORVEX_WINEPREFIX};WINEDEBUG=-all")
+    set_tests_properties(${target} PROPERTIES TIMEOUT 900 ENVIRONMENT "${KORVEX_WINE_ENVIRONMENT}")
   else()
     gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
   endif()
+endfunction()
+
+# A test of the Windows build that runs on the build machine: a script that
+# starts Windows programs with $WINE, beside Linux ones (the simulator).
+function(korvex_add_wine_script_test name script)
+  add_test(NAME ${name} COMMAND bash ${script} ${ARGN})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT "${KORVEX_WINE_ENVIRONMENT}")
 endfunction()

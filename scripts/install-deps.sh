@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   clang libclang-rt-14-dev
   locales
+  g++-mingw-w64-x86-64-posix googletest wine64 libwine
 )
 
 missing=()

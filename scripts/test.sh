@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test twice: a normal debug build, then the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Ends with ctest's summary.
+# AddressSanitizer and UndefinedBehaviorSanitizer. Then the Windows build,
+# whose tests run under wine (beside the debug build's Linux tools).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,3 +18,16 @@ for preset in debug asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "=== Sestavení a testy: win64 (wine) ==="
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 -j "$jobs"
+export WINEPREFIX=$PWD/build/win64/wineprefix WINEDEBUG=-all
+mkdir -p "$WINEPREFIX"
+# One wine server for the whole run instead of one per program. It must not
+# hold this script's output open, or a pipe reading it would never end.
+/usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 &
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
+# The prefix is made once, before tests start side by side.
+xvfb-run -a /usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
+xvfb-run -a ctest --preset win64 -j "$jobs"

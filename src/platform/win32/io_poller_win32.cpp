@@ -1,18 +1,26 @@
 #include "platform/io_poller.h"
 
+#include <atomic>
+
 #include "platform/win32/winsock_win32.h"
 
 namespace korvex {
 
-// WSAPoll takes sockets only, so the wake-up is a byte on a loopback pair.
+// WSAPoll takes sockets only, so while sockets are watched the wake-up is a
+// byte on a loopback pair. Socket calls cost far more than an event, so a
+// wait for nothing but the wake-up waits on an event, and a byte that is
+// already on its way is not sent again.
 struct IoPoller::State {
   State() { OpenLoopbackPair(wake); }
   ~State() {
     for (SOCKET end : wake) {
       if (end != INVALID_SOCKET) closesocket(end);
     }
+    CloseHandle(woken);
   }
   SOCKET wake[2] = {INVALID_SOCKET, INVALID_SOCKET};
+  std::atomic<bool> wake_sent{false};
+  HANDLE woken = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 };
 
 IoPoller::IoPoller() : state_(std::make_unique<State>()) {}
@@ -20,6 +28,15 @@ IoPoller::~IoPoller() = default;
 
 bool IoPoller::Poll(const std::vector<Interest>& interests, int timeout_ms,
                     std::vector<Readiness>& ready) {
+  if (interests.empty()) {
+    // A wake-up with nothing else to wait for: the caller's own checks
+    // cover one that came before.
+    if (timeout_ms == 0) return false;
+    const DWORD wait = timeout_ms < 0 ? INFINITE : static_cast<DWORD>(timeout_ms);
+    if (WaitForSingleObject(state_->woken, wait) != WAIT_OBJECT_0) return false;
+    ready.clear();
+    return true;
+  }
   std::vector<WSAPOLLFD> fds;
   fds.reserve(interests.size() + 1);
   fds.push_back({state_->wake[0], POLLRDNORM, 0});
@@ -29,6 +46,8 @@ bool IoPoller::Poll(const std::vector<Interest>& interests, int timeout_ms,
   }
   if (WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeout_ms) <= 0) return false;
   if (fds[0].revents & POLLRDNORM) {
+    // Cleared before the byte is taken: a wake-up from now on sends another.
+    state_->wake_sent = false;
     char drained[64];
     while (recv(state_->wake[0], drained, sizeof drained, 0) > 0) {
     }
@@ -46,8 +65,9 @@ bool IoPoller::Poll(const std::vector<Interest>& interests, int timeout_ms,
 }
 
 void IoPoller::Wake() {
+  SetEvent(state_->woken);
+  if (state_->wake_sent.exchange(true)) return;
   const char one = 1;
-  // A full buffer means a wake-up is pending already.
   send(state_->wake[1], &one, 1, 0);
 }
 

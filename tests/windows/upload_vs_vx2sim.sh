@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# korvex-headless.exe under wine uploads the example project to the Linux
+# vx2sim over loopback TCP and ends with 0; vx2ctl.exe reads the items back.
+# A bad command line ends with 2 and a Czech message on standard error.
+# Arguments: korvex-headless.exe vx2ctl.exe vx2sim; $WINE runs a Windows program.
+set -euo pipefail
+headless=$1 vx2ctl=$2 vx2sim=$3
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+  [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "CHYBA: $*" >&2
+  for f in "$work"/*.txt; do echo "--- $f" >&2; cat "$f" >&2; done
+  exit 1
+}
+
+"$vx2sim" --port 0 >"$work/sim.txt" 2>&1 &
+sim_pid=$!
+port=
+for _ in $(seq 100); do
+  port=$(grep -ao 'připraven na 127.0.0.1:[0-9]*' "$work/sim.txt" | cut -d: -f2) && break
+  sleep 0.1
+done
+[ -n "$port" ] || fail "vx2sim se nespustil"
+
+sed "s/^TCP 127.0.0.1 1998/TCP 127.0.0.1 $port/" "$source_dir/examples/upload/lumadex.ini" >"$work/lumadex.ini"
+status=0
+(cd "$work" && "$WINE" "$headless" >out.txt 2>err.txt) || status=$?
+[ "$status" -eq 0 ] || fail "korvex-headless.exe skončil s $status"
+grep -q '^Nahrávání projektu...OK.$' "$work/out.txt" || fail "projekt nenahrán"
+
+"$WINE" "$vx2ctl" --port "$port" read 010000 010001 020011 >"$work/read.txt" 2>/dev/null ||
+  fail "vx2ctl.exe nečte"
+diff - "$work/read.txt" <<'READ' || fail "položky v řadiči nesouhlasí"
+010000 = 0x0000002A (42)
+010001 = 0x00002710 (10000)
+020011 = 0x12345678 (305419896)
+READ
+
+status=0
+"$WINE" "$headless" --bogus >"$work/bad-out.txt" 2>"$work/bad-err.txt" || status=$?
+[ "$status" -eq 2 ] || fail "chybný příkazový řádek skončil s $status"
+grep -q 'Neznámá volba nebo nadbytečný argument: --bogus.' "$work/bad-err.txt" ||
+  fail "chybí česká zpráva o chybné volbě"
