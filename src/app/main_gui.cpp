@@ -13,10 +13,12 @@
 #include "gui/qt_event_loop.h"
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
+#include "gui/utf8_text.h"
 #include "platform/posix/host_desktop_posix.h"
 #include "platform/posix/posix_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "platform/termination_signals.h"
+#include "shell/form_layout.h"
 #include "shell/korvex_window.h"
 
 int main(int argc, char** argv) {
@@ -27,7 +29,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   // The name, not the display name: Qt would append a display name to the
   // window's caption.
-  QApplication::setApplicationName(QStringLiteral("LumadexVX2"));
+  QApplication::setApplicationName(korvex::FromUtf8(korvex::kApplicationTitle));
   // The window is laid out to the pixel; a desktop style must not change it.
   QApplication::setStyle(QStringLiteral("Fusion"));
   QApplication::setFont(korvex::FormFont());

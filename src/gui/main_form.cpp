@@ -12,14 +12,11 @@
 #include <functional>
 
 #include "gui/drawn_pictures.h"
+#include "gui/utf8_text.h"
+#include "shell/form_layout.h"
 
 namespace korvex {
 namespace {
-
-// The layout is the original's pixel layout, in client coordinates.
-constexpr QSize kClientSize(236, 300);
-constexpr QPoint kScreenPosition(412, 271);
-constexpr QRect kVersionGeometry(48, 34, 60, 13);
 
 // A picture that reports a double click with the left button.
 class PictureLabel : public QLabel {
@@ -36,37 +33,48 @@ class PictureLabel : public QLabel {
   std::function<void()> on_double_click_;
 };
 
+QRect GeometryOf(Component component) {
+  const FormRect& r = DesignOf(component).rect;
+  return QRect(r.left, r.top, r.width, r.height);
+}
+
+// Puts the widget at its place with its name, hint and initial state; showing
+// is left to the window, which shows its visible children with itself.
 template <class Widget>
-Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(geometry);
+Widget* Place(Widget* widget, Component component) {
+  const ComponentDesign& design = DesignOf(component);
+  widget->setObjectName(FromUtf8(design.name));
+  widget->setGeometry(GeometryOf(component));
+  widget->setToolTip(FromUtf8(design.hint));
+  widget->setEnabled(design.enabled);
+  if (!design.visible) widget->hide();
   return widget;
 }
 
-// The original font was narrower; a text that needs more room than the
-// design gave it widens its component rather than being cut off.
-void WidenToText(QWidget* widget, int design_width) {
-  widget->resize(std::max(design_width, widget->sizeHint().width()), widget->height());
+void WidenToText(QWidget* widget, Component component) {
+  const ComponentDesign& design = DesignOf(component);
+  if (!design.widens_to_text) return;
+  widget->resize(std::max(design.rect.width, widget->sizeHint().width()), widget->height());
 }
 
-QLabel* Caption(QWidget* parent, const char* name, const QRect& geometry, const QString& text) {
-  auto* label = Place(new QLabel(parent), name, geometry);
+QLabel* Caption(QWidget* parent, Component component) {
+  auto* label = Place(new QLabel(parent), component);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setText(text);
-  WidenToText(label, geometry.width());
+  label->setText(FromUtf8(DesignOf(component).text));
+  WidenToText(label, component);
   return label;
 }
 
-QLabel* Lamp(QWidget* parent, const char* name, const QRect& geometry, const QPixmap& picture) {
-  auto* lamp = Place(new QLabel(parent), name, geometry);
+QLabel* Lamp(QWidget* parent, Component component, const QPixmap& picture) {
+  auto* lamp = Place(new QLabel(parent), component);
   lamp->setScaledContents(true);
   lamp->setPixmap(picture);
   return lamp;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const QRect& geometry, const QString& text) {
-  auto* button = Place(new QPushButton(text, parent), name, geometry);
+QPushButton* Button(QWidget* parent, Component component) {
+  auto* button = Place(new QPushButton(FromUtf8(DesignOf(component).text), parent), component);
   button->setAutoDefault(false);
   return button;
 }
@@ -87,13 +95,13 @@ MainForm::MainForm() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setWindowTitle(QStringLiteral("Lumadex VX2"));
+  setWindowTitle(FromUtf8(kWindowTitle));
   setWindowIcon(QIcon(ProgramIcon()));
   setFont(FormFont());
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
-  setFixedSize(kClientSize);
-  move(kScreenPosition);
+  setFixedSize(kClientWidth, kClientHeight);
+  move(kWindowLeft, kWindowTop);
 
   const auto forward = [this](void (MainViewEvents::*handler)()) {
     return [this, handler] {
@@ -101,70 +109,62 @@ MainForm::MainForm() {
     };
   };
 
-  Image1 = Place(new PictureLabel(this, forward(&MainViewEvents::Image1DblClick)), "Image1",
-                 QRect(8, 8, 32, 32));
+  Image1 =
+      Place(new PictureLabel(this, forward(&MainViewEvents::Image1DblClick)), Component::Image1);
   Image1->setPixmap(ProgramIcon());
 
-  Label1 = Place(new QLabel(this), "Label1", QRect(48, 8, 177, 33));
+  Label1 = Place(new QLabel(this), Component::Label1);
   QFont bold = FormFont();
   bold.setBold(true);
   Label1->setFont(bold);
   Label1->setTextFormat(Qt::PlainText);
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Label1->setWordWrap(true);
-  Label1->setText(QStringLiteral("QM Komunikátor pro systémy Vardos line 2 / COM+TCP"));
+  Label1->setText(FromUtf8(DesignOf(Component::Label1).text));
 
-  LabelVersion = Caption(this, "LabelVersion", kVersionGeometry, QStringLiteral("Verze: 1.000"));
+  LabelVersion = Caption(this, Component::LabelVersion);
 
   chbstop =
-      Place(new QCheckBox(QStringLiteral("Zastav výpis"), this), "chbstop", QRect(144, 47, 81, 17));
-  chbstop->setToolTip(QStringLiteral("Zastaví výpis událostí"));
-  WidenToText(chbstop, chbstop->width());
+      Place(new QCheckBox(FromUtf8(DesignOf(Component::chbstop).text), this), Component::chbstop);
+  WidenToText(chbstop, Component::chbstop);
   connect(chbstop, &QCheckBox::toggled, this, [this](bool checked) {
     if (events_) events_->chbstopClick(checked);
   });
 
-  Memo1 = Place(new QPlainTextEdit(this), "Memo1", QRect(8, 64, 217, 121));
+  Memo1 = Place(new QPlainTextEdit(this), Component::Memo1);
   Memo1->setReadOnly(true);
   Memo1->setUndoRedoEnabled(false);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-  CAN0 = Button(this, "CAN0", QRect(8, 192, 105, 25), QStringLiteral("CAN stop"));
-  CAN0->setEnabled(false);
+  CAN0 = Button(this, Component::CAN0);
   connect(CAN0, &QPushButton::clicked, this, forward(&MainViewEvents::CAN0Click));
-  CAN1 = Button(this, "CAN1", QRect(120, 192, 105, 25), QStringLiteral("CAN start"));
-  CAN1->setEnabled(false);
+  CAN1 = Button(this, Component::CAN1);
   connect(CAN1, &QPushButton::clicked, this, forward(&MainViewEvents::CAN1Click));
 
-  Label3 = Caption(this, "Label3", QRect(8, 224, 30, 13), QStringLiteral("Fronta"));
+  Label3 = Caption(this, Component::Label3);
 
-  Bar1 = Place(new QProgressBar(this), "Bar1", QRect(56, 224, 169, 16));
-  Bar1->setRange(0, 100);
+  Bar1 = Place(new QProgressBar(this), Component::Bar1);
+  Bar1->setRange(0, kProgressMaximum);
   Bar1->setValue(0);
   Bar1->setTextVisible(false);
 
-  icom0 = Lamp(this, "icom0", QRect(11, 236, 8, 8), IdleLamp());
-  icom0->hide();
-  icom1 = Lamp(this, "icom1", QRect(27, 236, 8, 8), BusyLamp());
-  icom1->hide();
-  icom = Lamp(this, "icom", QRect(43, 228, 8, 8), icom0->pixmap());
+  icom0 = Lamp(this, Component::icom0, IdleLamp());
+  icom1 = Lamp(this, Component::icom1, BusyLamp());
+  icom = Lamp(this, Component::icom, icom0->pixmap());
 
-  Label2 = Caption(this, "Label2", QRect(8, 252, 42, 13), QStringLiteral("DDE I/O"));
+  Label2 = Caption(this, Component::Label2);
 
-  Edit1 = Place(new QLineEdit(this), "Edit1", QRect(56, 248, 169, 21));
-  Edit1->setEnabled(false);
-  Edit2 = Place(new QLineEdit(this), "Edit2", QRect(56, 272, 169, 21));
-  Edit2->setEnabled(false);
+  Edit1 = Place(new QLineEdit(this), Component::Edit1);
+  Edit2 = Place(new QLineEdit(this), Component::Edit2);
 
-  Button1 = Button(this, "Button1", QRect(8, 272, 41, 21), QStringLiteral("X com"));
-  Button1->setToolTip(QStringLiteral("Přerušení komunikace"));
+  Button1 = Button(this, Component::Button1);
   connect(Button1, &QPushButton::clicked, this, forward(&MainViewEvents::Button1Click));
 }
 
 void MainForm::SetVersionText(const QString& text) {
   LabelVersion->setText(text);
-  WidenToText(LabelVersion, kVersionGeometry.width());
+  WidenToText(LabelVersion, Component::LabelVersion);
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
-#include <initializer_list>
 #include <utility>
 
 #include "gui/utf8_text.h"
@@ -48,21 +47,11 @@ QMessageBox::ButtonRole RoleOf(MessageButton button) {
   return QMessageBox::AcceptRole;
 }
 
-// The first of `preferred` that the box has, else its first button.
-MessageButton Pick(const std::vector<MessageButton>& buttons,
-                   std::initializer_list<MessageButton> preferred) {
-  for (MessageButton button : preferred) {
-    if (std::ranges::find(buttons, button) != buttons.end()) return button;
-  }
-  return buttons.front();
-}
-
 }  // namespace
 
 MessageButton QtMessageBoxes::Show(MessageKind kind, std::string_view text,
                                    const std::vector<MessageButton>& requested) {
-  const std::vector<MessageButton> buttons =
-      requested.empty() ? std::vector<MessageButton>{MessageButton::kOk} : requested;
+  const BoxButtons buttons = ButtonsOfBox(requested);
 
   QString body = FromUtf8(text);
   body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -71,7 +60,7 @@ MessageButton QtMessageBoxes::Show(MessageKind kind, std::string_view text,
   QMessageBox box(IconOf(kind), FromUtf8(MessageTitle(kind)), body, QMessageBox::NoButton, owner_);
   box.setTextFormat(Qt::PlainText);
   std::vector<std::pair<QPushButton*, MessageButton>> shown;
-  for (MessageButton button : buttons) {
+  for (MessageButton button : buttons.shown) {
     shown.emplace_back(box.addButton(FromUtf8(MessageButtonCaption(button)), RoleOf(button)),
                        button);
   }
@@ -80,17 +69,14 @@ MessageButton QtMessageBoxes::Show(MessageKind kind, std::string_view text,
                         [button](const auto& s) { return s.second == button; })
         ->first;
   };
-  // Enter and Escape act as in the toolkit the communicator was made with.
-  const MessageButton on_escape =
-      Pick(buttons, {MessageButton::kCancel, MessageButton::kNo, MessageButton::kOk});
-  box.setDefaultButton(widget_of(Pick(buttons, {MessageButton::kOk, MessageButton::kYes})));
-  box.setEscapeButton(widget_of(on_escape));
+  box.setDefaultButton(widget_of(buttons.on_enter));
+  box.setEscapeButton(widget_of(buttons.on_escape));
 
   box.exec();
   for (const auto& [widget, button] : shown) {
     if (widget == box.clickedButton()) return button;
   }
-  return on_escape;
+  return buttons.on_escape;
 }
 
 }  // namespace korvex

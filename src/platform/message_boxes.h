@@ -2,6 +2,8 @@
 // table, so they are Czech once it is installed.
 #pragma once
 
+#include <algorithm>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -16,5 +18,29 @@ class MessageBoxes {
   virtual MessageButton Show(MessageKind kind, std::string_view text,
                              const std::vector<MessageButton>& buttons) = 0;
 };
+
+// What every box of a window toolkit shows and does with its buttons: OK when
+// none are asked for; Enter and Escape (or the close box) act as in the
+// toolkit the communicator was made with.
+struct BoxButtons {
+  std::vector<MessageButton> shown;
+  MessageButton on_enter;
+  MessageButton on_escape;
+};
+
+inline BoxButtons ButtonsOfBox(const std::vector<MessageButton>& requested) {
+  BoxButtons box{requested.empty() ? std::vector<MessageButton>{MessageButton::kOk} : requested,
+                 MessageButton::kOk, MessageButton::kOk};
+  // The first of `preferred` that the box has, else its first button.
+  const auto pick = [&box](std::initializer_list<MessageButton> preferred) {
+    for (MessageButton button : preferred) {
+      if (std::ranges::find(box.shown, button) != box.shown.end()) return button;
+    }
+    return box.shown.front();
+  };
+  box.on_enter = pick({MessageButton::kOk, MessageButton::kYes});
+  box.on_escape = pick({MessageButton::kCancel, MessageButton::kNo, MessageButton::kOk});
+  return box;
+}
 
 }  // namespace korvex

@@ -17,6 +17,7 @@
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
 #include "shell/korvex_window.h"
+#include "support/designed_window.h"
 #include "support/fake_host_desktop.h"
 #include "support/fake_serial_port.h"
 #include "support/fake_socket_client.h"
@@ -66,18 +67,6 @@ class QtWindowTest : public ::testing::Test {
   std::unique_ptr<TDlgKORVEX> window;
 };
 
-struct Component {
-  const char* name;
-  QRect design;
-  const char* text;  // nullptr: not a text component
-  const char* hint;
-  bool enabled;
-  bool visible;
-  // Texts set in the original's narrower font: such a component keeps its
-  // place and height and may grow to the right to show its whole text.
-  bool widens_to_text;
-};
-
 QString TextOf(const QWidget* widget) {
   if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
   if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
@@ -87,43 +76,20 @@ QString TextOf(const QWidget* widget) {
 
 TEST_F(QtWindowTest, EveryComponentHasItsPlaceTextHintAndState) {
   Open();
-  const Component components[] = {
-      {"Image1", {8, 8, 32, 32}, nullptr, "", true, true, false},
-      {"Label1",
-       {48, 8, 177, 33},
-       "QM Komunikátor pro systémy Vardos line 2 / COM+TCP",
-       "",
-       true,
-       true,
-       false},
-      {"LabelVersion", {48, 34, 60, 13}, "Verze: 4.046 / 1.11.2005", "", true, true, true},
-      {"chbstop", {144, 47, 81, 17}, "Zastav výpis", "Zastaví výpis událostí", true, true, true},
-      {"Memo1", {8, 64, 217, 121}, nullptr, "", true, true, false},
-      {"CAN0", {8, 192, 105, 25}, "CAN stop", "", false, true, false},
-      {"CAN1", {120, 192, 105, 25}, "CAN start", "", false, true, false},
-      {"Label3", {8, 224, 30, 13}, "Fronta", "", true, true, true},
-      {"Bar1", {56, 224, 169, 16}, nullptr, "", true, true, false},
-      {"icom", {43, 228, 8, 8}, nullptr, "", true, true, false},
-      {"icom0", {11, 236, 8, 8}, nullptr, "", true, false, false},
-      {"icom1", {27, 236, 8, 8}, nullptr, "", true, false, false},
-      {"Label2", {8, 252, 42, 13}, "DDE I/O", "", true, true, true},
-      {"Edit1", {56, 248, 169, 21}, "", "", false, true, false},
-      {"Edit2", {56, 272, 169, 21}, "", "", false, true, false},
-      {"Button1", {8, 272, 41, 21}, "X com", "Přerušení komunikace", true, true, false},
-  };
-  for (const Component& c : components) {
+  for (const DesignedComponent& c : kDesignedComponents) {
     SCOPED_TRACE(c.name);
     auto* widget = form().findChild<QWidget*>(QString::fromLatin1(c.name));
     ASSERT_NE(widget, nullptr);
     const QRect at = widget->geometry();
+    const QRect design(c.left, c.top, c.width, c.height);
     if (c.widens_to_text) {
-      EXPECT_EQ(at.topLeft(), c.design.topLeft());
-      EXPECT_EQ(at.height(), c.design.height());
-      EXPECT_GE(at.width(), c.design.width());
+      EXPECT_EQ(at.topLeft(), design.topLeft());
+      EXPECT_EQ(at.height(), design.height());
+      EXPECT_GE(at.width(), design.width());
       EXPECT_GE(at.width(), widget->sizeHint().width()) << "text cut off";
       EXPECT_LE(at.right(), form().width() - 1);
     } else {
-      EXPECT_EQ(at, c.design);
+      EXPECT_EQ(at, design);
     }
     if (c.text) {
       EXPECT_EQ(TextOf(widget), QString::fromUtf8(c.text));
@@ -150,10 +116,10 @@ TEST_F(QtWindowTest, EveryComponentHasItsPlaceTextHintAndState) {
 TEST_F(QtWindowTest, WindowIsFixedWithoutMaximiseAtItsPlace) {
   Open();
   EXPECT_EQ(form().windowTitle(), QStringLiteral("Lumadex VX2"));
-  EXPECT_EQ(form().size(), QSize(236, 300));
+  EXPECT_EQ(form().size(), QSize(kDesignedClientWidth, kDesignedClientHeight));
   EXPECT_EQ(form().minimumSize(), form().maximumSize());
   form().resize(400, 400);
-  EXPECT_EQ(form().size(), QSize(236, 300));
+  EXPECT_EQ(form().size(), QSize(kDesignedClientWidth, kDesignedClientHeight));
   const Qt::WindowFlags flags = form().windowFlags();
   EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);

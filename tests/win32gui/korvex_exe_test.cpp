@@ -1,0 +1,57 @@
+// korvex.exe as the user starts it.
+#include "shell/korvex_window.h"
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "support/temp_directory.h"
+#include "win32gui/box_probe_win32.h"
+#include "win32gui/wide_text.h"
+
+namespace korvex {
+namespace {
+
+// The subsystem field of an executable's PE header.
+WORD SubsystemOf(const std::wstring& program) {
+  std::ifstream file(std::filesystem::path(program), std::ios::binary);
+  const std::string image{std::istreambuf_iterator<char>(file), {}};
+  if (image.size() < 0x40) return 0;
+  const DWORD header = *reinterpret_cast<const DWORD*>(image.data() + 0x3c);
+  const std::size_t at =
+      header + 4 + sizeof(IMAGE_FILE_HEADER) + offsetof(IMAGE_OPTIONAL_HEADER64, Subsystem);
+  return at + 2 <= image.size() ? *reinterpret_cast<const WORD*>(image.data() + at) : 0;
+}
+
+TEST(KorvexExeTest, WithoutConfigurationItWarnsInCzechAndEndsWithItsExitStatus) {
+  // The build names it by its path on the build machine, which wine shows as drive Z:.
+  const std::wstring program = L"Z:" + ToWide(KORVEX_EXE);
+  EXPECT_EQ(SubsystemOf(program), IMAGE_SUBSYSTEM_WINDOWS_GUI);
+
+  TempDirectory directory;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::wstring command = L"\"" + program + L"\"";
+  ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             directory.Path().wstring().c_str(), &startup, &process));
+  BoxProbe probe({L"OK"}, process.dwThreadId);
+  const std::optional<SeenBox> seen = probe.Seen();
+  ASSERT_TRUE(seen.has_value()) << "no box";
+  EXPECT_EQ(seen->title, L"Varování");
+  EXPECT_EQ(seen->text, L"CHYBA při načítání konfiguračního souboru!");
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  EXPECT_EQ(status, static_cast<DWORD>(RunOutcome::kConfigurationError));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+}  // namespace
+}  // namespace korvex
