@@ -46,7 +46,7 @@ TEST_F(LinkRecovery, WritesQueuedWhileTheSerialDeviceIsGoneArriveWhenItIsBack) {
   later(10000, [&] {
     const auto calls = serial_port.Calls();
     in_outage = {static_cast<long>(controller.requests.size()), Lines("QQ/W: "),
-                 std::count(calls.begin(), calls.end(), "Open 3")};
+                 static_cast<long>(std::count(calls.begin(), calls.end(), "Open 3"))};
     serial_port.Heal("WriteFile");
     serial_port.Heal("Open");
   });

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/posix/host_desktop_posix.h"
 
 namespace tolma {
 namespace {
@@ -30,10 +29,9 @@ HostSession::~HostSession() {
 }
 
 bool HostSession::Open(const std::string& desktop, std::string& error, int turn_wait_ms) {
-  const std::string directory = desktop.empty() ? korvex::DefaultDesktopDirectory() : desktop;
-  if (!turn_.Take(directory, turn_wait_ms, error)) return false;
+  if (!turn_.Take(desktop, turn_wait_ms, error)) return false;
   char problem[512];
-  window_ = tolma_open(directory.c_str(), problem, sizeof problem);
+  window_ = tolma_open(desktop.empty() ? nullptr : desktop.c_str(), problem, sizeof problem);
   if (!window_) {
     error = problem;
     return false;

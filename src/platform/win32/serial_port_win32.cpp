@@ -239,6 +239,7 @@ bool Win32SerialPort::IsDeviceGone(int error) const {
   switch (static_cast<DWORD>(error)) {
     case ERROR_ACCESS_DENIED:
     case ERROR_BAD_COMMAND:
+    case ERROR_NOT_READY:
     case ERROR_GEN_FAILURE:
     case ERROR_BROKEN_PIPE:
     case ERROR_IO_DEVICE:

@@ -54,10 +54,12 @@ bool LockWithin(int fd, int wait_ms) {
 
 }  // namespace
 
-bool DesktopTurn::Take(const std::string& directory, int wait_ms, std::string& error) {
+bool DesktopTurn::Take(const std::string& desktop, int wait_ms, std::string& error) {
+  const std::string directory = desktop.empty() ? korvex::DefaultDesktopDirectory() : desktop;
   if (!korvex::PrepareDesktopDirectory(directory, error)) return false;
-  fd_ = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd_ >= 0 && LockWithin(fd_, wait_ms)) return true;
+  const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  held_ = fd;
+  if (fd >= 0 && LockWithin(fd, wait_ms)) return true;
   error = errno == EINTR ? "plochu " + directory + " ani za " + Seconds(wait_ms) +
                                " neuvolnil jiný běh tolma"
                          : "plochu " + directory + " nelze zamknout: " + std::strerror(errno);
@@ -66,8 +68,8 @@ bool DesktopTurn::Take(const std::string& directory, int wait_ms, std::string& e
 }
 
 void DesktopTurn::End() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  if (held_ >= 0) close(static_cast<int>(held_));
+  held_ = -1;
 }
 
 }  // namespace tolma
