@@ -29,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   // Destroyed at exit, which removes the fixture's folder. The fuzzer's
   // working directory is given back at once: it writes its corpus and
   // artifacts to paths relative to it.
-  static Window fixture;
+  static const std::filesystem::path fuzzer_directory = std::filesystem::current_path();
+  static Window fixture;  // moves into its own folder
   static const bool created = [] {
-    const std::filesystem::path fuzzer_directory = std::filesystem::current_path();
     fixture.Create();
     std::filesystem::current_path(fuzzer_directory);
     return true;
