@@ -7,6 +7,9 @@
 namespace korvex {
 
 void TDlgKORVEX::QueueStatisticsAnswers() {
+  // Requests that come faster than the answers leave get the newest figures
+  // once, not a copy each: what waits stays bounded.
+  FreeTexts(statistics_answers_);
   for (const std::string& text : StatisticsTexts(Statistics, kMaxTextLength)) {
     PushText(statistics_answers_, text);
   }
