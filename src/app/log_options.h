@@ -6,11 +6,16 @@
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/czech_cli.h"
 #include "app/number_checks.h"
+#include "app/window_arguments.h"
 #include "platform/logfile/logged_view.h"
 #include "platform/logfile/rotating_log_file.h"
 #include "shell/korvex_window.h"
@@ -49,6 +54,25 @@ inline void TakeLogEnvironment(LogOptions& options) {
   if (const char* trace = std::getenv("KORVEX_TRACE"); trace && std::string_view(trace) == "1") {
     options.trace = true;
   }
+}
+
+// The window's command line (korvex on both platforms): the log file's
+// options, every other argument left in the window's `arguments`. Nothing
+// when the program goes on, else the status it ends with.
+inline std::optional<int> ParseWindowCommandLine(int argc, char** argv, LogOptions& options,
+                                                 std::vector<std::string>& arguments) {
+  CLI::App cli{"Komunikátor pro systémy Vardos line 2 (COM+TCP).", "korvex"};
+  UseCzechCommandLine(cli);
+  cli.allow_extras();
+  AddLogOptions(cli, options);
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& end) {
+    return ReportParseEnd(cli, end, std::cout, std::cerr);
+  }
+  TakeLogEnvironment(options);
+  arguments = WindowArguments(cli.remaining());
+  return std::nullopt;
 }
 
 // The view the window gets: the real one, or with a log file the real one

@@ -1,14 +1,10 @@
 // korvex: the communicator in its window.
-#include <CLI/CLI.hpp>
 #include <QApplication>
 #include <clocale>
-#include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/czech_cli.h"
 #include "app/log_options.h"
-#include "app/window_arguments.h"
 #include "gui/main_form.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_main_view.h"
@@ -36,17 +32,11 @@ int main(int argc, char** argv) {
 
   // QApplication has taken out the options it knows; those of another
   // platform plugin and the window's own arguments stay for the window.
-  CLI::App cli{"Komunikátor pro systémy Vardos line 2 (COM+TCP).", "korvex"};
-  korvex::UseCzechCommandLine(cli);
-  cli.allow_extras();
   korvex::LogOptions log_options;
-  korvex::AddLogOptions(cli, log_options);
-  try {
-    cli.parse(argc, argv);
-  } catch (const CLI::ParseError& end) {
-    return korvex::ReportParseEnd(cli, end, std::cout, std::cerr);
+  std::vector<std::string> arguments;
+  if (const auto status = korvex::ParseWindowCommandLine(argc, argv, log_options, arguments)) {
+    return *status;
   }
-  korvex::TakeLogEnvironment(log_options);
 
   korvex::QtEventLoop loop;
   korvex::QtMainView view([&loop] { loop.Quit(); });
@@ -56,7 +46,7 @@ int main(int argc, char** argv) {
   korvex::PosixHostDesktop desktop(loop);
   korvex::PosixSerialPort serial_port;
   korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
-                            korvex::WindowArguments(cli.remaining()));
+                            std::move(arguments));
   log.Attach(window);
   view.SetEvents(window);
   korvex::TerminationSignals termination(

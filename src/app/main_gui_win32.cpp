@@ -1,12 +1,8 @@
 // korvex.exe: the communicator in its window on Windows.
-#include <CLI/CLI.hpp>
-#include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/czech_cli.h"
 #include "app/log_options.h"
-#include "app/window_arguments.h"
 #include "native_platform.h"
 #include "platform/termination_signals.h"
 #include "shell/korvex_window.h"
@@ -14,18 +10,11 @@
 #include "win32gui/message_boxes_win32.h"
 
 int main(int argc, char** argv) {
-  // The log file's options as on Linux; every other argument is the window's.
-  CLI::App cli{"Komunikátor pro systémy Vardos line 2 (COM+TCP).", "korvex"};
-  korvex::UseCzechCommandLine(cli);
-  cli.allow_extras();
   korvex::LogOptions log_options;
-  korvex::AddLogOptions(cli, log_options);
-  try {
-    cli.parse(argc, argv);
-  } catch (const CLI::ParseError& end) {
-    return korvex::ReportParseEnd(cli, end, std::cout, std::cerr);
+  std::vector<std::string> arguments;
+  if (const auto status = korvex::ParseWindowCommandLine(argc, argv, log_options, arguments)) {
+    return *status;
   }
-  korvex::TakeLogEnvironment(log_options);
 
   korvex::NativeEventLoop loop;
   korvex::Win32MainView view([&loop] { loop.Quit(); });
@@ -35,7 +24,7 @@ int main(int argc, char** argv) {
   korvex::NativeHostDesktop desktop(loop);
   korvex::NativeSerialPort serial_port;
   korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
-                            korvex::WindowArguments(cli.remaining()));
+                            std::move(arguments));
   log.Attach(window);
   view.SetEvents(window);
   korvex::TerminationSignals termination(
