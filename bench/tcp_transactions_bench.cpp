@@ -13,9 +13,9 @@
 
 #include <filesystem>
 
+#include "logfile/logged_view.h"
+#include "logfile/rotating_log_file.h"
 #include "no_log.h"
-#include "platform/logfile/logged_view.h"
-#include "platform/logfile/rotating_log_file.h"
 #include "platform/posix/posix_event_loop.h"
 #include "protocol/frame.h"
 #include "rate_reporter.h"

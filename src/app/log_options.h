@@ -16,8 +16,8 @@
 #include "app/czech_cli.h"
 #include "app/number_checks.h"
 #include "app/window_arguments.h"
-#include "platform/logfile/logged_view.h"
-#include "platform/logfile/rotating_log_file.h"
+#include "logfile/logged_view.h"
+#include "logfile/rotating_log_file.h"
 #include "shell/korvex_window.h"
 
 namespace korvex {

@@ -2,8 +2,8 @@
 // last pass and returns every value read to the host.
 #include <string>
 
+#include "common/text_helpers.h"
 #include "shell/korvex_window.h"
-#include "shell/text_helpers.h"
 
 namespace korvex {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/text_helpers.h"
 #include "shell/korvex_window.h"
-#include "shell/text_helpers.h"
 
 namespace korvex {
 namespace {

@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <memory>
 
+#include "common/text_helpers.h"
 #include "platform/posix/posix_event_loop.h"
 #include "platform/posix/posix_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "protocol/frame.h"
 #include "protocol/service_commands.h"
 #include "protocol/vardos_link.h"
-#include "shell/text_helpers.h"
 #include "support/bytes.h"
 #include "support/child_process.h"
 #include "support/recording_view.h"

@@ -3,7 +3,7 @@
 // Descriptors are still polled for real, without waiting while a timer runs.
 #pragma once
 
-#include "platform/dispatching_loop.h"
+#include "loop/dispatching_loop.h"
 
 namespace korvex {
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "console/console_message_boxes.h"
+#include "console/console_output.h"
 #include "locale/runtime_texts.h"
-#include "platform/console/console_message_boxes.h"
-#include "platform/console/console_output.h"
 #include "support/virtual_event_loop.h"
 
 namespace korvex {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/console/console_message_boxes.h"
-#include "shell/text_helpers.h"
+#include "common/text_helpers.h"
+#include "console/console_message_boxes.h"
 #include "support/delayed_actions.h"
 #include "support/fake_controller.h"
 #include "support/window_fixture.h"

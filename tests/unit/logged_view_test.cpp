@@ -1,4 +1,4 @@
-#include "platform/logfile/logged_view.h"
+#include "logfile/logged_view.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/logfile/rotating_log_file.h"
+#include "logfile/rotating_log_file.h"
 #include "support/recording_view.h"
 #include "support/temp_directory.h"
 

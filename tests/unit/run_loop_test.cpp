@@ -1,4 +1,4 @@
-#include "shell/text_helpers.h"
+#include "common/text_helpers.h"
 #include "support/bytes.h"
 #include "support/fake_controller.h"
 #include "support/window_fixture.h"

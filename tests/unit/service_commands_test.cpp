@@ -2,8 +2,8 @@
 // CAN buttons' queued switch.
 #include "protocol/service_commands.h"
 
+#include "common/text_helpers.h"
 #include "protocol/frame.h"
-#include "shell/text_helpers.h"
 #include "support/bytes.h"
 #include "support/window_fixture.h"
 

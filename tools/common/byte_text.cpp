@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "shell/text_helpers.h"
+#include "common/text_helpers.h"
 
 namespace vx2 {
 namespace {

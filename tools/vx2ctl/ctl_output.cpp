@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "common/text_helpers.h"
 #include "item_text.h"
-#include "shell/text_helpers.h"
 
 namespace vx2::ctl {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/console/console_output.h"
+#include "console/console_output.h"
 #include "platform/log_sink.h"
 
 namespace vx2::ctl {

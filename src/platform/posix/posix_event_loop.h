@@ -1,7 +1,7 @@
 // The headless binary's message loop: real time, poll() on the descriptors.
 #pragma once
 
-#include "platform/dispatching_loop.h"
+#include "loop/dispatching_loop.h"
 
 namespace korvex {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/console/console_output.h"
+#include "console/console_output.h"
 #include "platform/event_loop.h"
 #include "platform/message_boxes.h"
 

@@ -1,4 +1,4 @@
-#include "platform/logfile/rotating_log_file.h"
+#include "logfile/rotating_log_file.h"
 
 #include <spdlog/async_logger.h>
 #include <spdlog/details/periodic_worker.h>

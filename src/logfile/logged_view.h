@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "logfile/line_file.h"
 #include "platform/file_log.h"
-#include "platform/logfile/line_file.h"
 #include "platform/main_view.h"
 
 namespace korvex {

@@ -1,4 +1,4 @@
-#include "platform/console/console_message_boxes.h"
+#include "console/console_message_boxes.h"
 
 #include <algorithm>
 

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/logfile/line_file.h"
+#include "logfile/line_file.h"
 
 namespace spdlog {
 class logger;

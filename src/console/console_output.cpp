@@ -1,4 +1,4 @@
-#include "platform/console/console_output.h"
+#include "console/console_output.h"
 
 namespace korvex {
 

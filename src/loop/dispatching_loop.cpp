@@ -1,4 +1,4 @@
-#include "platform/dispatching_loop.h"
+#include "loop/dispatching_loop.h"
 
 #include <algorithm>
 

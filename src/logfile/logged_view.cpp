@@ -1,4 +1,4 @@
-#include "platform/logfile/logged_view.h"
+#include "logfile/logged_view.h"
 
 namespace korvex {
 namespace {

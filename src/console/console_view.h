@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/console/console_output.h"
+#include "console/console_output.h"
 #include "platform/main_view.h"
 
 namespace korvex {
