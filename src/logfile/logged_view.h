@@ -11,12 +11,11 @@
 #include <string_view>
 
 #include "logfile/line_file.h"
-#include "platform/file_log.h"
 #include "platform/main_view.h"
 
 namespace korvex {
 
-class LoggedView : public MainView, public FileLog {
+class LoggedView : public MainView {
  public:
   // `file` may be null: the file could not be opened, and `problem` says why.
   LoggedView(MainView& view, LineFile* file, std::string_view path, std::string problem);
@@ -39,7 +38,6 @@ class LoggedView : public MainView, public FileLog {
   void SetCanButtonsEnabled(bool enabled) override { view_.SetCanButtonsEnabled(enabled); }
   void MoveTo(int left, int top) override { view_.MoveTo(left, top); }
   void CloseWindow() override { view_.CloseWindow(); }
-  // FileLog
   void FileLine(std::string_view text) override;
 
  private:

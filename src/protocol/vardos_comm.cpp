@@ -166,7 +166,7 @@ void TVardosComm::LogAppend(std::string_view text) {
   if (LogMemo) LogMemo->AppendToLastLine(text);
 }
 
-void TVardosComm::SetTrace(FileLog* trace) {
+void TVardosComm::SetTrace(LogSink* trace) {
   trace_ = trace;
   if (!Client) return;
   if (trace) {

@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "platform/event_loop.h"
-#include "platform/file_log.h"
 #include "platform/log_sink.h"
 #include "protocol/frame.h"
 #include "protocol/link_setup.h"
@@ -56,7 +55,7 @@ class TVardosComm {
   void LogAppend(std::string_view text);
   // Traces every frame sent and every chunk received into `trace`; nothing
   // when null.
-  void SetTrace(FileLog* trace);
+  void SetTrace(LogSink* trace);
 
   std::unique_ptr<korvex::Timer> Timer;
   TSerial* Serial = nullptr;
@@ -90,7 +89,7 @@ class TVardosComm {
   void TraceBytes(std::string_view direction, std::string_view bytes);
 
   EventLoop& loop_;
-  FileLog* trace_ = nullptr;
+  LogSink* trace_ = nullptr;
   // The last frame thrown away in the current transaction.
   FrameFault discarded_ = FrameFault::kNone;
 };

@@ -45,7 +45,7 @@ TDlgKORVEX::~TDlgKORVEX() {
   FormDestroy();
 }
 
-void TDlgKORVEX::UseLogFile(FileLog& file, bool trace) {
+void TDlgKORVEX::UseLogFile(LogSink& file, bool trace) {
   file_log_ = &file;
   trace_ = trace ? &file : nullptr;
 }

@@ -12,7 +12,7 @@
 #include "hostlink/text_list.h"
 #include "hostlink/tran_queue.h"
 #include "platform/event_loop.h"
-#include "platform/file_log.h"
+#include "platform/log_sink.h"
 #include "platform/host_desktop.h"
 #include "platform/main_view.h"
 #include "platform/message_boxes.h"
@@ -76,7 +76,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
 
   // The operator's log file, for the statistics and, with `trace`, for
   // every frame and host message. Called before FormCreate, or never.
-  void UseLogFile(FileLog& file, bool trace);
+  void UseLogFile(LogSink& file, bool trace);
 
   void FormCreate();
   // Runs the close handling; true when the window may close.
@@ -232,9 +232,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // Why the host channel could not be set up; logged once "Inicializace..."
   // has its "OK", so the "OK" does not land on this line.
   std::string desktop_problem_;
-  FileLog* file_log_ = nullptr;
+  LogSink* file_log_ = nullptr;
   // The frame trace goes to the log file when set.
-  FileLog* trace_ = nullptr;
+  LogSink* trace_ = nullptr;
   TTextList statistics_answers_;
 };
 

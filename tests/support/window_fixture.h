@@ -33,7 +33,7 @@ class WindowFixture : public ::testing::Test {
 
   void WriteConfig(const std::string& text) { directory_.Write("lumadex.ini", text); }
 
-  void Create(std::vector<std::string> arguments = {}, FileLog* log_file = nullptr) {
+  void Create(std::vector<std::string> arguments = {}, LogSink* log_file = nullptr) {
     window.reset();  // one window at a time on the desktop
     window = std::make_unique<TDlgKORVEX>(
         WindowPlatform{loop, view, *box_policy, socket, desktop, serial_port},

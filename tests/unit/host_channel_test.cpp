@@ -204,7 +204,9 @@ TEST_F(HostChannel, HostThatDoesNotReplyIsLoggedAndTheWindowGoesOn) {
 namespace korvex {
 namespace {
 
-struct FileLines : FileLog {
+struct FileLines : LogSink {
+  void AddLine(std::string_view) override {}
+  void AppendToLastLine(std::string_view) override {}
   void FileLine(std::string_view text) override { lines.emplace_back(text); }
   std::vector<std::string> lines;
 };
