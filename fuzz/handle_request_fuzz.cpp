@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   Require(created);
   korvex::TDlgKORVEX& window = *fixture.window;
   std::string text(reinterpret_cast<const char*>(bytes), std::min(size, korvex::kReceivedTextMax));
-  fixture.desktop.Deliver(window.HostMsg, 1, 0, text);
-  Require(window.RequestTexts.empty());
+  fixture.desktop.Deliver(window.Channel.HostMsg(), 1, 0, text);
+  Require(window.Channel.RequestTexts.empty());
   const int count = korvex::TranCount(window.Fronta);
   const bool whole = !text.empty() && text.back() == '|';
   Require(count <= 8);

@@ -1,9 +1,4 @@
-// What the RUN loop and the project upload do alike for each queue entry:
-// one exchange with the transfer lamp lit, the three-strike question after
-// failures, and the progress bar with a look at pending messages.
-#include <string>
-
-#include "shell/korvex_window.h"
+#include "hostlink/entry_exchange.h"
 
 namespace korvex {
 namespace {
@@ -13,30 +8,30 @@ constexpr int kFailuresBeforeQuestion = 3;
 
 }  // namespace
 
-bool TDlgKORVEX::ExchangeEntry(std::string_view request, std::string_view answer_prefix,
-                               std::string& answer) {
-  SetLampBusy(true);
-  const bool ok = Link.Transaction(request, answer) && answer.size() >= answer_prefix.size() &&
+bool EntryExchange::ExchangeEntry(std::string_view request, std::string_view answer_prefix,
+                                  std::string& answer) {
+  window_.SetLampBusy(true);
+  const bool ok = link_.Transaction(request, answer) && answer.size() >= answer_prefix.size() &&
                   answer.compare(0, answer_prefix.size(), answer_prefix) == 0;
-  SetLampBusy(false);
+  window_.SetLampBusy(false);
   return ok;
 }
 
-bool TDlgKORVEX::StopAfterFailure(int& failures) {
+bool EntryExchange::UserStopsAfterFailure(int& failures) {
   ++failures;
   if (failures < kFailuresBeforeQuestion) return false;
-  return platform_.boxes.Show(MessageKind::kError, kCommErrorQuestion,
-                              {MessageButton::kYes, MessageButton::kNo}) == MessageButton::kYes;
+  return window_.ShowMessage(MessageKind::kError, kCommErrorQuestion,
+                             {MessageButton::kYes, MessageButton::kNo}) == MessageButton::kYes;
 }
 
-void TDlgKORVEX::ShowQueueProgress(int maximum, const TTranList& left) {
-  platform_.view.SetProgress(maximum - TranCount(left));
-  platform_.loop.ProcessMessages();
+void EntryExchange::ShowQueueProgress(int maximum, const TTranList& left) {
+  window_.SetProgress(maximum - TranCount(left));
+  window_.ProcessMessages();
 }
 
-void TDlgKORVEX::StartQueueProgress(int maximum) {
-  platform_.view.SetProgressMaximum(maximum);
-  platform_.view.SetProgress(0);
+void EntryExchange::StartQueueProgress(int maximum) {
+  window_.SetProgressMaximum(maximum);
+  window_.SetProgress(0);
 }
 
 }  // namespace korvex

@@ -1,8 +1,6 @@
-// The host channel of the main window: the window procedure for host
-// messages, the answers to the host and the announcement to it.
-#include <string>
+#include "hostlink/host_channel.h"
 
-#include "shell/korvex_window.h"
+#include <utility>
 
 namespace korvex {
 namespace {
@@ -19,39 +17,56 @@ bool IsWholeText(const std::string& text) {
 
 }  // namespace
 
-void TDlgKORVEX::WndProc(const HostMessage& message) {
-  if (trace_ && HostMsg != 0 && message.message == HostMsg) {
+HostChannel::HostChannel(LinkWindow& window, HostDesktop& desktop, HostAddress& host,
+                         LinkStatistics& statistics,
+                         std::function<void(TTextList&)> handle_request)
+    : window_(window),
+      desktop_(desktop),
+      host_(host),
+      statistics_(statistics),
+      handle_request_(std::move(handle_request)) {}
+
+void HostChannel::Register(std::string& problem) {
+  problem.clear();
+  host_msg_ = desktop_.RegisterMessage("MSG_TOLMA", problem);
+  if (host_msg_ != 0) problem.clear();
+}
+
+void HostChannel::WndProc(const HostMessage& message) {
+  if (trace_ && host_msg_ != 0 && message.message == host_msg_) {
     TraceHostMessage("←", message.wparam, message.lparam, message.text);
   }
-  if (!CloseAllowed && HostMsg != 0 && message.message == HostMsg) MyWndProc(message);
+  if (!window_.ClosePermitted() && host_msg_ != 0 && message.message == host_msg_) {
+    MyWndProc(message);
+  }
   // The default handling is the desktop's reply to the sender.
 }
 
-void TDlgKORVEX::MyWndProc(const HostMessage& message) {
+void HostChannel::MyWndProc(const HostMessage& message) {
   switch (message.wparam) {
     case kHandshake:
       // Our own broadcast comes back to us too.
       if (message.lparam == OwnHandle()) return;
-      HostWnd = message.lparam;
-      if (!HostWndSet) {
+      host_.HostWnd = message.lparam;
+      if (!host_.HostWndSet) {
         if (trace_) TraceHostMessage("→", kHandshake, OwnHandle(), {});
-        platform_.desktop.PostToAll(HostMsg, kHandshake, OwnHandle(), {});
-        HostWndSet = true;
+        desktop_.PostToAll(host_msg_, kHandshake, OwnHandle(), {});
+        host_.HostWndSet = true;
       }
       return;
     case kRequest:
       if (IsWholeText(message.text)) {
-        platform_.view.SetRequestText(message.text);
+        window_.SetRequestText(message.text);
         PushText(RequestTexts, message.text);
       }
-      HandleRequest(RequestTexts);
+      handle_request_(RequestTexts);
       return;
     case kPassOn:
       if (IsWholeText(message.text)) {
         PushText(AnswerTexts, message.text);
-        platform_.view.SetAnswerText("");
+        window_.SetAnswerText("");
       } else {
-        platform_.view.SetAnswerText(message.text);
+        window_.SetAnswerText(message.text);
       }
       return;
     default:
@@ -59,44 +74,44 @@ void TDlgKORVEX::MyWndProc(const HostMessage& message) {
   }
 }
 
-std::int64_t TDlgKORVEX::SendAnswer(std::string_view text) {
-  if (HostWnd == 0 || CloseAllowed) return 0;
+std::int64_t HostChannel::SendAnswer(std::string_view text) {
+  if (host_.HostWnd == 0 || window_.ClosePermitted()) return 0;
   std::string answer(text);
   if (answer.empty() || answer.back() != '|') answer += '|';
-  platform_.view.SetAnswerText(answer);
+  window_.SetAnswerText(answer);
   return SendToHost(kPassOn, 0, answer);
 }
 
-void TDlgKORVEX::AnnounceToHost() {
-  if (HostWnd == 0) return;
+void HostChannel::AnnounceToHost() {
+  if (host_.HostWnd == 0) return;
   if (const std::int64_t silent = SendToHost(kHandshake, OwnHandle(), {})) {
     LogSilentHost(silent, "pokračuji.");
   }
 }
 
-std::int64_t TDlgKORVEX::SendToHost(std::uint32_t wparam, std::int64_t lparam,
-                                    std::string_view text) {
+std::int64_t HostChannel::SendToHost(std::uint32_t wparam, std::int64_t lparam,
+                                     std::string_view text) {
   // Without a registered message the channel stays inert.
-  if (HostMsg == 0) return 0;
+  if (host_msg_ == 0) return 0;
   if (trace_) TraceHostMessage("→", wparam, lparam, text);
-  if (wparam == kPassOn) ++Statistics.answers_sent;
+  if (wparam == kPassOn) ++statistics_.answers_sent;
   // Another host may announce itself while this one is waited for.
-  const std::int64_t window = HostWnd;
+  const std::int64_t window = host_.HostWnd;
   const SendResult result =
-      platform_.desktop.Send(window, HostMsg, wparam, lparam, text, kHostReplyBoundMs);
+      desktop_.Send(window, host_msg_, wparam, lparam, text, kHostReplyBoundMs);
   if (result != SendResult::kTimedOut) return 0;
-  ++Statistics.host_timeouts;
+  ++statistics_.host_timeouts;
   return window;
 }
 
-void TDlgKORVEX::LogSilentHost(std::int64_t window, std::string_view then) {
-  WriteLog("Nadřízená aplikace (popisovač " + std::to_string(window) + ") neodpověděla do 5 s; " +
-           std::string(then));
+void HostChannel::LogSilentHost(std::int64_t window, std::string_view then) {
+  window_.WriteLog("Nadřízená aplikace (popisovač " + std::to_string(window) +
+                   ") neodpověděla do 5 s; " + std::string(then));
 }
 
 // "hostitel ← wParam 1, lParam 0: QQ_RD 00 01 02|"
-void TDlgKORVEX::TraceHostMessage(std::string_view direction, std::uint32_t wparam,
-                                  std::int64_t lparam, std::string_view text) {
+void HostChannel::TraceHostMessage(std::string_view direction, std::uint32_t wparam,
+                                   std::int64_t lparam, std::string_view text) {
   std::string line = "hostitel ";
   line += direction;
   line += " wParam " + std::to_string(wparam) + ", lParam " + std::to_string(lparam) + ": ";

@@ -1,8 +1,9 @@
 #include "hostlink/request_interpreter.h"
 
+#include <cstdint>
 #include <optional>
 
-#include "shell/korvex_window.h"
+#include "hostlink/tran_queue.h"
 
 namespace korvex {
 namespace {
@@ -74,43 +75,45 @@ HostRequest InterpretRequest(std::string_view text) {
   return {kind, std::move(*fields)};
 }
 
-void TDlgKORVEX::HandleRequest(TTextList& list) {
+RequestInterpreter::RequestInterpreter(LinkWindow& window, LinkStatistics& statistics,
+                                       StatisticsReport& report)
+    : window_(window), statistics_(statistics), report_(report) {}
+
+void RequestInterpreter::HandleRequest(TTextList& list) {
   if (list.empty()) return;
   const std::string text = list.front();
   const HostRequest request = InterpretRequest(text);
   switch (request.kind) {
     case RequestKind::kRead:
-      ++Statistics.requests_read;
-      AddHostTran(kKindRead, request.fields);
-      platform_.view.SetAnswerText(text);
+      ++statistics_.requests_read;
+      window_.AddHostTran(kKindRead, request.fields);
+      window_.SetAnswerText(text);
       break;
     case RequestKind::kReadSeries:
-      ++Statistics.requests_series;
+      ++statistics_.requests_series;
       // The last code byte wraps without carrying into the one before.
       for (int j = 0; j < kSeriesLength; ++j) {
         std::string code = request.fields;
         code[2] = static_cast<char>(static_cast<std::uint8_t>(code[2]) + j);
-        AddHostTran(kKindRead, code);
+        window_.AddHostTran(kKindRead, code);
       }
-      platform_.view.SetAnswerText(text);
+      window_.SetAnswerText(text);
       break;
     case RequestKind::kWrite:
-      ++Statistics.requests_write;
-      AddHostTran(kKindWrite, request.fields);
-      platform_.view.SetAnswerText(text);
+      ++statistics_.requests_write;
+      window_.AddHostTran(kKindWrite, request.fields);
+      window_.SetAnswerText(text);
       break;
     case RequestKind::kClose:
-      ++Statistics.requests_close;
-      TimerRun->SetEnabled(false);
-      TimerLink->SetEnabled(false);
-      RequestClose(1);
+      ++statistics_.requests_close;
+      window_.CloseRequestedByHost();
       break;
     case RequestKind::kStats:
-      ++Statistics.requests_stats;
-      QueueStatisticsAnswers();
+      ++statistics_.requests_stats;
+      report_.QueueAnswers();
       break;
     case RequestKind::kNone:
-      ++Statistics.requests_invalid;
+      ++statistics_.requests_invalid;
       break;
   }
   PopText(list);

@@ -1,9 +1,9 @@
-// RUN mode: each tick of TimerRun carries out everything queued since the
-// last pass and returns every value read to the host.
+#include "hostlink/run_loop.h"
+
 #include <string>
+#include <utility>
 
 #include "common/text_helpers.h"
-#include "shell/korvex_window.h"
 
 namespace korvex {
 namespace {
@@ -23,110 +23,129 @@ std::string HostReadAnswer(std::string_view code, std::string_view value) {
   return text + "|";
 }
 
+// Reads of the item being written leave the pass; the code comes back when
+// there were any, so that one read is queued again behind the write and the
+// host sees the value written.
+std::string TakeReadsOf(const std::string& code, TTranList& pass) {
+  bool found = false;
+  FindTranCode(code, pass, true, found);
+  if (!found) return {};
+  while (found) FindTranCode(code, pass, true, found);
+  return code;
+}
+
 }  // namespace
 
-void TDlgKORVEX::QueueReadAnswers(std::string_view codes, std::string_view values) {
+RunLoop::RunLoop(LinkWindow& window, HostChannel& channel, EntryExchange& exchange,
+                 TVardosLink& link, TTranList& queue)
+    : window_(window), channel_(channel), exchange_(exchange), link_(link), queue_(queue) {}
+
+void RunLoop::RunPass() {
+  if (queue_.Empty() || busy_) return;
+  busy_ = true;
+  // Entries queued from now on wait for the next pass.
+  TTranList pass = std::move(queue_);
+  JoinTran(kKindRead, pass);
+  TVardosComm& comm = *link_.Comm;
+  comm.ShowProgress = false;
+  const int maximum = TranCount(pass);
+  exchange_.StartQueueProgress(maximum);
+  comm.AbortFlag = false;
+  int failures = 0;
+  bool user_stopped = false;
+  while (!pass.Empty() && !user_stopped && !comm.AbortFlag) {
+    switch (SendFirstEntry(pass)) {
+      case EntryOutcome::kSent:
+        failures = 0;
+        break;
+      case EntryOutcome::kFailed:
+        user_stopped = exchange_.UserStopsAfterFailure(failures);
+        break;
+      case EntryOutcome::kDropped:
+        break;
+    }
+    exchange_.ShowQueueProgress(maximum, pass);
+  }
+  EndPass(pass, user_stopped, comm.AbortFlag);
+}
+
+RunLoop::EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
+  TTranFronta* entry = pass.Head();
+  if (entry->Kind != kKindWrite && entry->Kind != kKindRead) {
+    DeleteTran(entry, pass);
+    return EntryOutcome::kDropped;
+  }
+  const bool write = entry->Kind == kKindWrite;
+  std::string reread;
+  if (write) {
+    window_.WriteLog("QQ/W: " + HexDump(entry->Data));
+    reread = TakeReadsOf(entry->Data.substr(0, kItemCodeSize), pass);
+  }
+  const std::string request = (write ? "QQ" : "Qq") + entry->Data;
+  std::string answer;
+  bool sent = exchange_.ExchangeEntry(request, write ? "QX" : "Qx", answer);
+  // A read answer carries exactly four value bytes per code asked for; any
+  // other length is a late answer to another request, never values to pass on.
+  if (sent && !write &&
+      answer.size() - kPrefixSize != entry->Data.size() / kItemCodeSize * kValueSize) {
+    sent = false;
+  }
+  if (sent) {
+    if (!write) {
+      QueueReadAnswers(std::string_view(request).substr(kPrefixSize),
+                       std::string_view(answer).substr(kPrefixSize));
+      SendWaitingAnswers();
+    }
+    DeleteTran(entry, pass);
+  }
+  if (!reread.empty()) window_.AddTran(1, kKindRead, 0, 0, reread);
+  return sent ? EntryOutcome::kSent : EntryOutcome::kFailed;
+}
+
+void RunLoop::EndPass(TTranList& pass, bool user_stopped, bool aborted) {
+  window_.SetProgress(0);
+  if (user_stopped) window_.AppendLog("CHYBA !");
+  if (aborted) window_.WriteLog("Přerušeno.");
+  ClearTran(pass);
+  if (dropped_for_silent_host_ > 0) {
+    window_.WriteLog("Nadřízená aplikace (popisovač " + std::to_string(silent_host_) +
+                     ") neodpovídá; zahozeno dalších odpovědí: " +
+                     std::to_string(dropped_for_silent_host_) + ".");
+  }
+  silent_host_ = 0;
+  dropped_for_silent_host_ = 0;
+  busy_ = false;
+}
+
+void RunLoop::QueueReadAnswers(std::string_view codes, std::string_view values) {
   for (; codes.size() >= kItemCodeSize; codes.remove_prefix(kItemCodeSize)) {
-    PushText(AnswerTexts,
+    PushText(channel_.AnswerTexts,
              HostReadAnswer(codes.substr(0, kItemCodeSize), values.substr(0, kValueSize)));
     values.remove_prefix(kValueSize);
   }
 }
 
-void TDlgKORVEX::SendWaitingAnswers() {
-  while (!AnswerTexts.empty()) {
-    if (HostWnd != 0 && HostWnd == silent_host_) {
-      dropped_for_silent_host_ += AnswerTexts.size();
-      FreeTexts(AnswerTexts);
+void RunLoop::SendWaitingAnswers() {
+  TTextList& answers = channel_.AnswerTexts;
+  while (!answers.empty()) {
+    if (channel_.HostWnd() != 0 && channel_.HostWnd() == silent_host_) {
+      dropped_for_silent_host_ += answers.size();
+      FreeTexts(answers);
       return;
     }
     // A copy: the close handling may free the list while the answer is sent.
-    const std::string text = AnswerTexts.front();
-    platform_.view.SetAnswerText(text);
-    const std::int64_t silent = SendAnswer(text);
-    PopText(AnswerTexts);
+    const std::string text = answers.front();
+    window_.SetAnswerText(text);
+    const std::int64_t silent = channel_.SendAnswer(text);
+    PopText(answers);
     if (silent != 0) {
       silent_host_ = silent;
-      LogSilentHost(silent, AnswerTexts.empty() ? "pokračuji."
-                                                : "zahazuji čekající odpovědi: " +
-                                                      std::to_string(AnswerTexts.size()) + ".");
-      FreeTexts(AnswerTexts);
+      channel_.LogSilentHost(silent, answers.empty() ? "pokračuji."
+                                                     : "zahazuji čekající odpovědi: " +
+                                                           std::to_string(answers.size()) + ".");
+      FreeTexts(answers);
     }
   }
-}
-
-void TDlgKORVEX::TimerRunTimer() {
-  if (!LinkReady || Fronta.Empty() || RunBusy) return;
-  RunBusy = true;
-  // Entries queued from now on wait for the next pass.
-  TTranList pass = std::move(Fronta);
-  JoinTran(kKindRead, pass);
-  TVardosComm& comm = *Link.Comm;
-  int failures = 0;
-  comm.ShowProgress = false;
-  const int maximum = TranCount(pass);
-  StartQueueProgress(maximum);
-  comm.AbortFlag = false;
-  bool stop = false;
-
-  while (!pass.Empty() && !stop && !comm.AbortFlag) {
-    TTranFronta* entry = pass.Head();
-    if (entry->Kind != kKindWrite && entry->Kind != kKindRead) {
-      DeleteTran(entry, pass);
-      ShowQueueProgress(maximum, pass);
-      continue;
-    }
-    std::string reread;
-    const bool write = entry->Kind == kKindWrite;
-    if (write) {
-      WriteLog("QQ/W: " + HexDump(entry->Data));
-      // Reads of the item being written leave the pass; one is queued again
-      // behind the write, so the host sees the value written.
-      const std::string code = entry->Data.substr(0, kItemCodeSize);
-      bool found = false;
-      FindTranCode(code, pass, true, found);
-      if (found) {
-        reread = code;
-        while (found) FindTranCode(code, pass, true, found);
-      }
-    }
-    const std::string request = (write ? "QQ" : "Qq") + entry->Data;
-    std::string answer;
-    bool ok = ExchangeEntry(request, write ? "QX" : "Qx", answer);
-    // A read answer carries exactly four value bytes per code asked for; any
-    // other length is a late answer to another request, never values to pass on.
-    if (ok && !write &&
-        answer.size() - kPrefixSize != entry->Data.size() / kItemCodeSize * kValueSize) {
-      ok = false;
-    }
-    if (ok) {
-      if (!write) {
-        QueueReadAnswers(std::string_view(request).substr(kPrefixSize),
-                         std::string_view(answer).substr(kPrefixSize));
-        SendWaitingAnswers();
-      }
-      DeleteTran(entry, pass);
-      failures = 0;
-    } else {
-      stop = true;
-    }
-    if (!reread.empty()) AddTran(1, kKindRead, 0, 0, reread);
-    if (stop) stop = StopAfterFailure(failures);
-    ShowQueueProgress(maximum, pass);
-  }
-
-  platform_.view.SetProgress(0);
-  if (stop) AppendLog("CHYBA !");
-  if (comm.AbortFlag) WriteLog("Přerušeno.");
-  ClearTran(pass);
-  if (dropped_for_silent_host_ > 0) {
-    WriteLog("Nadřízená aplikace (popisovač " + std::to_string(silent_host_) +
-             ") neodpovídá; zahozeno dalších odpovědí: " +
-             std::to_string(dropped_for_silent_host_) + ".");
-  }
-  silent_host_ = 0;
-  dropped_for_silent_host_ = 0;
-  RunBusy = false;
 }
 
 }  // namespace korvex

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "hostlink/host_address.h"
 #include "protocol/link_setup.h"
 
 namespace korvex {
@@ -49,8 +50,9 @@ std::size_t CountLines(std::string_view text);
 // The line (from 1) on which `offset` lies.
 std::size_t LineAt(std::string_view text, std::size_t offset);
 
-// What a configuration sets; what it does not name keeps its value.
-struct ConfigValues {
+// What a configuration sets; what it does not name keeps its value. HWND
+// names the host's window.
+struct ConfigValues : HostAddress {
   TLinkSetup LinkSetup;
   TTCPsetup TcpSetup;
   std::uint32_t FirmwareMin = 0;
@@ -58,8 +60,6 @@ struct ConfigValues {
   std::uint32_t ProjectCRC = 0;
   std::uint32_t QQChecksum = 0;
   std::int32_t QQCount = 0;
-  std::int64_t HostWnd = 0;
-  bool HostWndSet = false;
 };
 
 // A value the communicator takes silently (as 0, or as a TCP/IP definition

@@ -20,23 +20,30 @@ constexpr int kStatsFileInterval = 10 * 60 * 1000;
 
 TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments)
     : Serial1(platform.loop, platform.serial_port),
+      TimerStartup(platform.loop.CreateTimer("TimerStartup", kStartupInterval,
+                                             [this] { TimerStartupTimer(); })),
+      Timer1(platform.loop.CreateTimer("Timer1", kUploadInterval, [this] { Timer1Timer(); })),
+      TimerRemote(platform.loop.CreateTimer("TimerRemote", kRemoteInterval,
+                                            [this] { TimerRemoteTimer(); })),
+      TimerRun(platform.loop.CreateTimer("TimerRun", kRunInterval, [this] { TimerRunTimer(); })),
+      TimerLink(platform.loop.CreateTimer("TimerLink", kLinkRetryInterval,
+                                          [this] { TimerLinkTimer(); })),
+      TimerStatsAnswer(platform.loop.CreateTimer("TimerStatsAnswer", kStatsAnswerInterval,
+                                                 [this] { TimerStatsAnswerTimer(); })),
+      TimerStatsFile(platform.loop.CreateTimer("TimerStatsFile", kStatsFileInterval,
+                                               [this] { WriteStatisticsToFile(); })),
+      Channel(*this, platform.desktop, *this, Statistics,
+              [this](TTextList& list) { HandleRequest(list); }),
+      Report(Statistics, Channel, *TimerStatsAnswer),
+      Requests(*this, Statistics, Report),
+      Exchange(*this, Link),
+      Run(*this, Channel, Exchange, Link, Fronta),
       platform_(platform),
       arguments_(std::move(arguments)) {
   // The form's stored values; the rest keep the component's defaults.
   Serial1.SetDataBits(eDataBits::d8bit);
   Serial1.SetCheckParity(false);
   Serial1.SetNotifyErrors(eNotifyErr::neNone);
-  EventLoop& loop = platform_.loop;
-  TimerStartup =
-      loop.CreateTimer("TimerStartup", kStartupInterval, [this] { TimerStartupTimer(); });
-  Timer1 = loop.CreateTimer("Timer1", kUploadInterval, [this] { Timer1Timer(); });
-  TimerRemote = loop.CreateTimer("TimerRemote", kRemoteInterval, [this] { TimerRemoteTimer(); });
-  TimerRun = loop.CreateTimer("TimerRun", kRunInterval, [this] { TimerRunTimer(); });
-  TimerLink = loop.CreateTimer("TimerLink", kLinkRetryInterval, [this] { TimerLinkTimer(); });
-  TimerStatsAnswer = loop.CreateTimer("TimerStatsAnswer", kStatsAnswerInterval,
-                                      [this] { TimerStatsAnswerTimer(); });
-  TimerStatsFile =
-      loop.CreateTimer("TimerStatsFile", kStatsFileInterval, [this] { WriteStatisticsToFile(); });
   platform_.desktop.SetReceiver([this](const HostMessage& message) { WndProc(message); });
 }
 
@@ -46,8 +53,9 @@ TDlgKORVEX::~TDlgKORVEX() {
 }
 
 void TDlgKORVEX::UseLogFile(LogSink& file, bool trace) {
-  file_log_ = &file;
+  Report.UseFile(&file);
   trace_ = trace ? &file : nullptr;
+  Channel.SetTrace(trace_);
 }
 
 void TDlgKORVEX::FormCreate() {
@@ -62,15 +70,12 @@ void TDlgKORVEX::FormCreate() {
   FirmwareMin = FirmwareMax = ProjectCRC = DeviceCRC = QQChecksum = 0;
   view.SetProgress(0);
   QQCount = 0;
-  FreeTexts(RequestTexts);
-  FreeTexts(AnswerTexts);
+  FreeTexts(Channel.RequestTexts);
+  FreeTexts(Channel.AnswerTexts);
   ClearTran(Fronta);
-  desktop_problem_.clear();
-  HostMsg = platform_.desktop.RegisterMessage("MSG_TOLMA", desktop_problem_);
-  if (HostMsg != 0) desktop_problem_.clear();
+  Channel.Register(desktop_problem_);
   UploadConfirmed = false;
   CloseCode = 0;
-  RunBusy = false;
   TimerRun->SetEnabled(false);
   TimerLink->SetEnabled(false);
   CloseAllowed = false;
@@ -81,7 +86,7 @@ void TDlgKORVEX::FormCreate() {
   Link.Setup(Serial1, platform_.socket);
   Link.Comm->Stats = &Statistics;
   Link.Comm->SetTrace(trace_);
-  TimerStatsFile->SetEnabled(file_log_ != nullptr);
+  TimerStatsFile->SetEnabled(Report.HasFile());
   TimerStartup->SetEnabled(true);
 }
 
@@ -105,9 +110,9 @@ bool TDlgKORVEX::FormClose() {
     comm->LogMemo = nullptr;
   }
   ClearTran(Fronta);
-  FreeTexts(RequestTexts);
-  FreeTexts(AnswerTexts);
-  FreeTexts(statistics_answers_);
+  FreeTexts(Channel.RequestTexts);
+  FreeTexts(Channel.AnswerTexts);
+  Report.DropQueuedAnswers();
   if (comm) comm->AbortTransaction();
   Link.Close();
   WriteStatisticsToFile();
@@ -173,6 +178,37 @@ void TDlgKORVEX::SetLampBusy(bool busy) {
   platform_.view.SetLampBusy(busy);
 }
 
+void TDlgKORVEX::SetProgressMaximum(int maximum) {
+  platform_.view.SetProgressMaximum(maximum);
+}
+
+void TDlgKORVEX::SetProgress(int position) {
+  platform_.view.SetProgress(position);
+}
+
+void TDlgKORVEX::SetRequestText(std::string_view text) {
+  platform_.view.SetRequestText(text);
+}
+
+void TDlgKORVEX::SetAnswerText(std::string_view text) {
+  platform_.view.SetAnswerText(text);
+}
+
+void TDlgKORVEX::ProcessMessages() {
+  platform_.loop.ProcessMessages();
+}
+
+MessageButton TDlgKORVEX::ShowMessage(MessageKind kind, std::string_view text,
+                                      const std::vector<MessageButton>& buttons) {
+  return platform_.boxes.Show(kind, text, buttons);
+}
+
+void TDlgKORVEX::CloseRequestedByHost() {
+  TimerRun->SetEnabled(false);
+  TimerLink->SetEnabled(false);
+  RequestClose(1);
+}
+
 void TDlgKORVEX::Image1DblClick() {
   if (!CloseAllowed) {
     CloseAllowed = true;
@@ -229,7 +265,7 @@ void TDlgKORVEX::TimerRemoteTimer() {
     comm->AbortFlag = true;
     if (comm->UseTCP) comm->AbortTransaction();
   }
-  if (const std::int64_t silent = SendAnswer("KORVEX CLOSED")) LogSilentHost(silent, "pokračuji.");
+  if (const std::int64_t silent = SendAnswer("KORVEX CLOSED")) Channel.LogSilentHost(silent, "pokračuji.");
   CloseAllowed = true;
   Close();
 }

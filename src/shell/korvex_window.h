@@ -9,6 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "hostlink/entry_exchange.h"
+#include "hostlink/host_channel.h"
+#include "hostlink/link_window.h"
+#include "hostlink/request_interpreter.h"
+#include "hostlink/run_loop.h"
+#include "hostlink/statistics_report.h"
 #include "hostlink/text_list.h"
 #include "hostlink/tran_queue.h"
 #include "platform/event_loop.h"
@@ -38,7 +44,6 @@ struct WindowPlatform {
 };
 
 inline constexpr std::string_view kVersionCaption = "Verze: 4.046 / 1.11.2005";
-inline constexpr std::string_view kCommErrorQuestion = "Chyba komunikace !\rPřerušit ?";
 // An unattended upload answers kCommErrorQuestion Yes from its fifth asking
 // on; in RUN mode the host ends the run, so the question never ends it.
 inline constexpr int kUnattendedCommQuestions = 5;
@@ -66,7 +71,8 @@ enum class RunOutcome {
 
 // The window's state that the configuration file fills (LinkSetup, TcpSetup,
 // the firmware window, the checksums, the host window) is its ConfigValues.
-class TDlgKORVEX : public MainViewEvents, public ConfigValues {
+// The host link sees it only as a LinkWindow.
+class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow {
  public:
   // `arguments` are the command-line arguments after the program name.
   TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments);
@@ -88,38 +94,44 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // view closes only when it allows.
   void Close();
 
-  void WriteLog(std::string_view text);
-  void AppendLog(std::string_view text);
+  void WriteLog(std::string_view text) override;
+  void AppendLog(std::string_view text) override;
   void RequestClose(int code);
   // SIGINT or SIGTERM: closes as a close requested by the host does.
   void TerminationSignal(int signal);
-  // The host channel. WndProc is the window procedure for messages from the
-  // desktop; MyWndProc handles the host's handshake, requests and texts to
-  // pass on.
-  void WndProc(const HostMessage& message);
-  void MyWndProc(const HostMessage& message);
-  // Sends one answer text to the host window, with its closing "|". Returns
-  // the host's window when it did not reply within the bound, else 0.
-  std::int64_t SendAnswer(std::string_view text);
-  // Announces this window to the configured host (a handshake sent to
-  // HostWnd); nothing while the host is unknown.
-  void AnnounceToHost();
+  // The host channel (hostlink/host_channel.cpp). WndProc is the window
+  // procedure for messages from the desktop; MyWndProc handles the host's
+  // handshake, requests and texts to pass on.
+  void WndProc(const HostMessage& message) { Channel.WndProc(message); }
+  void MyWndProc(const HostMessage& message) { Channel.MyWndProc(message); }
+  std::int64_t SendAnswer(std::string_view text) { return Channel.SendAnswer(text); }
+  void AnnounceToHost() { Channel.AnnounceToHost(); }
   // This window's handle on the desktop, as the host knows it.
-  std::int64_t OwnHandle() const { return platform_.desktop.OwnHandle(); }
-  // Turns the first text of `list` into queue entries or a close request,
-  // and removes it.
-  void HandleRequest(TTextList& list);
-  void SetLampBusy(bool busy);
+  std::int64_t OwnHandle() const { return Channel.OwnHandle(); }
+  // The request interpreter (hostlink/request_interpreter.cpp).
+  void HandleRequest(TTextList& list) { Requests.HandleRequest(list); }
+
+  // LinkWindow
+  void SetLampBusy(bool busy) override;
+  void SetProgressMaximum(int maximum) override;
+  void SetProgress(int position) override;
+  void SetRequestText(std::string_view text) override;
+  void SetAnswerText(std::string_view text) override;
+  void ProcessMessages() override;
+  MessageButton ShowMessage(MessageKind kind, std::string_view text,
+                            const std::vector<MessageButton>& buttons) override;
+  bool ClosePermitted() const override { return CloseAllowed; }
+  void CloseRequestedByHost() override;
 
   // The queue's producers append through these; once closing is permitted
   // AddTran takes nothing new.
   void AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
-               std::string_view data);
+               std::string_view data) override;
   void PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
                 std::string_view data);
   // A host's read or write: refused, with one log line, while the queue
   // holds kHostQueueLimit entries.
-  void AddHostTran(std::uint8_t kind, std::string_view data);
+  void AddHostTran(std::uint8_t kind, std::string_view data) override;
 
   // Reads the configuration file into the settings, the queue and the
   // window's position. False when the file is missing or unreadable or a TCP
@@ -146,17 +158,19 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // The start-up sequence (shell/startup.cpp).
   void TimerStartupTimer();
   void TimerRemoteTimer();
-  // One RUN pass (hostlink/run_loop.cpp).
-  void TimerRunTimer();
-  // The project upload (hostlink/project_upload.cpp).
+  // One RUN pass (hostlink/run_loop.cpp) while the link stands.
+  void TimerRunTimer() {
+    if (LinkReady) Run.RunPass();
+  }
+  // The project upload (shell/project_upload.cpp).
   void Timer1Timer();
   // In host mode: closes a serial port whose device has gone and opens a
   // link that is not ready again (shell/link_recovery.cpp).
   void TimerLinkTimer();
   // The statistics (hostlink/statistics_report.cpp): answers to "STATS|",
   // and the periodic lines in the log file.
-  void TimerStatsAnswerTimer();
-  void WriteStatisticsToFile();
+  void TimerStatsAnswerTimer() { Report.SendQueuedAnswers(); }
+  void WriteStatisticsToFile() { Report.WriteToFile(); }
 
   // The window's state. The serial port outlives the engine that uses it.
   TSerial Serial1;
@@ -164,15 +178,8 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   std::uint32_t DeviceFirmware = 0;
   std::uint32_t DeviceCRC = 0;
   TTranList Fronta;
-  TTextList RequestTexts;
-  TTextList AnswerTexts;
-  // The host channel's registered message number; the host's window handle
-  // (0 until known) and whether it is known without a broadcast are HostWnd
-  // and HostWndSet.
-  std::uint32_t HostMsg = 0;
   bool DdeMode = false;
   bool LinkReady = false;
-  bool RunBusy = false;
   bool UploadConfirmed = false;
   std::int32_t CloseCode = 0;
   bool CloseAllowed = false;
@@ -188,40 +195,23 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   std::unique_ptr<Timer> TimerStatsAnswer;
   std::unique_ptr<Timer> TimerStatsFile;
 
- private:
-  // Sends to the host window and waits at most 5 s for it to finish with the
-  // message, so that a host that hangs cannot freeze the communicator.
-  // Returns the window when it did not reply in time, else 0.
-  std::int64_t SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
-  // "Nadřízená aplikace (popisovač H) neodpověděla do 5 s; " and `then`.
-  void LogSilentHost(std::int64_t window, std::string_view then);
-  void TraceHostMessage(std::string_view direction, std::uint32_t wparam, std::int64_t lparam,
-                        std::string_view text);
-  void QueueStatisticsAnswers();
+  // The host link: the channel with its text lists (RequestTexts,
+  // AnswerTexts) and the host's window (HostWnd, HostWndSet, in the
+  // ConfigValues), the statistics for the host and the file, the request
+  // interpreter, the exchange of one queue entry and the RUN loop.
+  HostChannel Channel;
+  StatisticsReport Report;
+  RequestInterpreter Requests;
+  EntryExchange Exchange;
+  RunLoop Run;
 
+ private:
   // Steps of the start-up sequence (shell/startup.cpp).
   void RunStartup();
   void OpenLinkAtStartup();
   // Frames the project's entries for the upload and checks the firmware.
   void PrepareProject();
   void StartHostMode();
-
-  // Shared by the RUN loop and the upload (hostlink/entry_exchange.cpp).
-  // True when the controller answered with `answer_prefix`; the lamp is lit
-  // meanwhile.
-  bool ExchangeEntry(std::string_view request, std::string_view answer_prefix, std::string& answer);
-  // Counts a failed attempt; from the third in a row asks whether to stop.
-  bool StopAfterFailure(int& failures);
-  void StartQueueProgress(int maximum);
-  // Shows how much of the list is done and lets pending messages run.
-  void ShowQueueProgress(int maximum, const TTranList& left);
-  // The RUN loop's answers to the host (hostlink/run_loop.cpp).
-  void QueueReadAnswers(std::string_view codes, std::string_view values);
-  void SendWaitingAnswers();
-  // A host that let an answer of this pass go unreplied costs no second
-  // wait in the pass: what else the pass has for it is dropped and counted.
-  std::int64_t silent_host_ = 0;
-  std::size_t dropped_for_silent_host_ = 0;
 
   WindowPlatform platform_;
   // The command line; its first argument selects host mode at start-up.
@@ -232,10 +222,8 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues {
   // Why the host channel could not be set up; logged once "Inicializace..."
   // has its "OK", so the "OK" does not land on this line.
   std::string desktop_problem_;
-  LogSink* file_log_ = nullptr;
   // The frame trace goes to the log file when set.
   LogSink* trace_ = nullptr;
-  TTextList statistics_answers_;
 };
 
 }  // namespace korvex

@@ -37,11 +37,11 @@ class HostChannel : public WindowFixture {
 };
 
 TEST_F(HostChannel, RegistersTheMessageOrLogsWhyNot) {
-  EXPECT_EQ(window->HostMsg, kMsg);
+  EXPECT_EQ(window->Channel.HostMsg(), kMsg);
   EXPECT_TRUE(desktop.HasReceiver());
   desktop.refusal = "Plocha kanálu /x má práva 0755.";
   Create();
-  EXPECT_EQ(window->HostMsg, 0u);
+  EXPECT_EQ(window->Channel.HostMsg(), 0u);
   EXPECT_EQ(view.lines, (std::vector<std::string>{"Inicializace..."}));
   window->TimerStartupTimer();
   ASSERT_GE(view.lines.size(), 2u);
@@ -117,7 +117,7 @@ TEST_F(HostChannel, RequestsBecomeQueueEntries) {
     Message(1, 0, c.text);
     EXPECT_EQ(Queue(), c.queue) << c.text;
     EXPECT_EQ(view.answer_text, c.queue.empty() ? "before" : c.text) << c.text;
-    EXPECT_TRUE(window->RequestTexts.empty()) << c.text;
+    EXPECT_TRUE(window->Channel.RequestTexts.empty()) << c.text;
     EXPECT_FALSE(window->TimerRemote->Enabled()) << c.text;
   }
 }
@@ -174,11 +174,11 @@ TEST_F(HostChannel, OtherMessagesChangeNothingNorDoesAnythingOnceClosingIsPermit
 TEST_F(HostChannel, TextsToPassOnWaitInTheAnswerList) {
   view.answer_text = "x";
   Message(2, 0, "relay|");
-  EXPECT_EQ(window->AnswerTexts, TTextList{"relay|"});
+  EXPECT_EQ(window->Channel.AnswerTexts, TTextList{"relay|"});
   EXPECT_EQ(view.answer_text, "");
   Message(2, 0, "unterminated");
   Message(2, 0, "");
-  EXPECT_EQ(window->AnswerTexts, TTextList{"relay|"});
+  EXPECT_EQ(window->Channel.AnswerTexts, TTextList{"relay|"});
   EXPECT_EQ(view.answer_text, "");
   Message(2, 0, "bad");
   EXPECT_EQ(view.answer_text, "bad");

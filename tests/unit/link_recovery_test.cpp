@@ -37,7 +37,7 @@ TEST_F(LinkRecovery, WritesQueuedWhileTheSerialDeviceIsGoneArriveWhenItIsBack) {
   serial_port.Fail("WriteFile", FakeSerialPort::kDeviceGone);
   serial_port.Fail("Open", FakeSerialPort::kDeviceGone);
   for (int n = 0; n < 5; ++n) {
-    desktop.Deliver(window->HostMsg, 1, 0, "QQ_WR 00 00 1" + std::to_string(n) + " 0" +
+    desktop.Deliver(window->Channel.HostMsg(), 1, 0, "QQ_WR 00 00 1" + std::to_string(n) + " 0" +
                                                std::to_string(n) + " 00 00 00|");
   }
   // Healed in the loop: a pass retrying its writes returns only when they are written.
@@ -73,7 +73,7 @@ TEST_F(LinkRecovery, HostRequestsBeyondTheQueueLimitAreRefusedWithOneLine) {
   Create({"/DDE"});
   Advance(500);
   for (int n = 0; n < kHostQueueLimit + 3; ++n) {
-    desktop.Deliver(window->HostMsg, 1, 0,
+    desktop.Deliver(window->Channel.HostMsg(), 1, 0,
                     "QQ_WR 00 00 01 " + HexDump(std::string{char(n), char(n >> 8), char(n >> 16)}) + "00|");
   }
   EXPECT_EQ(TranCount(window->Fronta), kHostQueueLimit);

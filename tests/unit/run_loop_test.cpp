@@ -24,7 +24,7 @@ class RunLoop : public WindowFixture {
 
   // A message from the host, through the desktop.
   void Host(std::uint32_t wparam, std::int64_t lparam, std::string text = {}) {
-    desktop.Deliver(window->HostMsg, wparam, lparam, std::move(text));
+    desktop.Deliver(window->Channel.HostMsg(), wparam, lparam, std::move(text));
   }
   static std::string Spaced(const std::string& bytes) {
     std::string text;
@@ -72,7 +72,7 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   EXPECT_EQ(view.progress_maximum, 2);
   EXPECT_EQ(view.progress, 0);
   EXPECT_FALSE(view.lamp_busy);
-  EXPECT_FALSE(window->RunBusy);
+  EXPECT_FALSE(window->Run.Busy());
   EXPECT_TRUE(window->Fronta.Empty());
   EXPECT_FALSE(window->Link.Comm->ShowProgress);
 }
@@ -139,7 +139,7 @@ TEST_P(RunLoopFailures, AskFromTheThirdFailureOn) {
     EXPECT_EQ(Answers(), std::vector<std::string>{"QQ_RD 00 01 02 2A 00 00 00|"});
   }
   EXPECT_EQ(view.progress, 0);
-  EXPECT_FALSE(window->RunBusy);
+  EXPECT_FALSE(window->Run.Busy());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -214,7 +214,7 @@ TEST_F(RunLoop, CloseDuringAPassEndsItWithPrerusenoAndClosesTheWindow) {
   EXPECT_EQ(Answers(), std::vector<std::string>{"KORVEX CLOSED|"});
   // The engine's own notice is gone with its log, which the close took away.
   EXPECT_EQ(view.lines, std::vector<std::string>{"Přerušeno."});
-  EXPECT_FALSE(window->RunBusy);
+  EXPECT_FALSE(window->Run.Busy());
   EXPECT_TRUE(boxes.shown.empty());
 }
 

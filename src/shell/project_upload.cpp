@@ -12,7 +12,7 @@ void TDlgKORVEX::Timer1Timer() {
   if (Fronta.Empty() || !UploadConfirmed) return;
   WriteLog("Nahrávání projektu...");
   const int maximum = TranCount(Fronta);
-  StartQueueProgress(maximum);
+  Exchange.StartQueueProgress(maximum);
   TVardosComm& comm = *Link.Comm;
   int failures = 0;
   comm.ShowProgress = false;
@@ -23,18 +23,18 @@ void TDlgKORVEX::Timer1Timer() {
     TTranFronta* entry = Fronta.Head();
     if (entry->Kind == kKindWrite) {
       std::string answer;
-      if (ExchangeEntry("QQ" + entry->Data, "QX", answer)) {
+      if (Exchange.ExchangeEntry("QQ" + entry->Data, "QX", answer)) {
         // The head again: entries were only appended meanwhile.
         TTranFronta* sent = Fronta.Head();
         DeleteTran(sent, Fronta);
         failures = 0;
       } else {
-        stop = StopAfterFailure(failures);
+        stop = Exchange.UserStopsAfterFailure(failures);
       }
     } else {
       DeleteTran(entry, Fronta);
     }
-    ShowQueueProgress(maximum, Fronta);
+    Exchange.ShowQueueProgress(maximum, Fronta);
   }
 
   platform_.view.SetProgress(0);
