@@ -19,8 +19,7 @@ class EntryExchange {
   EntryExchange(LinkWindow& window, TVardosLink& link) : window_(window), link_(link) {}
 
   // True when the controller answered with `answer_prefix`.
-  bool ExchangeEntry(std::string_view request, std::string_view answer_prefix,
-                     std::string& answer);
+  bool ExchangeEntry(std::string_view request, std::string_view answer_prefix, std::string& answer);
   // Counts a failed attempt; from the third in a row asks the user, and is
   // true when the user chose to stop.
   bool UserStopsAfterFailure(int& failures);

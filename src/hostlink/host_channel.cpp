@@ -18,8 +18,7 @@ bool IsWholeText(const std::string& text) {
 }  // namespace
 
 HostChannel::HostChannel(LinkWindow& window, HostDesktop& desktop, HostAddress& host,
-                         LinkStatistics& statistics,
-                         std::function<void(TTextList&)> handle_request)
+                         LinkStatistics& statistics, std::function<void(TTextList&)> handle_request)
     : window_(window),
       desktop_(desktop),
       host_(host),

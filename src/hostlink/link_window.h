@@ -30,8 +30,8 @@ class LinkWindow {
 
   // The queue. AddTran takes nothing once closing is permitted; a host's
   // entry may be refused while the queue is full.
-  virtual void AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
-                       std::uint8_t key3, std::string_view data) = 0;
+  virtual void AddTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t key2, std::uint8_t key3,
+                       std::string_view data) = 0;
   virtual void AddHostTran(std::uint8_t kind, std::string_view data) = 0;
 
   // Once closing is permitted the host channel goes quiet.

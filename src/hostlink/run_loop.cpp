@@ -140,9 +140,10 @@ void RunLoop::SendWaitingAnswers() {
     PopText(answers);
     if (silent != 0) {
       silent_host_ = silent;
-      channel_.LogSilentHost(silent, answers.empty() ? "pokračuji."
-                                                     : "zahazuji čekající odpovědi: " +
-                                                           std::to_string(answers.size()) + ".");
+      channel_.LogSilentHost(
+          silent, answers.empty()
+                      ? "pokračuji."
+                      : "zahazuji čekající odpovědi: " + std::to_string(answers.size()) + ".");
       FreeTexts(answers);
     }
   }

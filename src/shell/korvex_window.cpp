@@ -26,8 +26,8 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
       TimerRemote(platform.loop.CreateTimer("TimerRemote", kRemoteInterval,
                                             [this] { TimerRemoteTimer(); })),
       TimerRun(platform.loop.CreateTimer("TimerRun", kRunInterval, [this] { TimerRunTimer(); })),
-      TimerLink(platform.loop.CreateTimer("TimerLink", kLinkRetryInterval,
-                                          [this] { TimerLinkTimer(); })),
+      TimerLink(
+          platform.loop.CreateTimer("TimerLink", kLinkRetryInterval, [this] { TimerLinkTimer(); })),
       TimerStatsAnswer(platform.loop.CreateTimer("TimerStatsAnswer", kStatsAnswerInterval,
                                                  [this] { TimerStatsAnswerTimer(); })),
       TimerStatsFile(platform.loop.CreateTimer("TimerStatsFile", kStatsFileInterval,
@@ -265,7 +265,8 @@ void TDlgKORVEX::TimerRemoteTimer() {
     comm->AbortFlag = true;
     if (comm->UseTCP) comm->AbortTransaction();
   }
-  if (const std::int64_t silent = SendAnswer("KORVEX CLOSED")) Channel.LogSilentHost(silent, "pokračuji.");
+  if (const std::int64_t silent = SendAnswer("KORVEX CLOSED"))
+    Channel.LogSilentHost(silent, "pokračuji.");
   CloseAllowed = true;
   Close();
 }
