@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/posix/posix_event_loop.h"
+#include "loop/real_time_loop.h"
 #include "platform/posix/posix_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "shell/korvex_window.h"
@@ -36,7 +36,7 @@ double LoadSeconds(int lines) {
   std::ofstream("lumadex.ini", std::ios::binary) << Project(lines);
   double best = 1e9;
   for (int run = 0; run < 3; ++run) {
-    PosixEventLoop loop;
+    RealTimeLoop loop;
     RecordingView view;
     ScriptedMessageBoxes boxes;
     PosixSocketClient socket;

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "loop/real_time_loop.h"
 #include "no_log.h"
-#include "platform/posix/posix_event_loop.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
 #include "support/posix_link.h"
@@ -25,7 +25,7 @@ long PeakResidentKiB() {
 int Probe(double timeout) {
   LoopbackListener listener;
   FloodingPeer flood(listener, 1);
-  PosixLinkOn<PosixEventLoop, NoLog> posix;
+  PosixLinkOn<RealTimeLoop, NoLog> posix;
   TVardosLink& link = posix.link;
   TLinkSetup setup;
   setup.Timeout = timeout;

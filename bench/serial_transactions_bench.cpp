@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
+#include "loop/real_time_loop.h"
 #include "no_log.h"
-#include "platform/posix/posix_event_loop.h"
 #include "protocol/frame.h"
 #include "rate_reporter.h"
 #include "support/posix_link.h"
@@ -52,7 +52,7 @@ SimOnPty& TheSimulator() {
 
 void EngineTransactions(benchmark::State& state) {
   const std::string device = TheSimulator().Device();
-  PosixLinkOn<PosixEventLoop, NoLog> posix([device](int) { return device; });
+  PosixLinkOn<RealTimeLoop, NoLog> posix([device](int) { return device; });
   TVardosLink& link = posix.link;
   if (!link.Open(TLinkSetup{}, TTCPsetup{}, &posix.log)) {
     state.SkipWithError("simulator's pty not opened");

@@ -15,8 +15,8 @@
 
 #include "logfile/logged_view.h"
 #include "logfile/rotating_log_file.h"
+#include "loop/real_time_loop.h"
 #include "no_log.h"
-#include "platform/posix/posix_event_loop.h"
 #include "protocol/frame.h"
 #include "rate_reporter.h"
 #include "raw_exchange.h"
@@ -55,7 +55,7 @@ Simulator& TheSimulator() {
 enum class Operations { kOff, kLogAndStatistics, kTrace };
 
 void Engine(benchmark::State& state, Operations operations) {
-  PosixLinkOn<PosixEventLoop, NoLog> posix;
+  PosixLinkOn<RealTimeLoop, NoLog> posix;
   TVardosLink& link = posix.link;
   TTCPsetup tcp;
   tcp.Active = true;

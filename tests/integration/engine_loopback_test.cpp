@@ -6,7 +6,7 @@
 
 #include <chrono>
 
-#include "platform/posix/posix_event_loop.h"
+#include "loop/real_time_loop.h"
 #include "support/bytes.h"
 #include "support/flooding_peer.h"
 #include "support/loopback_listener.h"
@@ -32,7 +32,7 @@ bool Contains(const std::vector<std::string>& lines, std::string_view part) {
 TEST(EngineOverLoopback, FloodingPeerLeavesTheTimeOutAndXComWorking) {
   LoopbackListener listener;
   FloodingPeer flood(listener, 2);
-  PosixLinkOn<PosixEventLoop, RecordingView> posix;
+  PosixLinkOn<RealTimeLoop, RecordingView> posix;
   auto& [loop, socket, serial_port, serial, log, link] = posix;
   TLinkSetup setup;
   setup.Timeout = 1.1;

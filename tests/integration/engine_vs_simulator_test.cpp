@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "common/text_helpers.h"
-#include "platform/posix/posix_event_loop.h"
+#include "loop/real_time_loop.h"
 #include "platform/posix/posix_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "protocol/frame.h"
@@ -64,7 +64,7 @@ class EngineVsSimulator : public ::testing::Test {
 
   bool Read(std::string& answer) { return link.Transaction(kReadFirmware, answer); }
 
-  PosixEventLoop loop;
+  RealTimeLoop loop;
   PosixSocketClient socket;
   PosixSerialPort serial_layer;
   TSerial serial_port{loop, serial_layer};

@@ -17,8 +17,8 @@
 #include <fstream>
 #include <thread>
 
+#include "loop/real_time_loop.h"
 #include "platform/posix/host_desktop_posix.h"
-#include "platform/posix/posix_event_loop.h"
 #include "shell/korvex_window.h"
 #include "support/child_process.h"
 #include "support/fake_serial_port.h"
@@ -69,7 +69,7 @@ class HostChannelProcesses : public ::testing::Test {
   }
   // A host window inside the test; it collects what it receives.
   struct Host {
-    Host(PosixEventLoop& loop, const std::string& dir) : desktop(loop, dir) {
+    Host(RealTimeLoop& loop, const std::string& dir) : desktop(loop, dir) {
       std::string problem;
       EXPECT_EQ(desktop.RegisterMessage("MSG_TOLMA", problem), kMsg) << problem;
       desktop.SetReceiver([this](const HostMessage& m) { inbox.push_back(m); });
@@ -101,7 +101,7 @@ class HostChannelProcesses : public ::testing::Test {
   TempDirectory directory_;  // the desktop's
   std::string dir;
   TempDirectory config;
-  PosixEventLoop loop;
+  RealTimeLoop loop;
 };
 
 TEST_F(HostChannelProcesses, HandshakeBothWaysBroadcastOnceLastHostGetsTheCloseNotice) {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/posix/posix_event_loop.h"
+#include "loop/real_time_loop.h"
 #include "platform/posix/posix_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "protocol/vardos_link.h"
@@ -45,7 +45,7 @@ class SerialVsSimulator : public ::testing::Test {
     unsetenv("KORVEX_COM9");
   }
 
-  PosixEventLoop loop;
+  RealTimeLoop loop;
   PosixSocketClient socket;
   PosixSerialPort serial_port;
   TSerial serial{loop, serial_port};

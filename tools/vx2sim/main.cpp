@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "item_table.h"
-#include "platform/posix/posix_event_loop.h"
+#include "loop/real_time_loop.h"
 #include "platform/termination_signals.h"
 #include "serial_line.h"
 #include "sim_options.h"
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   vx2::sim::ItemTable items;
   for (const vx2::ItemValue& item : config.items) items.Write(item.code, item.value);
 
-  korvex::PosixEventLoop loop;
+  korvex::RealTimeLoop loop;
   vx2::sim::SimServer server(loop, config, items, PrintLine);
   vx2::sim::SerialLine line;
   std::string error;

@@ -2,14 +2,14 @@
 // points and tools use on every platform.
 #pragma once
 
+#include "loop/real_time_loop.h"
 #include "platform/posix/host_desktop_posix.h"
-#include "platform/posix/posix_event_loop.h"
 #include "platform/posix/posix_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 
 namespace korvex {
 
-using NativeEventLoop = PosixEventLoop;
+using NativeEventLoop = RealTimeLoop;
 using NativeSocketClient = PosixSocketClient;
 using NativeHostDesktop = PosixHostDesktop;
 using NativeSerialPort = PosixSerialPort;

@@ -1,11 +1,12 @@
-// The headless binary's message loop: real time, poll() on the descriptors.
+// A message loop on real time, waiting on the watched handles through the
+// platform's readiness poller: the headless binary's loop on POSIX.
 #pragma once
 
 #include "loop/dispatching_loop.h"
 
 namespace korvex {
 
-class PosixEventLoop : public DispatchingLoop {
+class RealTimeLoop : public DispatchingLoop {
  public:
   std::int64_t Now() const override;
   void Sleep(int milliseconds) override;
