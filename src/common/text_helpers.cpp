@@ -37,6 +37,13 @@ char HexDigit(unsigned value) {
   return '?';
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 std::string ByteToHex(std::uint8_t byte) { return {HexDigit(byte >> 4), HexDigit(byte & 0x0F)}; }
 
 std::string HexDump(std::string_view bytes) {

@@ -12,6 +12,8 @@ namespace korvex {
 inline constexpr std::uint32_t NoFirmware = 0xBEBEBEBE;
 
 char HexDigit(unsigned value);
+// The value of the hex digit `c`, of either case; -1 for any other character.
+int HexDigitValue(char c);
 std::string ByteToHex(std::uint8_t byte);
 // Two hex digits and a blank per byte, cut to 255 characters.
 std::string HexDump(std::string_view bytes);

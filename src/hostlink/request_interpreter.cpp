@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/text_helpers.h"
 #include "hostlink/tran_queue.h"
 
 namespace korvex {
@@ -13,13 +14,6 @@ constexpr int kReadFields = 3;
 constexpr int kWriteFields = 7;
 constexpr int kSeriesLength = 8;
 
-std::optional<int> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return std::nullopt;
-}
-
 // Field k (from 1) is the piece of `rest` at positions 3k-1 and 3k, counted
 // from 1; it may be one digit only where `rest` ends after it.
 std::optional<char> Field(std::string_view rest, int k) {
@@ -28,9 +22,9 @@ std::optional<char> Field(std::string_view rest, int k) {
   const std::string_view piece = rest.substr(start, 2);
   int value = 0;
   for (char c : piece) {
-    const std::optional<int> digit = HexDigit(c);
-    if (!digit) return std::nullopt;
-    value = value * 16 + *digit;
+    const int digit = HexDigitValue(c);
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + digit;
   }
   return static_cast<char>(value);
 }

@@ -4,18 +4,13 @@
 #include <limits>
 #include <system_error>
 
+#include "common/text_helpers.h"
+
 namespace korvex {
 namespace {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-  if (IsDigit(c)) return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // A signed integer word taken apart: its sign, its base and its magnitude,
@@ -42,7 +37,7 @@ bool SplitInteger(std::string_view word, Integer& number) {
   const unsigned base = number.hex ? 16 : 10;
   constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   for (const char c : word) {
-    const int digit = number.hex ? HexValue(c) : (IsDigit(c) ? c - '0' : -1);
+    const int digit = number.hex ? HexDigitValue(c) : (IsDigit(c) ? c - '0' : -1);
     if (digit < 0) return false;
     if (number.magnitude > (kMax - static_cast<unsigned>(digit)) / base) return false;
     number.magnitude = number.magnitude * base + static_cast<unsigned>(digit);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace korvex {
 namespace {
 
@@ -15,6 +17,11 @@ TEST(TextHelpers, HexDigitsAndBytes) {
   EXPECT_EQ(ByteToHex(10), "0A");
   EXPECT_EQ(ByteToHex(0xFF), "FF");
   EXPECT_EQ(ByteToHex(0), "00");
+  // Both ends of each digit range, and the characters just outside them.
+  constexpr std::pair<char, int> kDigits[] = {{'0', 0},  {'9', 9},  {'A', 10}, {'F', 15},
+                                              {'a', 10}, {'f', 15}, {'/', -1}, {':', -1},
+                                              {'@', -1}, {'G', -1}, {'`', -1}, {'g', -1}};
+  for (const auto& [c, value] : kDigits) EXPECT_EQ(HexDigitValue(c), value) << c;
 }
 
 TEST(TextHelpers, HexDump) {

@@ -5,17 +5,6 @@
 #include "common/text_helpers.h"
 
 namespace vx2 {
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::string HexBytes(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() * 3);
@@ -31,8 +20,8 @@ std::optional<std::string> ParseHexBytes(std::string_view digits) {
   std::string bytes;
   bytes.reserve(digits.size() / 2);
   for (std::size_t i = 0; i < digits.size(); i += 2) {
-    const int high = HexValue(digits[i]);
-    const int low = HexValue(digits[i + 1]);
+    const int high = korvex::HexDigitValue(digits[i]);
+    const int low = korvex::HexDigitValue(digits[i + 1]);
     if (high < 0 || low < 0) return std::nullopt;
     bytes += static_cast<char>(high << 4 | low);
   }
