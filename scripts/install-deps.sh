@@ -13,6 +13,7 @@ packages=(
   locales
   g++-mingw-w64-x86-64-posix googletest wine64 libwine
   socat
+  nsis icoutils librsvg2-bin
 )
 
 missing=()

@@ -8,7 +8,8 @@
 #include <string_view>
 
 #include "item_table.h"
-#include "loop/real_time_loop.h"
+#include "native_platform.h"
+#include "platform/console_setup.h"
 #include "platform/termination_signals.h"
 #include "serial_line.h"
 #include "sim_options.h"
@@ -27,6 +28,7 @@ void PrintLine(std::string_view text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
   vx2::sim::SimConfig config;
   if (const auto status = vx2::sim::ParseSimCommandLine(argc, argv, config, std::cout, std::cerr)) {
     return *status;
@@ -34,7 +36,7 @@ int main(int argc, char** argv) {
   vx2::sim::ItemTable items;
   for (const vx2::ItemValue& item : config.items) items.Write(item.code, item.value);
 
-  korvex::RealTimeLoop loop;
+  korvex::NativeEventLoop loop;
   vx2::sim::SimServer server(loop, config, items, PrintLine);
   vx2::sim::SerialLine line;
   std::string error;

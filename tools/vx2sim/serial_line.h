@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/event_loop.h"
+
 namespace vx2::sim {
 
 class SerialLine {
@@ -21,7 +23,7 @@ class SerialLine {
   bool OpenDevice(const std::string& device, std::uint32_t rate, std::string& error);
 
   // What the simulator reads and writes (non-blocking).
-  int Descriptor() const { return fd_; }
+  korvex::IoHandle Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
 
  private:

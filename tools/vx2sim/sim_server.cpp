@@ -1,17 +1,13 @@
 #include "sim_server.h"
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <deque>
 
 #include "byte_text.h"
 #include "request_handler.h"
 #include "request_scanner.h"
+#include "sim_io.h"
 
 namespace vx2::sim {
 namespace {
@@ -48,19 +44,6 @@ std::string RejectedText(const ScanEvent& event, std::uint8_t address) {
   return text;
 }
 
-// Sends all of `bytes` without waiting; false when the socket or line would
-// not take them at once or has failed.
-bool SendNow(int fd, bool line, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t sent = line ? write(fd, bytes.data(), bytes.size())
-                              : send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (sent < 0 && errno == EINTR) continue;
-    if (sent <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(sent));
-  }
-  return true;
-}
-
 }  // namespace
 
 struct SimServer::Connection {
@@ -71,12 +54,12 @@ struct SimServer::Connection {
     std::size_t sent = 0;
   };
 
-  Connection(std::uint64_t id, int fd, std::string peer, bool line)
+  Connection(std::uint64_t id, korvex::IoHandle fd, std::string peer, bool line)
       : id(id), fd(fd), peer(std::move(peer)), line(line) {}
   ~Connection() {
     watch.reset();
     send_timer.reset();
-    if (!line) close(fd);
+    if (!line) CloseSocket(fd);
   }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -94,7 +77,7 @@ struct SimServer::Connection {
   }
 
   const std::uint64_t id;
-  const int fd;  // a line's descriptor stays its owner's
+  const korvex::IoHandle fd;  // a line's descriptor stays its owner's
   const std::string peer;
   const bool line;
   // Time the line takes for one byte; zero: no pacing.
@@ -128,8 +111,8 @@ void SimServer::Traffic(const Connection& connection, std::string_view text) {
 
 void SimServer::OnAcceptable() {
   std::string peer;
-  const int fd = listener_.Accept(peer);
-  if (fd < 0) return;
+  const korvex::IoHandle fd = listener_.Accept(peer);
+  if (fd == korvex::kNoIoHandle) return;
   const std::uint64_t id = next_id_++;
   auto connection = std::make_unique<Connection>(id, fd, peer, false);
   if (connections_.size() >= kMaxClients) {
@@ -142,7 +125,7 @@ void SimServer::OnAcceptable() {
   connections_.emplace(id, std::move(connection));
 }
 
-void SimServer::ServeLine(int fd, const std::string& name) {
+void SimServer::ServeLine(korvex::IoHandle fd, const std::string& name) {
   const std::uint64_t id = next_id_++;
   auto connection = std::make_unique<Connection>(id, fd, name, true);
   if (config_.baud) {
@@ -160,24 +143,23 @@ void SimServer::OnReadable(std::uint64_t id) {
   Connection& connection = *found->second;
   for (int reads = 0; reads < kReadsPerEvent; ++reads) {
     char chunk[kReadChunk];
-    const ssize_t received = read(connection.fd, chunk, sizeof chunk);
-    if (received < 0 && errno == EINTR) continue;
-    if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-    if (received < 0 && connection.line) {
+    const ReadOutcome read = ReadSome(connection.fd, connection.line, chunk, sizeof chunk);
+    if (read.status == ReadStatus::kNothingNow) return;
+    if (read.status == ReadStatus::kFailed && connection.line) {
       // A line that fails (a device gone) will not come back by itself.
-      log_line_("vx2sim: linka " + connection.peer + " selhala: " + std::strerror(errno));
+      log_line_("vx2sim: linka " + connection.peer + " selhala: " + read.error);
       line_failed_ = true;
       connection.watch.reset();
       loop_.Quit();
       return;
     }
-    if (received < 0) {
+    if (read.status == ReadStatus::kFailed) {
       Close(id, "spojení selhalo");
       return;
     }
     // A raw line with nothing more to read says so with 0.
-    if (received == 0 && connection.line) return;
-    if (received == 0) {
+    if (read.status == ReadStatus::kEnd && connection.line) return;
+    if (read.status == ReadStatus::kEnd) {
       // Answers still on their way go out before the connection closes; a
       // closed peer stays readable, so stop watching it.
       connection.peer_finished = true;
@@ -185,7 +167,7 @@ void SimServer::OnReadable(std::uint64_t id) {
       if (connection.outgoing.empty()) Close(id, "spojení ukončeno klientem");
       return;
     }
-    connection.input.append(chunk, static_cast<std::size_t>(received));
+    connection.input.append(chunk, read.size);
     if (!OnReceived(connection)) return;
   }
 }

@@ -36,7 +36,7 @@ class SimServer {
   bool Start(std::string& error);
   std::string LocalAddress() const { return listener_.LocalAddress(); }
   // Serves the line open on `fd` (non-blocking), which stays the caller's.
-  void ServeLine(int fd, const std::string& name);
+  void ServeLine(korvex::IoHandle fd, const std::string& name);
   // The line failed; the loop has been told to quit.
   bool LineFailed() const { return line_failed_; }
 

@@ -1,8 +1,11 @@
-// The simulator's server socket over POSIX sockets (IPv4).
+// The simulator's server socket (IPv4), over this platform's sockets
+// (tcp_listener_posix.cpp, tcp_listener_win32.cpp).
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "platform/event_loop.h"
 
 namespace vx2::sim {
 
@@ -16,15 +19,15 @@ class TcpListener {
   // Binds host:port (port 0: a free one). Without `listen` the port stays
   // bound but nothing listens on it, so every connect to it is refused.
   bool Open(const std::string& host, std::uint16_t port, bool listen, std::string& error);
-  int Descriptor() const { return fd_; }
+  korvex::IoHandle Descriptor() const { return fd_; }
   // The bound address as "127.0.0.1:1998".
   std::string LocalAddress() const;
-  // One waiting client's socket (non-blocking, TCP_NODELAY), or -1 when none
-  // is waiting.
-  int Accept(std::string& peer);
+  // One waiting client's socket (non-blocking, TCP_NODELAY), or kNoIoHandle
+  // when none is waiting.
+  korvex::IoHandle Accept(std::string& peer);
 
  private:
-  int fd_ = -1;
+  korvex::IoHandle fd_ = korvex::kNoIoHandle;
 };
 
 }  // namespace vx2::sim

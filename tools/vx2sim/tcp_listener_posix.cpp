@@ -24,7 +24,7 @@ std::string AddressText(const sockaddr_in& address) {
 }  // namespace
 
 TcpListener::~TcpListener() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ >= 0) close(static_cast<int>(fd_));
 }
 
 bool TcpListener::Open(const std::string& host, std::uint16_t port, bool listen,
@@ -62,12 +62,12 @@ std::string TcpListener::LocalAddress() const {
   return AddressText(address);
 }
 
-int TcpListener::Accept(std::string& peer) {
+korvex::IoHandle TcpListener::Accept(std::string& peer) {
   sockaddr_in address{};
   socklen_t length = sizeof address;
   const int fd =
       accept4(fd_, reinterpret_cast<sockaddr*>(&address), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
-  if (fd < 0) return -1;
+  if (fd < 0) return korvex::kNoIoHandle;
   // Answers and their split segments go out at once, not when Nagle allows.
   const int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
