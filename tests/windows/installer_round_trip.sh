@@ -24,10 +24,12 @@ resource() { wrestool -x --raw -t "$2" "$1"; }
 
 "$cpack" --config "$build/CPackConfig.cmake" -G NSIS -B "$work/package" >"$work/cpack.txt" 2>&1 ||
   fail "instalátor nevznikl"
-installed="$work/Lumadex VX2"
+# NSIS reads /D= and _?= only unquoted, and wine quotes an argument with a
+# space: the folder has none.
+installed="$work/LumadexVX2"
 "$WINE" "$work/package/korvex-$version-win64.exe" /S "/D=Z:${installed//\//\\}" ||
   fail "tichá instalace selhala"
-menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Lumadex VX2"
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Komunikátor Lumadex VX2"
 for file in korvex.exe korvex-headless.exe vx2ctl.exe tolma.exe vx2sim.exe CTIMNE.txt \
   lumadex.ini LICENCE.txt Uninstall.exe; do
   [ -f "$installed/$file" ] || fail "nenainstalováno: $file"
