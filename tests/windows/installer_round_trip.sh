@@ -42,9 +42,12 @@ IFS=. read -r major minor patch tweak _ <<<"$version.0.0.0"
 fixed_version=$(printf '%08x%08x' $(((major << 16) | minor)) $(((${patch:-0} << 16) | ${tweak:-0})))
 for program in korvex korvex-headless vx2ctl tolma vx2sim; do
   exe="$installed/$program.exe"
-  strings=$(resource "$exe" 16 | iconv -c -f UTF-16LE -t UTF-8 | tr '\0' '\n' || true)
-  for text in "Komunikátor Lumadex VX2" "$version" "$program.exe"; do
-    grep -qxF "$text" <<<"$strings" || fail "$program.exe: verze bez „$text“"
+  # Each key of both languages' blocks, then its value, each on a line.
+  strings=$(resource "$exe" 16 | iconv -c -f UTF-16LE -t UTF-8 | tr '\0' '\n' | grep -v '^$' || true)
+  for pair in "FileVersion=$version" "ProductVersion=$version" \
+    "ProductName=Komunikátor Lumadex VX2" "OriginalFilename=$program.exe"; do
+    values=$(grep -A1 "${pair%%=*}\$" <<<"$strings" | grep -v -e "${pair%%=*}\$" -e '^--$' | sort -u)
+    [ "$values" = "${pair#*=}" ] || fail "$program.exe: ${pair%%=*} je „$values“"
   done
   # VS_FIXEDFILEINFO: the signature, then the structure's version, then the
   # file version's high and low words.
