@@ -183,56 +183,49 @@ void TSerial::SetOnMessage(RxMessageEvent handler) {
   has_on_message_ = static_cast<bool>(on_message_);
 }
 
-void TSerial::SetPort(std::uint8_t port) {
-  if (port == port_) return;
-  port_ = port;
+// Every line setting: store, and reopen an open port so the line takes it.
+// An unchanged value leaves the port alone unless `always`.
+template <typename Value>
+void TSerial::ChangeLine(Value& setting, Value value, bool always) {
+  if (value == setting && !always) return;
+  setting = value;
   Reopen(opened_);
+}
+
+void TSerial::SetPort(std::uint8_t port) {
+  ChangeLine(port_, port);
 }
 
 void TSerial::SetBaudrate(std::int32_t rate) {
-  if (!IsAcceptedBaudrate(rate) || rate == baudrate_) return;
-  baudrate_ = rate;
-  Reopen(opened_);
+  if (IsAcceptedBaudrate(rate)) ChangeLine(baudrate_, rate);
 }
 
 void TSerial::SetParity(eParity parity) {
-  if (parity == parity_) return;
-  parity_ = parity;
-  Reopen(opened_);
+  ChangeLine(parity_, parity);
 }
 
 void TSerial::SetDataBits(eDataBits bits) {
-  if (bits == data_bits_) return;
-  data_bits_ = bits;
-  Reopen(opened_);
+  ChangeLine(data_bits_, bits);
 }
 
 void TSerial::SetStopBits(eStopBits bits) {
-  if (bits == stop_bits_) return;
-  stop_bits_ = bits;
-  Reopen(opened_);
+  ChangeLine(stop_bits_, bits);
 }
 
 void TSerial::SetRxQueueSize(std::uint16_t size) {
-  rx_queue_size_ = size;
-  Reopen(opened_);
+  ChangeLine(rx_queue_size_, size, true);
 }
 
 void TSerial::SetTxQueueSize(std::uint16_t size) {
-  tx_queue_size_ = size;
-  Reopen(opened_);
+  ChangeLine(tx_queue_size_, size, true);
 }
 
 void TSerial::SetFlowMode(eFlowControl mode) {
-  if (mode == flow_mode_) return;
-  flow_mode_ = mode;
-  Reopen(opened_);
+  ChangeLine(flow_mode_, mode);
 }
 
 void TSerial::SetCheckParity(bool check) {
-  if (check == check_parity_) return;
-  check_parity_ = check;
-  Reopen(opened_);
+  ChangeLine(check_parity_, check);
 }
 
 }  // namespace korvex

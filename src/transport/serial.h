@@ -131,6 +131,8 @@ class TSerial {
   friend class TEventThread;
 
   void Reopen(bool open);
+  template <typename Value>
+  void ChangeLine(Value& setting, Value value, bool always = false);
   void ApplySettings();
   void StartEvents();
   bool UpdateStatus(TComStat& status);
