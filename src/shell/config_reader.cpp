@@ -61,7 +61,19 @@ class KeywordValues {
     bool ok = false;
     return Int(ok);
   }
-  std::uint8_t Byte() { return static_cast<std::uint8_t>(Int()); }
+  std::uint8_t Byte() { return static_cast<std::uint8_t>(Kept(Int(), 0xFF)); }
+  // The low bits of `value` that `mask` keeps: what the communicator has
+  // always taken. A value that does not fit whole is said once in the log,
+  // since it reaches another port or controller than the file names.
+  std::uint32_t Kept(std::int32_t value, std::uint32_t mask) {
+    const std::uint32_t kept = static_cast<std::uint32_t>(value) & mask;
+    if (static_cast<std::int64_t>(kept) != value) {
+      actions_.Log("Upozornění: " + std::string(keyword_) + " " + std::string(words_.LastToken()) +
+                   " je mimo rozsah 0 až " + std::to_string(mask) + ", platí " +
+                   std::to_string(kept) + ".");
+    }
+    return kept;
+  }
   std::uint32_t Cardinal() {
     bool ok = false;
     const std::uint32_t value = ReadCardinal(words_, ok);
@@ -104,7 +116,7 @@ void ApplyTcp(KeywordValues& read, ConfigWords& words, ConfigValues& values, Con
   const std::optional<std::string> address = DottedDecimal(host);
   const bool address_ok = address.has_value();
   values.TcpSetup.Host = address.value_or(std::string(host));
-  values.TcpSetup.Port = static_cast<std::uint32_t>(port) & 0xFFFF;
+  values.TcpSetup.Port = read.Kept(port, 0xFFFF);
   if (!address_ok) read.Report(ConfigProblem::Kind::kNotAnAddress, host, host_offset);
   values.TcpSetup.Active = address_ok && port_ok;
   if (!values.TcpSetup.Active) {
@@ -219,6 +231,8 @@ bool ApplyConfig(std::string_view text, ConfigValues& values, ConfigActions& act
     TLinkSetup& link = values.LinkSetup;
     if (IsKeyword(token, "PORT")) {
       link.Port = read.Int();
+      // The serial port takes the number's low byte.
+      read.Kept(link.Port, 0xFF);
       link.Baudrate = read.Int();
     } else if (IsKeyword(token, "RS485")) {
       link.RS485 = !values.TcpSetup.Active;

@@ -63,6 +63,11 @@ std::string Effects(const ConfigValues& v, const Recorder& recorder) {
 
 TEST(ConfigReader, TextsGiveTheirFields) {
   const std::string tcp_error = " log=TCP/IP - chyba definice! ";
+  // Numbers that do not fit are taken wrapped, as always, and said.
+  const auto wrapped = [](std::string keyword_and_word, int maximum, int taken) {
+    return "log=Upozornění: " + keyword_and_word + " je mimo rozsah 0 až " +
+           std::to_string(maximum) + ", platí " + std::to_string(taken) + ". ";
+  };
   const struct {
     std::string text;
     std::string effects;  // besides the defaults
@@ -80,7 +85,12 @@ TEST(ConfigReader, TextsGiveTheirFields) {
       {"PORT 7} 4 4800", "port=4 baud=4800 "},
       // An unclosed comment at the very end never takes effect.
       {"{ RS485", ""},
-      {"ADDRESS 258 Retranslation $1FF", "addr=2 relay=255 "},
+      {"ADDRESS 258 Retranslation $1FF",
+       "addr=2 relay=255 " + wrapped("ADDRESS 258", 255, 2) +
+           wrapped("Retranslation $1FF", 255, 255)},
+      {"ADDRESS 257", wrapped("ADDRESS 257", 255, 1)},
+      {"address 255 PORT 256 9600",
+       "port=256 baud=9600 addr=255 " + wrapped("PORT 256", 255, 0)},
       {"TIMEOUT 2e-1", "timeout=0.2 "},
       // Malformed and missing numbers store 0.
       {"TIMEOUT 1,5 ADDRESS 0x PORT 3", "port=3 baud=0 addr=0 timeout=0 "},
@@ -89,7 +99,12 @@ TEST(ConfigReader, TextsGiveTheirFields) {
       {"CRC32 x $FFFFFFFF", "crc=4294967295 "},
       {"CRC32 x 4294967295", ""},  // decimal beyond 32 signed bits is malformed
       {"TCP 192.168.1.20 2000", "tcp=1 host=192.168.1.20 tcpport=2000 "},
-      {"TCP 1.2.3.4 70000", "tcp=1 host=1.2.3.4 tcpport=4464 "},
+      {"TCP 1.2.3.4 70000",
+       "tcp=1 host=1.2.3.4 tcpport=4464 " + wrapped("TCP 70000", 65535, 4464)},
+      {"TCP 127.0.0.1 65636",
+       "tcp=1 tcpport=100 " + wrapped("TCP 65636", 65535, 100)},
+      {"TCP 127.0.0.1 -1", "tcp=1 tcpport=65535 " + wrapped("TCP -1", 65535, 65535)},
+      {"TCP 127.0.0.1 65535", "tcp=1 tcpport=65535 "},
       // Connected as checked: decimal, whatever the resolver would make of it.
       {"TCP 127.0.0.010 1", "tcp=1 host=127.0.0.10 tcpport=1 "},
       {"TCP $0A.0x0.+0.255 1", "tcp=1 host=10.0.0.255 tcpport=1 "},
@@ -101,7 +116,9 @@ TEST(ConfigReader, TextsGiveTheirFields) {
       {"TCP x 1 RS485", "rs485=1 host=x tcpport=1" + tcp_error},
       {"QQWRITE 0 1 2 16 39 0 0\nqqwrite 0 1 2 16 39 0 0",
        "qq=2 qqsum=20000 queue=0,1,2,16,39,0,0, queue=0,1,2,16,39,0,0, "},
-      {"QQWRITE 1 2 3 -1 255 $FF 0x1FF", "qq=1 qqsum=4294967295 queue=1,2,3,255,255,255,255, "},
+      {"QQWRITE 1 2 3 -1 255 $FF 0x1FF",
+       "qq=1 qqsum=4294967295 " + wrapped("QQWRITE -1", 255, 255) +
+           wrapped("QQWRITE 0x1FF", 255, 255) + "queue=1,2,3,255,255,255,255, "},
       {"HWND 1234 100 50 20", "hwnd=1234 hwndset=1 move=100,70 "},
       {"HWND -1 0 0", "hwnd=4294967295 hwndset=1 move=0,0 "},
       {"PORT 2 9600 \x1A PORT 3 4800", "port=2 baud=9600 "},
@@ -112,7 +129,7 @@ TEST(ConfigReader, TextsGiveTheirFields) {
     Recorder recorder;
     const bool good = ApplyConfig(c.text, values, recorder);
     EXPECT_EQ(Effects(values, recorder), c.effects) << c.text;
-    EXPECT_EQ(good, c.effects.find("log=") == std::string::npos) << c.text;
+    EXPECT_EQ(good, c.effects.find(tcp_error) == std::string::npos) << c.text;
   }
 }
 
