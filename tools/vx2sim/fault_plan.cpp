@@ -22,7 +22,12 @@ bool FaultPlan::AppliesTo(std::uint64_t answer_number) const {
 std::string FaultPlan::Describe() const {
   std::vector<std::string> parts;
   if (no_answer) parts.push_back("bez odpovědi");
-  if (delay_ms > 0) parts.push_back("zpoždění " + std::to_string(delay_ms) + " ms");
+  if (delay_ms > 0 && delay_spread_ms > 0) {
+    parts.push_back("zpoždění " + std::to_string(delay_ms) + " ± " +
+                    std::to_string(delay_spread_ms) + " ms");
+  } else if (delay_ms > 0) {
+    parts.push_back("zpoždění " + std::to_string(delay_ms) + " ms");
+  }
   if (bad_check) parts.push_back("chybný kontrolní bajt");
   if (wrong_address) parts.push_back("cizí adresa řadiče");
   if (!noise.empty()) parts.push_back("šum " + HexBytes(noise));

@@ -18,6 +18,8 @@ struct AnswerSplit {
 
 struct FaultPlan {
   int delay_ms = 0;
+  // Each delayed answer's delay is drawn from delay_ms ± this.
+  int delay_spread_ms = 0;
   bool no_answer = false;
   bool bad_check = false;
   bool wrong_address = false;
@@ -26,6 +28,9 @@ struct FaultPlan {
   bool close_after_answer = false;
   // Only the first this many answers get the faults; none: all of them.
   std::optional<std::uint64_t> fault_count;
+  // After this many answered writes the controller restarts: it forgets what
+  // was written and holds its starting values again.
+  std::optional<std::uint64_t> restart_after_writes;
 
   bool Any() const;
   // `answer_number` counts the requests that deserved an answer, from 0.

@@ -11,4 +11,9 @@ void ItemTable::Write(const ItemCode& code, std::uint32_t value) {
   values_[code] = value;
 }
 
+void ItemTable::Load(const std::vector<ItemValue>& values) {
+  values_.clear();
+  for (const ItemValue& item : values) Write(item.code, item.value);
+}
+
 }  // namespace vx2::sim

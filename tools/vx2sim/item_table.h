@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "item_bytes.h"
 
@@ -14,6 +15,9 @@ class ItemTable {
   // project does not use it.
   std::uint32_t Read(const ItemCode& code) const;
   void Write(const ItemCode& code, std::uint32_t value);
+  // Forgets every value and holds `values` alone, a later one of the same
+  // code winning.
+  void Load(const std::vector<ItemValue>& values);
 
  private:
   std::map<ItemCode, std::uint32_t> values_;

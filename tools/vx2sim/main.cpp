@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     return *status;
   }
   vx2::sim::ItemTable items;
-  for (const vx2::ItemValue& item : config.items) items.Write(item.code, item.value);
+  items.Load(config.items);
 
   korvex::NativeEventLoop loop;
   vx2::sim::SimServer server(loop, config, items, PrintLine);
@@ -65,6 +65,10 @@ int main(int argc, char** argv) {
       faults += " (jen prvních " + std::to_string(*config.faults.fault_count) + " odpovědí)";
     }
     PrintLine(faults);
+  }
+  if (config.faults.restart_after_writes) {
+    PrintLine("vx2sim: po " + std::to_string(*config.faults.restart_after_writes) +
+              " zodpovězených zápisech se restartuje");
   }
   if (config.baud) {
     PrintLine("vx2sim: odpovědi rychlostí linky " + std::to_string(*config.baud) + " Bd");

@@ -115,6 +115,13 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
           ->check(WholeNumberFromTo(0, kLongestPauseMs))
           ->group(faults));
   fault_options.push_back(
+      app.add_option("--delay-spread", config.faults.delay_spread_ms,
+                     "Prodlevu každé odpovědi volí náhodně v rozmezí --delay ± MS.")
+          ->type_name("MS")
+          ->check(WholeNumberFromTo(0, kLongestPauseMs))
+          ->needs("--delay")
+          ->group(faults));
+  fault_options.push_back(
       app.add_flag("--no-answer", config.faults.no_answer, "Na požadavky neodpovídá.")
           ->group(faults));
   fault_options.push_back(
@@ -143,6 +150,13 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
                      "Chyby vnáší jen do prvních N odpovědí (jinak do všech).")
           ->type_name("N")
           ->check(WholeNumberFromTo(0, std::numeric_limits<std::int64_t>::max()))
+          ->group(faults));
+  std::int64_t restart_after = 0;
+  fault_options.push_back(
+      app.add_option("--restart-after", restart_after,
+                     "Po N zodpovězených zápisech se restartuje: zapsané hodnoty zapomene.")
+          ->type_name("N")
+          ->check(WholeNumberFromTo(1, std::numeric_limits<std::int64_t>::max()))
           ->group(faults));
   CLI::Option* refuse =
       app.add_flag("--refuse", config.refuse,
@@ -203,6 +217,9 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
   if (!noise.empty()) config.faults.noise = *ParseNoise(noise);
   if (!split.empty()) config.faults.split = ParseSplit(split);
   if (app.count("--fault-count") > 0) config.faults.fault_count = fault_count;
+  if (app.count("--restart-after") > 0) {
+    config.faults.restart_after_writes = static_cast<std::uint64_t>(restart_after);
+  }
 
   config.items.push_back({kFirmwareItem, *ParseItemValue(firmware)});
   config.items.push_back({kProjectChecksumItem, *ParseItemValue(crc)});

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <random>
 
 #include "byte_text.h"
 #include "request_handler.h"
@@ -198,10 +199,19 @@ void SimServer::OnRequest(Connection& connection, std::string_view frame, std::s
     Traffic(connection, "bez odpovědi: " + ProblemText(outcome.problem));
     return;
   }
-  const FaultPlan& faults = config_.faults;
+  FaultPlan faults = config_.faults;
   const bool faulty = faults.Any() && faults.AppliesTo(answers_++);
   if (faulty) Traffic(connection, "vnášená chyba: " + faults.Describe());
+  if (faults.delay_spread_ms > 0) {
+    std::uniform_int_distribution<int> spread(-faults.delay_spread_ms, faults.delay_spread_ms);
+    faults.delay_ms = std::max(0, faults.delay_ms + spread(random_));
+  }
   const AnswerPlan plan = PlanAnswer(outcome.answer, config_.address, faulty ? &faults : nullptr);
+  if (data.starts_with(kWriteCommand) && faults.restart_after_writes &&
+      ++writes_ == *faults.restart_after_writes) {
+    Traffic(connection, "restart: zapsané hodnoty zapomenuty");
+    items_.Load(config_.items);
+  }
   if (plan.segments.empty()) return;
   if (Queue(connection, plan)) ArmSendTimer(connection);
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,9 @@ class SimServer {
   std::map<std::uint64_t, std::unique_ptr<Connection>> connections_;
   std::uint64_t next_id_ = 1;
   std::uint64_t answers_ = 0;
+  std::uint64_t writes_ = 0;
+  // A fixed seed: a run with spread delays can be repeated exactly.
+  std::mt19937 random_{1998};
   bool line_failed_ = false;
 };
 
