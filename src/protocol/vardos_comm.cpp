@@ -1,5 +1,9 @@
 #include "protocol/vardos_comm.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "protocol/answer_fit.h"
 #include "protocol/frame.h"
 
 namespace korvex {
@@ -9,6 +13,9 @@ constexpr int kCommTimerInterval = 100;
 constexpr double kTickSeconds = 0.1;
 constexpr int kTicksPerDot = 10;
 constexpr std::uint16_t kSerialQueueSize = 1024;
+// A line that never goes quiet (noise, another master) is purged after this
+// many guard times, so the next request is not held for ever.
+constexpr int kSettleLimitGuards = 3;
 
 }  // namespace
 
@@ -91,6 +98,7 @@ void TVardosComm::OnSerialRxData() {
   while (received.size() < kRxBufferLimit && Serial && Serial->ReadByte(byte) > 0) {
     received.push_back(static_cast<char>(byte));
   }
+  if (!received.empty()) heard_ = true;
   if (trace_ && !received.empty()) TraceBytes("←", received);
   RxBuffer += received;
   if (RxBuffer.size() > kRxBufferLimit) RxBuffer.erase(0, RxBuffer.size() - kRxBufferLimit);
@@ -120,6 +128,11 @@ void TVardosComm::StartTimer(eTimerMode mode) {
 
 void TVardosComm::OnCommTimer() {
   InTimer = true;
+  if (TimerMode == eTimerMode::tmSettle) {
+    SettleTick();
+    InTimer = false;
+    return;
+  }
   Elapsed += kTickSeconds;
   ++DotTicks;
   const bool answer_wait = TimerMode == eTimerMode::tmAnswer;
@@ -138,6 +151,31 @@ void TVardosComm::OnCommTimer() {
     Timer->SetEnabled(false);
   }
   InTimer = false;
+}
+
+void TVardosComm::StartSettling() {
+  if (!Timer) return;
+  settling_ = true;
+  heard_ = false;
+  quiet_ticks_ = 0;
+  settling_ticks_ = 0;
+  TimerMode = eTimerMode::tmSettle;
+  Timer->SetEnabled(true);
+}
+
+void TVardosComm::SettleTick() {
+  ++settling_ticks_;
+  quiet_ticks_ = heard_ ? 0 : quiet_ticks_ + 1;
+  heard_ = false;
+  const int guard = std::max(1, static_cast<int>(std::lround(ResponseTimeout / kTickSeconds)));
+  if (quiet_ticks_ >= guard || settling_ticks_ >= kSettleLimitGuards * guard) FinishSettling();
+}
+
+void TVardosComm::FinishSettling() {
+  settling_ = false;
+  Timer->SetEnabled(false);
+  RxBuffer.clear();
+  if (Serial && Serial->Opened()) Serial->PurgeRx();
 }
 
 bool TVardosComm::WaitConnect() {
@@ -237,14 +275,18 @@ void TVardosComm::SendOverSerial(std::string_view frame) {
   }
 }
 
-bool TVardosComm::AnswerReady(std::string& answer) {
+bool TVardosComm::AnswerReady(std::string_view request, std::string& answer) {
   if (Closing) return false;
   // Look through everything that has arrived, so an answer is taken in the
   // event that completed it, however much noise came before it.
   const std::string& buffer = UseTCP ? Client->RxBuffer : RxBuffer;
   for (;;) {
     const std::size_t before = buffer.size();
-    if (PollAnswer(answer)) return true;
+    if (PollAnswer(answer)) {
+      if (AnswerFitsRequest(request, answer)) return true;
+      discarded_ = FrameFault::kLength;
+      continue;
+    }
     if (buffer.size() == before) return false;
   }
 }
@@ -257,10 +299,19 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
     return false;
   }
   Busy = true;
+  AbortFlag = false;
+  // Whatever the controller still sends for a failed request must be gone
+  // before the next request goes out: answers carry no item codes.
+  while (settling_ && !UseTCP && !AbortFlag && !Closing) loop_.HandleMessage();
+  if (AbortFlag || Closing) {
+    if (AbortFlag) LogLine("Přerušeno uživatelem!");
+    if (Stats) Stats->Failed(TransactionFailure::kAborted);
+    Busy = false;
+    return false;
+  }
   TimerMode = eTimerMode::tmAnswer;
   Elapsed = 0.0;
   TimedOut = false;
-  AbortFlag = false;
   if (Timer) Timer->SetEnabled(true);
   RxBuffer.clear();
   discarded_ = FrameFault::kNone;
@@ -281,7 +332,7 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   bool link_up = true;
   for (;;) {
     link_up = !UseTCP || Client->Connected;
-    ready = AnswerReady(received);
+    ready = AnswerReady(request, received);
     if (AbortFlag || TimedOut || ready || !link_up || Closing) break;
     loop_.HandleMessage();
   }
@@ -294,6 +345,7 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   const bool result = ready && !AbortFlag && !TimedOut && !Closing;
   if (Stats) Count(result, link_up, sent);
   if (result) answer = std::move(received);
+  if (!result && !UseTCP && !Closing) StartSettling();
   Busy = false;
   return result;
 }

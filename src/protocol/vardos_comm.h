@@ -18,7 +18,9 @@
 
 namespace korvex {
 
-enum class eTimerMode { tmAnswer, tmConnect };
+// tmSettle: after a failed serial transaction, waiting for the line to go
+// quiet before the next request may go out.
+enum class eTimerMode { tmAnswer, tmConnect, tmSettle };
 
 inline constexpr double kConnectLimitSeconds = 60.0;
 
@@ -53,6 +55,10 @@ class TVardosComm {
   // Engine lines bypass the log pause.
   void LogLine(std::string_view text);
   void LogAppend(std::string_view text);
+  // A failed serial transaction leaves the line unsettled until it has been
+  // quiet for ResponseTimeout (at most three times as long in all); then
+  // whatever came meanwhile is purged.
+  bool LineSettled() const { return !settling_; }
   // Traces every frame sent and every chunk received into `trace`; nothing
   // when null.
   void SetTrace(LogSink* trace);
@@ -84,7 +90,10 @@ class TVardosComm {
  private:
   bool SendOverTcp(std::string_view frame);
   void SendOverSerial(std::string_view frame);
-  bool AnswerReady(std::string& answer);
+  bool AnswerReady(std::string_view request, std::string& answer);
+  void StartSettling();
+  void SettleTick();
+  void FinishSettling();
   void Count(bool result, bool link_up, std::chrono::steady_clock::time_point sent);
   void TraceBytes(std::string_view direction, std::string_view bytes);
 
@@ -92,6 +101,10 @@ class TVardosComm {
   LogSink* trace_ = nullptr;
   // The last frame thrown away in the current transaction.
   FrameFault discarded_ = FrameFault::kNone;
+  bool settling_ = false;
+  bool heard_ = false;  // bytes came since the last settling tick
+  int quiet_ticks_ = 0;
+  int settling_ticks_ = 0;
 };
 
 }  // namespace korvex

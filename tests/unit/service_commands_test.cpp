@@ -14,9 +14,8 @@ class ServiceCommands : public WindowFixture {
  protected:
   void SetUp() override {
     Create();
-    window->TcpSetup.Active = true;
     window->LinkSetup.Timeout = 0.5;
-    ASSERT_TRUE(window->Link.Open(window->LinkSetup, window->TcpSetup, &view));
+    OpenTcpLink();
   }
 
   // Every request is answered with a frame carrying `data`.
@@ -33,7 +32,8 @@ TEST_F(ServiceCommands, ReadAnswersWithoutFourValueBytesOrWithTheWrongPrefixFail
     bool ok;
   };
   for (const Case& c : {Case{"Qx" + Hex("01 02 03"), false}, Case{"QX" + Hex("01 02 03 04"), false},
-                        Case{"Qx", false}, Case{"Qx" + Hex("04 03 02 01 FF"), true}}) {
+                        Case{"Qx", false}, Case{"Qx" + Hex("04 03 02 01 FF"), false},
+                        Case{"Qx" + Hex("04 03 02 01"), true}}) {
     SCOPED_TRACE(HexDump(c.answer));
     AnswerWith(c.answer);
     socket.written.clear();
