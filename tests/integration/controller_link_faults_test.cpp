@@ -163,7 +163,7 @@ const LinkFaultCase kLinks[] = {
      "TIMEOUT 1.0",
      kThreeItems,
      kLateReads,
-     {},
+     kThreeItems,
      0,
      "bez odpovědi!"},
     // One connection per transaction: a late answer dies with its connection.
@@ -182,7 +182,7 @@ const LinkFaultCase kLinks[] = {
      {"--delay", "500", "--delay-spread", "250"},
      "TIMEOUT 0.5",
      kThreeItems,
-     ReadsEvery(300, 5),
+     ReadsEvery(700, 4),
      {},
      1,
      ""},
