@@ -61,7 +61,8 @@ TEST(SimOptions, ItemsComeInTheOrderTheyAreStoredSoTheCommandLineWins) {
 TEST(SimOptions, FaultOptionsFillThePlan) {
   const Parsed parsed = Parse({"--delay", "15", "--no-answer", "--bad-check", "--wrong-address",
                                "--noise", "00ff", "--split", "5:300", "--close-after-answer",
-                               "--fault-count", "0", "--address", "255", "--port", "0"});
+                               "--fault-count", "0", "--address", "255", "--port", "0",
+                               "--delay-spread", "10", "--restart-after", "2"});
   ASSERT_EQ(parsed.status, std::nullopt) << parsed.err;
   const FaultPlan& faults = parsed.config.faults;
   EXPECT_EQ(faults.delay_ms, 15);
@@ -72,6 +73,8 @@ TEST(SimOptions, FaultOptionsFillThePlan) {
   EXPECT_EQ(faults.split->offset, 5u);
   EXPECT_EQ(faults.split->pause_ms, 300);
   EXPECT_EQ(faults.fault_count, 0u);
+  EXPECT_EQ(faults.delay_spread_ms, 10);
+  EXPECT_EQ(faults.restart_after_writes, 2u);
   EXPECT_EQ(parsed.config.address, 255);
   EXPECT_EQ(parsed.config.port, 0);
 }
@@ -93,6 +96,8 @@ TEST(SimOptions, BadOrUnknownOptionsAreErrorsNotIgnored) {
       {"--split", "0:10"},
       {"--split", "5:-1"},
       {"--delay", "-5"},
+      {"--delay-spread", "10"},
+      {"--restart-after", "0"},
       {"--refuse", "--fault-count", "1"},
       {"--refuse", "--delay", "10"},
       {"--items", "/nonexistent/vx2sim-items"},
