@@ -311,6 +311,25 @@ TEST_F(MainJob, TheSameUploadOverAPty) {
   EXPECT_EQ(read.Output(), kWritten);
 }
 
+// A controller that restarts after taking the project's items but before the
+// end mark holds zeros under the right checksum: only a read-back shows it.
+TEST_F(MainJob, ControllerRestartedBeforeTheEndMarkIsCaughtByTheReadBack) {
+  RunningSim sim({"--quiet", "--restart-after", "2"});
+  ASSERT_NE(sim.Port(), 0);
+  WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n" + kInside +
+              kProject);
+  RunCommunicator({});
+  ASSERT_EQ(status, std::optional<int>(0)) << out << err;
+  EXPECT_TRUE(Has(lines, "Nahrávání projektu...OK.")) << out;
+  ChildProcess verify(VX2CTL_BINARY, {"--config", directory() + "/lumadex.ini", "verify"},
+                      ChildSetup{"", "/dev/null", {}});
+  EXPECT_EQ(verify.Wait(10s), std::optional<int>(1));
+  EXPECT_EQ(verify.Output(),
+            "010000: v projektu 42, v řadiči 0\n010001: v projektu 10000, v řadiči 0\n"
+            "020011: v projektu 305419896, v řadiči 0\n"
+            "Řadič drží jiné hodnoty než projekt; rozdílných položek: 3.\n");
+}
+
 TEST_F(MainJob, MissingConfigurationEndsWithStatusOne) {
   RunCommunicator({});
   EXPECT_EQ(status, std::optional<int>(1)) << out << err;

@@ -114,13 +114,14 @@ TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnectingInCzech) {
       {{"write", "000102", "-1"}, "'-1' není hodnota"},
       {{"write", "000102"}, "Chybí povinný argument hodnota."},
       {{"read"}, "Chybí povinný argument kódy."},
-      {{}, "Chybí příkaz (příkazy: read, write, firmware, crc)."},
-      {{"erase"}, "Neznámý příkaz 'erase' (příkazy: read, write, firmware, crc)."},
+      {{}, "Chybí příkaz (příkazy: read, write, firmware, crc, verify)."},
+      {{"erase"}, "Neznámý příkaz 'erase' (příkazy: read, write, firmware, crc, verify)."},
       {{"--bogus", "crc"}, "Neznámá volba nebo nadbytečný argument: --bogus."},
       {{"crc", "--address"}, "Nesprávný počet hodnot volby --address."},
       {{"--timeout", "0", "crc"}, "'0' není počet sekund větší než 0 a nejvýše 3600"},
       {{"--address", "256", "crc"}, "'256' není celé číslo v rozsahu 0 až 255"},
       {{"--baud", "9600", "crc"}, "volba --baud platí jen pro sériovou linku"},
+      {{"verify"}, "příkaz verify potřebuje projekt: --config SOUBOR"},
   };
   for (const auto& c : cases) {
     // Port 1: nothing listens there, so a connect would fail differently.
@@ -166,6 +167,33 @@ TEST(Vx2ctlBinary, ConfigurationFileGivesTheLinkAndOptionsOverrideIt) {
   // An option given beside the file wins: address 4 gets no answer.
   ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "--address", "4", "crc"}), 1,
             {"řadič neodpověděl včas"});
+}
+
+// verify reads back the project's items, the last value of a code written
+// twice counting, and names each that the controller holds otherwise.
+TEST(Vx2ctlBinary, VerifyNamesEachItemTheControllerHoldsOtherwise) {
+  RunningSim sim({"--item", "010000=42", "--item", "020011=7"});
+  ASSERT_GT(sim.Port(), 0);
+  const std::string link = "TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n";
+  // 34 codes: two reads.
+  std::string items = "QQWRITE 1 0 0 42 0 0 0\nQQWRITE 1 0 1 16 39 0 0\n"
+                      "QQWRITE 2 0 17 1 0 0 0\nQQWRITE 2 0 17 7 0 0 0\n";
+  for (int k = 0; k < 31; ++k) items += "QQWRITE 3 0 " + std::to_string(k) + " 0 0 0 0\n";
+  const ConfigFile project(link + items);
+  const std::vector<std::string> verify{"--config", project.Path(), "verify"};
+  ExpectRun(RunToEnd(VX2CTL_BINARY, verify), 1,
+            {"\n010001: v projektu 10000, v řadiči 0\n"
+             "Řadič drží jiné hodnoty než projekt; rozdílných položek: 1.\n"});
+  const std::string& log = sim.Process().Output(50ms);
+  EXPECT_TRUE(Contains(log, "[2] přijato")) << log;
+  EXPECT_FALSE(Contains(log, "[3] přijato")) << log;
+  ExpectRun(Ctl(sim, {"write", "010001", "10000"}), 0, {});
+  const Finished same = RunToEnd(VX2CTL_BINARY, verify);
+  ExpectRun(same, 0, {"\nŘadič drží projekt: všechny položky souhlasí.\n"});
+  EXPECT_FALSE(Contains(same.output, "v projektu")) << same.output;
+  const ConfigFile no_project(link);
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", no_project.Path(), "verify"}), 2,
+            {"nemá žádné položky projektu (QQWRITE)"});
 }
 
 TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {

@@ -26,7 +26,7 @@ class FirstProblem : public korvex::ConfigActions {
  public:
   explicit FirstProblem(std::string_view text) : text_(text) {}
   void Log(std::string_view) override {}
-  void QueueWrite(std::string_view) override {}
+  void QueueWrite(std::string_view record) override { records.emplace_back(record); }
   void MoveWindow(int, int) override {}
   void TokensRead(int) override {}
   void Problem(const ConfigProblem& problem) override {
@@ -45,6 +45,7 @@ class FirstProblem : public korvex::ConfigActions {
   }
 
   std::optional<std::string> description;
+  std::vector<std::string> records;
 
  private:
   std::string_view text_;
@@ -54,7 +55,8 @@ class FirstProblem : public korvex::ConfigActions {
 
 bool SettingsFromConfig(const std::string& path,
                         const std::function<bool(std::string_view option)>& given,
-                        SessionSettings& settings, std::string& error) {
+                        SessionSettings& settings, std::string& error,
+                        std::vector<std::string>* project) {
   std::string text;
   if (!korvex::ReadConfigFile(path, text)) {
     error = "konfigurační soubor " + path + " nelze přečíst";
@@ -87,6 +89,7 @@ bool SettingsFromConfig(const std::string& path,
   if (!given("--address")) settings.address = static_cast<std::uint8_t>(link.Address);
   if (!given("--relay")) settings.relay = static_cast<std::uint8_t>(link.Retranslation);
   if (!given("--timeout")) settings.timeout = link.Timeout;
+  if (project) *project = std::move(problems.records);
   return true;
 }
 

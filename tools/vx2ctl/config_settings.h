@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "controller_session.h"
 
@@ -13,9 +14,11 @@ namespace vx2::ctl {
 // Takes the link of the file at `path` (TCP endpoint, or COM port, rate and
 // RS485), its address, relay and time-out into `settings`, except those whose
 // option (e.g. "--host") is `given` on the command line. False with a Czech
-// reason naming the file's problem.
+// reason naming the file's problem. The project's write records (its
+// QQWRITE lines, 7 bytes each) go to `project` when given.
 bool SettingsFromConfig(const std::string& path,
                         const std::function<bool(std::string_view option)>& given,
-                        SessionSettings& settings, std::string& error);
+                        SessionSettings& settings, std::string& error,
+                        std::vector<std::string>* project = nullptr);
 
 }  // namespace vx2::ctl

@@ -5,6 +5,8 @@
 
 #include "ctl_output.h"
 #include "item_requests.h"
+#include "protocol/answer_fit.h"
+#include "protocol/project_readback.h"
 
 namespace vx2::ctl {
 namespace {
@@ -65,6 +67,30 @@ std::optional<OutputLines> ShowChecksum(ControllerSession& session, std::string&
   const std::optional<std::uint32_t> checksum = ReadOne(session, kProjectChecksumItem, error);
   if (!checksum) return std::nullopt;
   return OutputLines{ChecksumLine(*checksum)};
+}
+
+std::optional<OutputLines> VerifyProject(ControllerSession& session,
+                                         const std::vector<std::string>& records, bool& differs,
+                                         std::string& error) {
+  const auto differences = korvex::CompareWithController(
+      records, [&session, &error](std::string_view request, std::string& answer) {
+        return session.Exchange(
+            request,
+            [request](std::string_view received) {
+              return korvex::AnswerFitsRequest(request, received);
+            },
+            answer, error);
+      });
+  if (!differences) return std::nullopt;
+  OutputLines lines;
+  for (const korvex::ItemDifference& difference : *differences) {
+    lines.push_back(korvex::DifferenceLine(difference));
+  }
+  differs = !differences->empty();
+  lines.push_back(differs ? "Řadič drží jiné hodnoty než projekt; rozdílných položek: " +
+                                std::to_string(differences->size()) + "."
+                          : "Řadič drží projekt: všechny položky souhlasí.");
+  return lines;
 }
 
 }  // namespace vx2::ctl

@@ -19,5 +19,10 @@ std::optional<OutputLines> WriteItem(ControllerSession& session, const ItemValue
                                      std::string& error);
 std::optional<OutputLines> ShowFirmware(ControllerSession& session, std::string& error);
 std::optional<OutputLines> ShowChecksum(ControllerSession& session, std::string& error);
+// Reads back every item of the project's write `records` and gives a line
+// for each that differs, then a summary; `differs` tells whether any did.
+std::optional<OutputLines> VerifyProject(ControllerSession& session,
+                                         const std::vector<std::string>& records, bool& differs,
+                                         std::string& error);
 
 }  // namespace vx2::ctl

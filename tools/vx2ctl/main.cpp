@@ -121,6 +121,11 @@ int main(int argc, char** argv) {
   CLI::App* crc =
       app.add_subcommand("crc", "Vypíše kontrolní součet projektu v řadiči (šestnáctkově).");
   crc->group("Příkazy");
+  CLI::App* verify = app.add_subcommand(
+      "verify",
+      "Přečte zpět všechny položky projektu z --config a vypíše každý rozdíl; stav 0: řadič "
+      "drží projekt, 1: liší se (nebo nelze číst), 2: chybný příkaz.");
+  verify->group("Příkazy");
 
   try {
     app.parse(argc, argv);
@@ -133,13 +138,23 @@ int main(int argc, char** argv) {
 
   std::string error;
   const auto given = [&app](std::string_view option) { return app.count(std::string(option)) > 0; };
-  if (!config.empty() && !vx2::ctl::SettingsFromConfig(config, given, settings, error)) {
+  std::vector<std::string> project;  // the QQWRITE records, for verify
+  if (!config.empty() && !vx2::ctl::SettingsFromConfig(config, given, settings, error, &project)) {
     std::cerr << "vx2ctl: " << error << "\n";
     return 2;
   }
   if (baud->count() > 0 && !settings.OnSerialLine()) {
     std::cerr << "vx2ctl: volba --baud platí jen pro sériovou linku (--serial, --com nebo "
                  "--config se sériovou linkou).\nNápověda: --help\n";
+    return 2;
+  }
+  if (verify->parsed() && config.empty()) {
+    std::cerr << "vx2ctl: příkaz verify potřebuje projekt: --config SOUBOR\nNápověda: --help\n";
+    return 2;
+  }
+  if (verify->parsed() && project.empty()) {
+    std::cerr << "vx2ctl: konfigurační soubor " << config
+              << " nemá žádné položky projektu (QQWRITE)\n";
     return 2;
   }
   std::vector<vx2::ItemCode> codes;
@@ -151,6 +166,7 @@ int main(int argc, char** argv) {
   }
 
   std::optional<vx2::ctl::OutputLines> lines;
+  bool differs = false;
   {
     // The engine's log ends its last line when the log goes, so results
     // printed afterwards start on a line of their own.
@@ -161,6 +177,7 @@ int main(int argc, char** argv) {
       if (write->parsed()) lines = vx2::ctl::WriteItem(session, record, error);
       if (firmware->parsed()) lines = vx2::ctl::ShowFirmware(session, error);
       if (crc->parsed()) lines = vx2::ctl::ShowChecksum(session, error);
+      if (verify->parsed()) lines = vx2::ctl::VerifyProject(session, project, differs, error);
     }
   }
   if (!lines) {
@@ -168,5 +185,5 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const std::string& line : *lines) std::cout << line << "\n";
-  return 0;
+  return differs ? 1 : 0;
 }

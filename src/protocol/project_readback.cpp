@@ -1,0 +1,67 @@
+#include "protocol/project_readback.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "protocol/answer_fit.h"
+
+namespace korvex {
+namespace {
+
+constexpr std::size_t kCodeSize = 3;
+constexpr std::size_t kRecordSize = 7;
+constexpr std::size_t kValueSize = 4;
+constexpr std::size_t kAnswerPrefixSize = 2;
+// As many codes as the RUN loop merges into one read.
+constexpr std::size_t kCodesPerRead = 32;
+
+std::uint32_t ValueAt(std::string_view bytes, std::size_t offset) {
+  std::uint32_t value = 0;
+  for (std::size_t i = kValueSize; i > 0; --i) {
+    value = value << 8 | static_cast<std::uint8_t>(bytes[offset + i - 1]);
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<std::vector<ItemDifference>> CompareWithController(
+    const std::vector<std::string>& records, const ReadExchange& read) {
+  std::vector<ItemDifference> items;
+  for (const std::string& record : records) {
+    if (record.size() != kRecordSize) continue;
+    const std::string code = record.substr(0, kCodeSize);
+    const std::uint32_t value = ValueAt(record, kCodeSize);
+    const auto known = std::find_if(items.begin(), items.end(),
+                                    [&code](const ItemDifference& item) { return item.code == code; });
+    if (known != items.end()) {
+      known->project = value;
+    } else {
+      items.push_back({code, value, 0});
+    }
+  }
+  for (std::size_t first = 0; first < items.size(); first += kCodesPerRead) {
+    const std::size_t end = std::min(items.size(), first + kCodesPerRead);
+    std::string request = "Qq";
+    for (std::size_t i = first; i < end; ++i) request += items[i].code;
+    std::string answer;
+    if (!read(request, answer) || !AnswerFitsRequest(request, answer)) return std::nullopt;
+    for (std::size_t i = first; i < end; ++i) {
+      items[i].controller = ValueAt(answer, kAnswerPrefixSize + (i - first) * kValueSize);
+    }
+  }
+  std::erase_if(items, [](const ItemDifference& item) { return item.project == item.controller; });
+  return items;
+}
+
+std::string DifferenceLine(const ItemDifference& difference) {
+  char line[80];
+  std::snprintf(line, sizeof line, "%02X%02X%02X: v projektu %u, v řadiči %u",
+                static_cast<std::uint8_t>(difference.code[0]),
+                static_cast<std::uint8_t>(difference.code[1]),
+                static_cast<std::uint8_t>(difference.code[2]), difference.project,
+                difference.controller);
+  return line;
+}
+
+}  // namespace korvex
