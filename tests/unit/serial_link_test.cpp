@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "protocol/frame.h"
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
 #include "support/delayed_actions.h"
@@ -140,6 +143,50 @@ TEST_F(SerialLink, OutputThatDoesNotDrainEndsWithTheTimeOutOrXCom) {
   Later(250, [this] { comm().AbortFlag = true; });
   EXPECT_FALSE(link.Transaction(kRead, answer));
   EXPECT_EQ(log.lines.back(), "Přerušeno uživatelem!");
+}
+
+// Answers carry no item codes: after a failed transaction the next request
+// goes out only once the line has been quiet for the time-out (at most three
+// time-outs in all) and has been purged, so a late answer is never taken as
+// its answer. A transaction that succeeded leaves no wait.
+TEST_F(SerialLink, AfterAFailureTheNextRequestWaitsForAQuietPurgedLine) {
+  struct Case {
+    const char* name;
+    bool first_answered;
+    std::vector<int> late_bytes_at;  // ms after the first transaction ended
+    int next_sent_at;                // ms after it
+  };
+  std::vector<int> noise;
+  for (int at = 50; at < 3000; at += 100) noise.push_back(at);
+  std::string late;
+  ASSERT_TRUE(WrapFrame(0, {0, 0, 0, 1}, Hex("51 78 09 09 09 09"), late));
+  for (const Case& c : {Case{"answered", true, {}, 0}, Case{"quiet line", false, {}, 1000},
+                        Case{"late answer", false, {350}, 1400},
+                        Case{"never quiet", false, noise, 3000}}) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(Open());
+    serial_port.on_write = [this, &c](const std::string&) {
+      if (c.first_answered) Arrive(kAnswer);
+    };
+    std::string answer;
+    EXPECT_EQ(link.Transaction(kRead, answer), c.first_answered);
+    const std::int64_t ended = loop.Now();
+    for (const int at : c.late_bytes_at) {
+      Later(at, [this, &late, &c] { Arrive(c.late_bytes_at.size() == 1 ? late : Hex("00")); });
+    }
+    serial_port.ClearCalls();
+    std::int64_t sent = -1;
+    serial_port.on_write = [this, &sent](const std::string&) {
+      sent = loop.Now();
+      Arrive(kAnswer);
+    };
+    ASSERT_TRUE(link.Transaction(kRead, answer));
+    EXPECT_EQ(answer, Hex("51 78 04 03 02 01"));
+    EXPECT_EQ(sent - ended, c.next_sent_at);
+    const std::vector<std::string> calls = serial_port.Calls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "PurgeComm " + std::to_string(kPurgeRxAbort)),
+              c.first_answered ? 0 : 1);
+  }
 }
 
 TEST_F(SerialLink, CloseClosesThePortAndAClosedLinkClosesNothing) {
