@@ -61,8 +61,8 @@ int Probe() {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("time-out %.1f s, answers after 300 ± 150 ms: %d reads in %.1f s\n", kTimeout,
-              kReads, seconds);
+  std::printf("time-out %.1f s, answers after 300 ± 150 ms: %d reads in %.1f s\n", kTimeout, kReads,
+              seconds);
   std::printf("right: %d\nwrong: %d\nno answer: %d\n", right, wrong, none);
   return wrong == 0 ? 0 : 1;
 }

@@ -37,7 +37,8 @@ constexpr const char* kFooter =
     "  2  chybný příkazový řádek\n"
     "  3  projekt se měl odeslat, ale spojení nešlo otevřít ani navázat\n"
     "  4  nahrání odmítnuto (firmware mimo rozsah projektu, odpověď Ne)\n"
-    "  5  nahrání selhalo nebo bylo přerušeno (i signálem během nahrávání)";
+    "  5  nahrání selhalo nebo bylo přerušeno (i signálem během nahrávání)\n"
+    "  6  s --verify: řadič po nahrání nedrží projekt (položky se liší nebo je nelze přečíst)";
 
 }  // namespace
 
@@ -61,6 +62,9 @@ int main(int argc, char** argv) {
           },
           ""))
       ->default_str("no");
+  bool verify = false;
+  app.add_flag("--verify", verify,
+               "Po nahrání projektu přečte jeho položky z řadiče zpět a porovná je s projektem.");
   korvex::LogOptions log_options;
   korvex::AddLogOptions(app, log_options);
   app.add_option("argumenty", arguments, "Argumenty komunikátoru (/DDE).")->type_name("ARGUMENT");
@@ -87,6 +91,7 @@ int main(int argc, char** argv) {
   korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
                             std::move(window_arguments));
   log.Attach(window);
+  window.VerifyUpload = verify;
   korvex::TerminationSignals signals(loop,
                                      [&window](int signal) { window.TerminationSignal(signal); });
   window.FormCreate();

@@ -32,8 +32,9 @@ std::optional<std::vector<ItemDifference>> CompareWithController(
     if (record.size() != kRecordSize) continue;
     const std::string code = record.substr(0, kCodeSize);
     const std::uint32_t value = ValueAt(record, kCodeSize);
-    const auto known = std::find_if(items.begin(), items.end(),
-                                    [&code](const ItemDifference& item) { return item.code == code; });
+    const auto known =
+        std::find_if(items.begin(), items.end(),
+                     [&code](const ItemDifference& item) { return item.code == code; });
     if (known != items.end()) {
       known->project = value;
     } else {
@@ -56,11 +57,10 @@ std::optional<std::vector<ItemDifference>> CompareWithController(
 
 std::string DifferenceLine(const ItemDifference& difference) {
   char line[80];
-  std::snprintf(line, sizeof line, "%02X%02X%02X: v projektu %u, v řadiči %u",
-                static_cast<std::uint8_t>(difference.code[0]),
-                static_cast<std::uint8_t>(difference.code[1]),
-                static_cast<std::uint8_t>(difference.code[2]), difference.project,
-                difference.controller);
+  std::snprintf(
+      line, sizeof line, "%02X%02X%02X: v projektu %u, v řadiči %u",
+      static_cast<std::uint8_t>(difference.code[0]), static_cast<std::uint8_t>(difference.code[1]),
+      static_cast<std::uint8_t>(difference.code[2]), difference.project, difference.controller);
   return line;
 }
 

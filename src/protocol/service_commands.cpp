@@ -23,24 +23,10 @@ std::string WriteRecord(std::string_view code, std::uint32_t value) {
   return record;
 }
 
-// Sends `request` until an answer begins with `prefix` and carries at least
-// `value_bytes` more bytes; `answer` then holds it.
-bool Exchange(TVardosLink& link, std::string_view request, std::string_view prefix,
-              std::size_t value_bytes, std::string& answer) {
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    std::string received;
-    if (link.Transaction(request, received) && received.starts_with(prefix) &&
-        received.size() >= prefix.size() + value_bytes) {
-      answer = std::move(received);
-      return true;
-    }
-  }
-  return false;
-}
-
 bool ReadItem(TVardosLink& link, std::string_view code, std::uint32_t& value) {
   std::string answer;
-  if (!Exchange(link, std::string(kReadCommand) + std::string(code), kReadAnswer, 4, answer)) {
+  if (!ServiceExchange(link, std::string(kReadCommand) + std::string(code), kReadAnswer, 4,
+                       answer)) {
     return false;
   }
   std::uint32_t read = 0;
@@ -53,6 +39,19 @@ bool ReadItem(TVardosLink& link, std::string_view code, std::uint32_t& value) {
 
 }  // namespace
 
+bool ServiceExchange(TVardosLink& link, std::string_view request, std::string_view prefix,
+                     std::size_t value_bytes, std::string& answer) {
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::string received;
+    if (link.Transaction(request, received) && received.starts_with(prefix) &&
+        received.size() >= prefix.size() + value_bytes) {
+      answer = std::move(received);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool GetFirmWare(TVardosLink& link, std::uint32_t& value) {
   return ReadItem(link, kFirmwareCode, value);
 }
@@ -63,8 +62,8 @@ bool GetCRC(TVardosLink& link, std::uint32_t& value) {
 
 bool SetCRC(TVardosLink& link, std::uint32_t value) {
   std::string answer;
-  return Exchange(link, std::string(kWriteCommand) + WriteRecord(kChecksumWriteCode, value),
-                  kWriteAnswer, 0, answer);
+  return ServiceExchange(link, std::string(kWriteCommand) + WriteRecord(kChecksumWriteCode, value),
+                         kWriteAnswer, 0, answer);
 }
 
 std::string CanSwitchRecord(bool on) {

@@ -3,11 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "protocol/vardos_link.h"
 
 namespace korvex {
+
+// Sends `request` until an answer begins with `prefix` and carries at least
+// `value_bytes` more bytes, at most three times; `answer` then holds it.
+bool ServiceExchange(TVardosLink& link, std::string_view request, std::string_view prefix,
+                     std::size_t value_bytes, std::string& answer);
 
 // Each makes up to three attempts and stops at the first whose answer is
 // the expected one; on false `value` is left as it was.

@@ -67,6 +67,8 @@ enum class RunOutcome {
   kLinkFailed = 3,
   kUploadDeclined = 4,
   kUploadFailed = 5,
+  // With VerifyUpload: the controller does not hold the project uploaded.
+  kUploadNotHeld = 6,
 };
 
 // The window's state that the configuration file fills (LinkSetup, TcpSetup,
@@ -162,8 +164,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void TimerRunTimer() {
     if (LinkReady) Run.RunPass();
   }
-  // The project upload (shell/project_upload.cpp).
+  // The project upload (shell/project_upload.cpp), and its read-back
+  // (shell/upload_verification.cpp).
   void Timer1Timer();
+  void VerifyUploadedProject();
   // In host mode: closes a serial port whose device has gone and opens a
   // link that is not ready again (shell/link_recovery.cpp).
   void TimerLinkTimer();
@@ -181,6 +185,10 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   bool DdeMode = false;
   bool LinkReady = false;
   bool UploadConfirmed = false;
+  // After an upload, read the project's items back (korvex-headless
+  // --verify); ProjectRecords are its write records as the file gives them.
+  bool VerifyUpload = false;
+  std::vector<std::string> ProjectRecords;
   std::int32_t CloseCode = 0;
   bool CloseAllowed = false;
   bool LogPaused = false;  // the "Zastav výpis" box

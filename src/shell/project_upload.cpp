@@ -46,7 +46,11 @@ void TDlgKORVEX::Timer1Timer() {
     AppendLog("OK.");
   }
   if (comm.AbortFlag) WriteLog("Přerušeno.");
-  if (stop || comm.AbortFlag) Outcome = RunOutcome::kUploadFailed;
+  if (stop || comm.AbortFlag) {
+    Outcome = RunOutcome::kUploadFailed;
+  } else if (VerifyUpload) {
+    VerifyUploadedProject();
+  }
   UploadConfirmed = false;
   WriteLog("Ukončení komunikátoru...");
   RequestClose(1);

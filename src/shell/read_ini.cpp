@@ -16,6 +16,7 @@ bool TDlgKORVEX::ReadINI() {
     void Log(std::string_view line) override { window_.WriteLog(line); }
     void QueueWrite(std::string_view record) override {
       window_.AddTran(1, kKindWrite, 0, 0, record);
+      window_.ProjectRecords.emplace_back(record);
     }
     void MoveWindow(int left, int top) override { window_.platform_.view.MoveTo(left, top); }
     void TokensRead(int count) override {
@@ -30,6 +31,7 @@ bool TDlgKORVEX::ReadINI() {
   };
 
   QQCount = 0;
+  ProjectRecords.clear();
   WriteLog("Zpracování konfiguračního souboru...");
   const std::optional<std::filesystem::path> path = FindConfigFile();
   if (!path) {

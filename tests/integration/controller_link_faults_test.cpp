@@ -33,8 +33,8 @@ struct HostStep {
 struct LinkFaultCase {
   const char* name;
   Link link;
-  std::vector<std::string> sim_options;  // besides the items
-  std::string settings;                   // lumadex.ini after the link's line
+  std::vector<std::string> sim_options;        // besides the items
+  std::string settings;                        // lumadex.ini after the link's line
   std::map<std::string, std::uint32_t> items;  // the controller's starting values
   std::vector<HostStep> host;
   // What the controller holds after CLOSE, read back with vx2ctl; every

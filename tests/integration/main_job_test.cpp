@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -312,22 +312,49 @@ TEST_F(MainJob, TheSameUploadOverAPty) {
 }
 
 // A controller that restarts after taking the project's items but before the
-// end mark holds zeros under the right checksum: only a read-back shows it.
+// end mark holds zeros under the right checksum: only a read-back shows it,
+// vx2ctl's verify or the communicator's own with --verify.
 TEST_F(MainJob, ControllerRestartedBeforeTheEndMarkIsCaughtByTheReadBack) {
-  RunningSim sim({"--quiet", "--restart-after", "2"});
-  ASSERT_NE(sim.Port(), 0);
-  WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n" + kInside +
-              kProject);
-  RunCommunicator({});
-  ASSERT_EQ(status, std::optional<int>(0)) << out << err;
-  EXPECT_TRUE(Has(lines, "Nahrávání projektu...OK.")) << out;
-  ChildProcess verify(VX2CTL_BINARY, {"--config", directory() + "/lumadex.ini", "verify"},
-                      ChildSetup{"", "/dev/null", {}});
-  EXPECT_EQ(verify.Wait(10s), std::optional<int>(1));
-  EXPECT_EQ(verify.Output(),
-            "010000: v projektu 42, v řadiči 0\n010001: v projektu 10000, v řadiči 0\n"
-            "020011: v projektu 305419896, v řadiči 0\n"
-            "Řadič drží jiné hodnoty než projekt; rozdílných položek: 3.\n");
+  const std::string differences =
+      "010000: v projektu 42, v řadiči 0\n010001: v projektu 10000, v řadiči 0\n"
+      "020011: v projektu 305419896, v řadiči 0\n";
+  const struct {
+    std::vector<std::string> sim_options;
+    std::vector<std::string> options;
+    int status;
+    std::string log;  // the upload's end in the log
+    int verify_status;
+  } cases[] = {
+      {{"--restart-after", "2"}, {}, 0, "Nahrávání projektu...OK.\nUkončení", 1},
+      {{"--restart-after", "2"},
+       {"--verify"},
+       6,
+       "Nahrávání projektu...OK.\nKontrola projektu v řadiči...CHYBA !\n" + differences +
+           "Řadič nedrží nahraný projekt; rozdílných položek: 3.\nUkončení",
+       1},
+      {{},
+       {"--verify"},
+       0,
+       "Nahrávání projektu...OK.\nKontrola projektu v řadiči...OK.\nUkončení",
+       0},
+  };
+  for (const auto& c : cases) {
+    RunningSim sim(c.sim_options);
+    ASSERT_NE(sim.Port(), 0);
+    WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n" + kInside +
+                kProject);
+    RunCommunicator(c.options);
+    EXPECT_EQ(status, std::optional<int>(c.status)) << out << err;
+    EXPECT_NE(out.find(c.log), std::string::npos) << out;
+    ChildProcess verify(VX2CTL_BINARY, {"--config", directory() + "/lumadex.ini", "verify"},
+                        ChildSetup{"", "/dev/null", {}});
+    EXPECT_EQ(verify.Wait(10s), std::optional<int>(c.verify_status));
+    EXPECT_EQ(verify.Output(), c.verify_status == 0
+                                   ? "Řadič drží projekt: všechny položky souhlasí.\n"
+                                   : differences +
+                                         "Řadič drží jiné hodnoty než projekt; rozdílných "
+                                         "položek: 3.\n");
+  }
 }
 
 TEST_F(MainJob, MissingConfigurationEndsWithStatusOne) {

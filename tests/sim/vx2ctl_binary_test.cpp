@@ -176,8 +176,9 @@ TEST(Vx2ctlBinary, VerifyNamesEachItemTheControllerHoldsOtherwise) {
   ASSERT_GT(sim.Port(), 0);
   const std::string link = "TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n";
   // 34 codes: two reads.
-  std::string items = "QQWRITE 1 0 0 42 0 0 0\nQQWRITE 1 0 1 16 39 0 0\n"
-                      "QQWRITE 2 0 17 1 0 0 0\nQQWRITE 2 0 17 7 0 0 0\n";
+  std::string items =
+      "QQWRITE 1 0 0 42 0 0 0\nQQWRITE 1 0 1 16 39 0 0\n"
+      "QQWRITE 2 0 17 1 0 0 0\nQQWRITE 2 0 17 7 0 0 0\n";
   for (int k = 0; k < 31; ++k) items += "QQWRITE 3 0 " + std::to_string(k) + " 0 0 0 0\n";
   const ConfigFile project(link + items);
   const std::vector<std::string> verify{"--config", project.Path(), "verify"};

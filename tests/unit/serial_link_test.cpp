@@ -160,9 +160,9 @@ TEST_F(SerialLink, AfterAFailureTheNextRequestWaitsForAQuietPurgedLine) {
   for (int at = 50; at < 3000; at += 100) noise.push_back(at);
   std::string late;
   ASSERT_TRUE(WrapFrame(0, {0, 0, 0, 1}, Hex("51 78 09 09 09 09"), late));
-  for (const Case& c : {Case{"answered", true, {}, 0}, Case{"quiet line", false, {}, 1000},
-                        Case{"late answer", false, {350}, 1400},
-                        Case{"never quiet", false, noise, 3000}}) {
+  for (const Case& c :
+       {Case{"answered", true, {}, 0}, Case{"quiet line", false, {}, 1000},
+        Case{"late answer", false, {350}, 1400}, Case{"never quiet", false, noise, 3000}}) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(Open());
     serial_port.on_write = [this, &c](const std::string&) {
