@@ -169,14 +169,14 @@ TEST(Vx2ctlBinary, ConfigurationFileGivesTheLinkAndOptionsOverrideIt) {
             {"řadič neodpověděl včas"});
 }
 
-// verify reads back the project's 34 codes in two requests, the last value
+// verify reads back the project's 33 codes in two requests, the last value
 // of a code written twice counting, and names each that differs.
 TEST(Vx2ctlBinary, VerifyNamesEachItemTheControllerHoldsOtherwise) {
   RunningSim sim({"--item", "010000=42", "--item", "020011=7"});
   ASSERT_GT(sim.Port(), 0);
   std::string text = "TCP 127.0.0.1 " + std::to_string(sim.Port()) +
                      "\nQQWRITE 1 0 0 42 0 0 0 QQWRITE 1 0 1 16 39 0 0 QQWRITE 2 0 17 1 0 0 0\n";
-  for (int k = 0; k < 31; ++k) text += "QQWRITE 3 0 " + std::to_string(k) + " 0 0 0 0\n";
+  for (int k = 0; k < 30; ++k) text += "QQWRITE 3 0 " + std::to_string(k) + " 0 0 0 0\n";
   const ConfigFile project(text + "QQWRITE 2 0 17 7 0 0 0\n");
   const std::vector<std::string> verify{"--config", project.Path(), "verify"};
   ExpectRun(RunToEnd(VX2CTL_BINARY, verify), 1,
