@@ -32,6 +32,10 @@ struct LinkFaultCase {
 const std::vector<std::string> kItems{"--item",     "000102=111", "--item",
                                       "000103=222", "--item",     "000104=333"};
 
+void PrintTo(const LinkFaultCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class ControllerLinkFaults : public ::testing::TestWithParam<LinkFaultCase> {};
 
 TEST_P(ControllerLinkFaults, HostGetsRightValuesOrNoneAndTheControllerHoldsItsOwn) {
