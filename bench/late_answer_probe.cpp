@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "no_log.h"
-#include "platform/posix/posix_event_loop.h"
+#include "loop/real_time_loop.h"
 #include "support/posix_link.h"
 #include "support/sim_on_pty.h"
 
@@ -32,7 +32,7 @@ int Probe() {
   }
   SimOnPty simulator(VX2SIM, options);
   const std::string device = simulator.Device();
-  PosixLinkOn<PosixEventLoop, NoLog> posix([device](int) { return device; });
+  PosixLinkOn<RealTimeLoop, NoLog> posix([device](int) { return device; });
   TVardosLink& link = posix.link;
   TLinkSetup setup;
   setup.Timeout = kTimeout;
