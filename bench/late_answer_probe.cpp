@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "no_log.h"
 #include "loop/real_time_loop.h"
+#include "no_log.h"
 #include "support/posix_link.h"
 #include "support/sim_on_pty.h"
 
