@@ -1,14 +1,17 @@
 # Registers a GoogleTest executable with ctest. On Linux each test case is an
 # entry of its own. A Windows executable runs under wine, where each process
 # start costs seconds, so the whole executable is one entry; it runs in the
-# build folder's own wine prefix, quietly.
+# build folder's own wine prefix, quietly. Every test case stops itself,
+# named, when it hangs (tests/support/test_time_limit.cpp).
 include(GoogleTest)
+set(KORVEX_TEST_TIME_LIMIT "${CMAKE_CURRENT_LIST_DIR}/../tests/support/test_time_limit.cpp")
 
 set(KORVEX_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
 set(KORVEX_WINE_ENVIRONMENT
   "WINEPREFIX=${KORVEX_WINEPREFIX};WINEDEBUG=-all;WINE=${CMAKE_CROSSCOMPILING_EMULATOR}")
 
 function(korvex_add_tests target)
+  target_sources(${target} PRIVATE ${KORVEX_TEST_TIME_LIMIT})
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT 900 ENVIRONMENT "${KORVEX_WINE_ENVIRONMENT}")

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 
 #include <atomic>
@@ -58,14 +59,15 @@ class HostChannelProcesses : public ::testing::Test {
     for (int i = 0; i < 500 && Windows().size() != count; ++i) std::this_thread::sleep_for(10ms);
     return Windows().size() == count;
   }
-  // Runs the test's loop until `done`, at most `limit` ms.
-  void PumpUntil(const std::function<bool()>& done, int limit = 5000) {
+  // Runs the test's loop until `done`, at most `limit` ms; whether it came.
+  [[nodiscard]] bool PumpUntil(const std::function<bool()>& done, int limit = 5000) {
     bool expired = false;
     auto timer = loop.CreateTimer("limit", limit, [&] { expired = true; });
     auto tick = loop.CreateTimer("tick", 10, [] {});
     timer->SetEnabled(true);
     tick->SetEnabled(true);
     while (!done() && !expired) loop.HandleMessage();
+    return done();
   }
   // A host window inside the test; it collects what it receives.
   struct Host {
@@ -112,15 +114,15 @@ TEST_F(HostChannelProcesses, HandshakeBothWaysBroadcastOnceLastHostGetsTheCloseN
   Host second(loop, dir);
   first.desktop.PostToAll(kMsg, 0, first.desktop.OwnHandle(), {});
   // The two posts each host gets come in either order.
-  PumpUntil([&] { return first.inbox.size() == 2 && second.inbox.size() == 2; });
+  ASSERT_TRUE(PumpUntil([&] { return first.inbox.size() == 2 && second.inbox.size() == 2; }))
+      << "handshakes come to " << first.inbox.size() << " and " << second.inbox.size();
   EXPECT_TRUE(first.GotHandle(communicator) && second.GotHandle(communicator));
   EXPECT_FALSE(first.inbox[0].sent || first.inbox[1].sent) << "the broadcast is posted";
 
   ASSERT_EQ(second.desktop.Send(communicator, kMsg, 0, second.desktop.OwnHandle(), {}, 5000),
             SendResult::kDelivered);
   ASSERT_EQ(second.desktop.Send(communicator, kMsg, 1, 0, "CLOSE|", 5000), SendResult::kDelivered);
-  PumpUntil([&] { return second.Got(2, "KORVEX CLOSED|"); });
-  EXPECT_TRUE(second.Got(2, "KORVEX CLOSED|"));
+  ASSERT_TRUE(PumpUntil([&] { return second.Got(2, "KORVEX CLOSED|"); })) << korvex.Output();
   EXPECT_TRUE(second.inbox.back().sent) << "answers are sent";
   EXPECT_EQ(korvex.Wait(5s), std::optional<int>(0)) << korvex.Output();
   EXPECT_EQ(first.inbox.size(), 2u) << "no second broadcast, no answer to the first host";
@@ -154,7 +156,8 @@ TEST_F(HostChannelProcesses, RequestFromTolmaReachesTheQueue) {
   window.TimerStartup->SetEnabled(false);
   ChildProcess tolma = Tolma({"send", "qq_rs 00 01 FF", "--wait", "0.1"});
   std::optional<int> status;
-  PumpUntil([&] { return (status = tolma.Wait(0ms)).has_value(); }, 10000);
+  ASSERT_TRUE(PumpUntil([&] { return (status = tolma.Wait(0ms)).has_value(); }, 10000))
+      << "tolma still runs: " << tolma.Output();
   EXPECT_EQ(status, std::optional<int>(0)) << tolma.Output();
   EXPECT_NE(window.HostWnd, 0);
   EXPECT_EQ(view.request_text, "qq_rs 00 01 FF|");
@@ -176,9 +179,12 @@ class SilentHost {
     EXPECT_EQ(listen(fd_, 4), 0);
   }
   ~SilentHost() { close(fd_); }
-  // Takes the first sent record and returns its connection, unanswered.
+  // Takes the first sent record and returns its connection, unanswered;
+  // -1 when none came within 10 s.
   int TakeSent(std::string& record) {
     for (;;) {
+      pollfd waiting{fd_, POLLIN, 0};
+      if (poll(&waiting, 1, 10000) != 1) return -1;
       const int connection = accept(fd_, nullptr, nullptr);
       char buffer[300];
       const ssize_t n = recv(connection, buffer, sizeof buffer, 0);
@@ -208,6 +214,7 @@ TEST_F(HostChannelProcesses, HostThatDiesOrHangsWhileTheCommunicatorSendsToIt) {
     ASSERT_EQ(host.Send(communicator, kMsg, 1, 0, "CLOSE|", 5000), SendResult::kDelivered);
     std::string record;
     const int connection = silent.TakeSent(record);
+    ASSERT_GE(connection, 0) << "nothing was sent to the host: " << korvex.Output();
     EXPECT_EQ(record.substr(24), "KORVEX CLOSED|");
     const auto started = std::chrono::steady_clock::now();
     if (!hang) close(connection);

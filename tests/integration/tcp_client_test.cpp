@@ -10,12 +10,6 @@
 namespace korvex {
 namespace {
 
-// A port on which nothing listens.
-int ClosedPort() {
-  LoopbackListener temporary;
-  return temporary.port();
-}
-
 class TcpClient : public ::testing::Test {
  protected:
   void Pump(const std::function<bool()>& done) {
@@ -90,7 +84,8 @@ TEST_F(TcpClient, ConnectWhileConnectedDropsTheOldConnectionFirst) {
 }
 
 TEST_F(TcpClient, ConnectWhereNothingListensFails) {
-  client.Port = ClosedPort();
+  const LoopbackListener closed(LoopbackListener::kBoundOnly);
+  client.Port = closed.port();
   client.Connect();
   Pump([this] { return client.Connected || client.ConnectFailed; });
   EXPECT_FALSE(client.Connected);

@@ -1,4 +1,5 @@
-// A listening socket on an ephemeral loopback port, accepting by hand.
+// A listening socket on an ephemeral loopback port, accepting by hand; or,
+// kBoundOnly, a port held for the whole test on which nothing listens.
 #pragma once
 
 #include "test_sockets.h"
@@ -7,7 +8,9 @@ namespace korvex {
 
 class LoopbackListener {
  public:
-  LoopbackListener() : handle_(OpenTestListener(port_)) {}
+  enum Mode { kListening, kBoundOnly };
+  explicit LoopbackListener(Mode mode = kListening)
+      : handle_(OpenTestListener(port_, mode == kListening)) {}
   ~LoopbackListener() { CloseTestHandle(handle_); }
   LoopbackListener(const LoopbackListener&) = delete;
   LoopbackListener& operator=(const LoopbackListener&) = delete;

@@ -21,15 +21,19 @@ inline bool OpenTestSocketPair(IoHandle (&ends)[2]) {
 }
 
 // Listens on an ephemeral loopback port. Until a client connects it is
-// neither readable nor writable.
-inline IoHandle OpenTestListener(int& port) {
+// neither readable nor writable. Not `listening`, the port stays bound and
+// refuses every connect; sharing the address lets a simulator listen on it
+// meanwhile, while no other program can take it.
+inline IoHandle OpenTestListener(int& port, bool listening = true) {
   const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int one = 1;
+  if (!listening) setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t length = sizeof address;
   if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 8) != 0 ||
+      (listening && listen(listener, 8) != 0) ||
       getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     if (listener >= 0) close(listener);
     return kNoIoHandle;

@@ -12,7 +12,7 @@ bool OpenTestSocketPair(IoHandle (&ends)[2]) {
   return true;
 }
 
-IoHandle OpenTestListener(int& port) {
+IoHandle OpenTestListener(int& port, bool listening) {
   if (!StartWinsock()) return kNoIoHandle;
   const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in address{};
@@ -21,7 +21,7 @@ IoHandle OpenTestListener(int& port) {
   int length = sizeof address;
   if (listener == INVALID_SOCKET ||
       bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      listen(listener, 8) != 0 ||
+      (listening && listen(listener, 8) != 0) ||
       getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     if (listener != INVALID_SOCKET) closesocket(listener);
     return kNoIoHandle;

@@ -12,8 +12,9 @@ namespace korvex {
 
 bool OpenTestSocketPair(IoHandle (&ends)[2]);
 // Listens on an ephemeral loopback port. Until a client connects it is
-// neither readable nor writable.
-IoHandle OpenTestListener(int& port);
+// neither readable nor writable. Not `listening`, the port stays bound and
+// refuses every connect.
+IoHandle OpenTestListener(int& port, bool listening = true);
 // The next connection's peer socket, blocking; waits for a client.
 IoHandle AcceptTestHandle(IoHandle listener);
 // Ends both directions: a blocked accept or read returns.
