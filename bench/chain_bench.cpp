@@ -19,6 +19,7 @@
 #include <fstream>
 #include <thread>
 
+#include "bench_size.h"
 #include "host_session.h"
 #include "protocol/frame.h"
 #include "raw_exchange.h"
@@ -33,14 +34,14 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kItemsPerExchange = 32;
-constexpr int kExchanges = 1000;
-constexpr int kItems = kExchanges * kItemsPerExchange;
+const int kExchanges = BenchSize(1000, 20);
+const int kItems = kExchanges * kItemsPerExchange;
 constexpr int kItemsPerRequest = 8;  // QQ_RS
-constexpr int kRequests = kItems / kItemsPerRequest;
+const int kRequests = kItems / kItemsPerRequest;
 constexpr int kIdleReads = 40;
-constexpr int kRounds = 3;
+const int kRounds = BenchSize(3, 1);
 constexpr int kTickMs = 100;
-constexpr int kToolCodes = 5000;
+const int kToolCodes = BenchSize(5000, 100);
 const std::string kAnswerText = "QQ_RD 00 01 02 2A 00 00 00|";
 
 double Seconds(Clock::duration d) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_size.h"
 #include "loop/real_time_loop.h"
 #include "no_log.h"
 #include "support/posix_link.h"
@@ -16,7 +17,6 @@
 namespace korvex {
 namespace {
 
-constexpr int kReads = 100;
 constexpr int kItems = 4;
 constexpr double kTimeout = 0.3;
 
@@ -45,7 +45,8 @@ int Probe() {
   int wrong = 0;
   int none = 0;
   const auto start = std::chrono::steady_clock::now();
-  for (int read = 0; read < kReads; ++read) {
+  const int reads = BenchSize(100, 10);
+  for (int read = 0; read < reads; ++read) {
     const int item = read % kItems;
     const std::string request = std::string("Qq\x00\x01", 4) + static_cast<char>(0x10 + item);
     std::string answer;
@@ -61,7 +62,7 @@ int Probe() {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("time-out %.1f s, answers after 300 ± 150 ms: %d reads in %.1f s\n", kTimeout, kReads,
+  std::printf("time-out %.1f s, answers after 300 ± 150 ms: %d reads in %.1f s\n", kTimeout, reads,
               seconds);
   std::printf("right: %d\nwrong: %d\nno answer: %d\n", right, wrong, none);
   return wrong == 0 ? 0 : 1;

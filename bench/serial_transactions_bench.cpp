@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench_size.h"
 #include "loop/real_time_loop.h"
 #include "no_log.h"
 #include "protocol/frame.h"
@@ -20,7 +21,7 @@ namespace korvex {
 namespace {
 
 constexpr int kItems = 32;
-constexpr int kTransactions = 2000;
+const int kTransactions = BenchSize(2000, 20);
 // 10 bits a byte at 38400 Bd.
 constexpr double kByteSeconds = 10.0 / 38400;
 

@@ -15,6 +15,7 @@
 #include <set>
 #include <sstream>
 
+#include "bench_size.h"
 #include "host_session.h"
 #include "sim/sim_harness.h"
 #include "support/child_process.h"
@@ -24,7 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kDefaultRequests = 100000;
+const int kDefaultRequests = BenchSize(100000, 2000);
 constexpr int kBatch = 1000;  // requests handed over before their answers are awaited
 constexpr int kItems = 4096;  // the writes go round these items
 

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 
+#include "bench_size.h"
 #include "logfile/logged_view.h"
 #include "logfile/rotating_log_file.h"
 #include "loop/real_time_loop.h"
@@ -121,8 +122,8 @@ void RawClientExchanges(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 
-constexpr int kTransactions = 5000;
-constexpr int kRounds = 3;
+const int kTransactions = BenchSize(5000, 50);
+const int kRounds = BenchSize(3, 1);
 BENCHMARK(EngineTransactions)->Iterations(kTransactions)->Repetitions(kRounds)->UseRealTime();
 BENCHMARK(EngineTransactionsLogged)->Iterations(kTransactions)->Repetitions(kRounds)->UseRealTime();
 BENCHMARK(EngineTransactionsTraced)->Iterations(kTransactions)->Repetitions(kRounds)->UseRealTime();
@@ -135,17 +136,18 @@ int main(int argc, char** argv) {
   auto rates = korvex::RunForRates(argc, argv);
   const double engine = rates["EngineTransactions"];
   const double raw = rates["RawClientExchanges"];
+  if (engine <= 0 || raw <= 0) return 1;
   std::printf("\nengine: %.0f transactions/s\nraw client: %.0f exchanges/s\n", engine, raw);
-  if (engine > 0) std::printf("raw/engine ratio: %.2f (target: at most 2)\n", raw / engine);
+  std::printf("raw/engine ratio: %.2f (target: at most 2)\n", raw / engine);
   const double logged = rates["EngineTransactionsLogged"];
   const double traced = rates["EngineTransactionsTraced"];
-  if (logged > 0 && engine > 0) {
+  if (logged > 0) {
     std::printf(
         "with log file and statistics: %.0f transactions/s, raw/engine ratio %.2f, %.2f of the "
         "rate without\n",
         logged, raw / logged, logged / engine);
   }
-  if (traced > 0 && engine > 0) {
+  if (traced > 0) {
     std::printf("with the trace too: %.0f transactions/s, %.1f µs more per transaction\n", traced,
                 (1 / traced - 1 / engine) * 1e6);
   }

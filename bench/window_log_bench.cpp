@@ -10,11 +10,12 @@
 #include <fstream>
 #include <string>
 
+#include "bench_size.h"
 #include "gui/qt_main_view.h"
 
 namespace {
 
-constexpr int kLines = 100000;
+const int kLines = korvex::BenchSize(100000, 5000);
 constexpr int kTimedLines = 2000;
 constexpr int kRounds = 10;
 

@@ -12,6 +12,12 @@ set(KORVEX_WINE_ENVIRONMENT
 
 function(korvex_add_tests target)
   target_sources(${target} PRIVATE ${KORVEX_TEST_TIME_LIMIT})
+  # GoogleTest's header compiled once for the program instead of once for each
+  # test file. ccache cannot reuse files built with it, so a build through
+  # ccache (CMAKE_CXX_COMPILER_LAUNCHER) keeps its cache instead.
+  if(NOT CMAKE_CXX_COMPILER_LAUNCHER)
+    target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
+  endif()
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES TIMEOUT 900 ENVIRONMENT "${KORVEX_WINE_ENVIRONMENT}")

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs every test twice: a normal debug build, then the same under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then the Windows build,
-# whose tests run under wine (beside the debug build's Linux tools); then
-# builds the fuzz targets and runs each for a few seconds, and builds the
-# Debian package and, as root, tries it installed (scripts/package-test.sh).
+# Builds and runs every test once: the Linux tests in a debug build under
+# AddressSanitizer and UndefinedBehaviorSanitizer (the debug-only code paths
+# run as well), with every benchmark's short run (ctest label "bench"); the
+# Windows build is made meanwhile, and its tests run under wine beside the
+# sanitized build's Linux tools while the fuzz targets are built and each runs
+# for a few seconds; last the Debian package is built from a plain release
+# build and, as root, tried installed (scripts/package-test.sh). Each phase
+# says how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,35 +17,63 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-for preset in debug asan; do
-  echo "=== Sestavení a testy: $preset ==="
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
-  ctest --preset "$preset" -j "$jobs"
-done
+started=$SECONDS
+# Phases in the background end with the script, whichever way it ends.
+cleanup() {
+  local pids
+  pids=$(jobs -p)
+  [ -z "$pids" ] || kill $pids 2>/dev/null || true
+  [ -z "${WINEPREFIX:-}" ] || /usr/lib/wine/wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+phase() {
+  echo "=== $1 (od začátku $((SECONDS - started)) s)"
+}
+# Waits for a phase that ran in the background and shows its output; the
+# script fails at the end of the phase, not in the middle of another.
+finish() {
+  local status=0
+  wait "$1" || status=$?
+  cat "$2"
+  phase "$3: konec, stav $status"
+  return "$status"
+}
 
-echo "=== Sestavení a testy: win64 (wine) ==="
-cmake --preset win64 >/dev/null
+phase "Sestavení: asan"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+
+# Most integration tests wait on sockets and processes, not on the processor:
+# twice as many slots as cores, beside the Windows build.
+phase "Testy: asan, souběžně sestavení win64"
+linux_log=build/asan/test-output.txt
+ctest --preset asan -j $((2 * jobs)) >"$linux_log" 2>&1 &
+linux_tests=$!
+cmake --preset win64 -DKORVEX_LINUX_BUILD="$PWD/build/asan" >/dev/null
 cmake --build --preset win64 -j "$jobs"
+finish "$linux_tests" "$linux_log" "Testy: asan"
+
+phase "Testy: win64 (wine), souběžně fuzzery"
 export WINEPREFIX=$PWD/build/win64/wineprefix WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"
 # One wine server for the whole run instead of one per program. It must not
 # hold this script's output open, or a pipe reading it would never end.
 /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 &
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true' EXIT
 # The prefix is made once, before tests start side by side, on the display
 # the tests use: its desktop process stays for the run, and on another
 # display the windows of the tests would not show. Without a window manager
 # on the display, wine waits two seconds for every window it hides unless
 # its windows are left unmanaged.
+wine_log=build/win64/test-output.txt
 xvfb-run -a bash -c '
   /usr/lib/wine/wine64 wineboot --init </dev/null >/dev/null 2>&1
   /usr/lib/wine/wine64 reg add "HKCU\Software\Wine\X11 Driver" /v Managed /d N /f \
     </dev/null >/dev/null 2>&1
-  ctest --preset win64 -j "$1"' run-tests "$jobs"
-
-echo "=== Fuzzery: sestavení a krátký běh ==="
+  ctest --preset win64 -j "$1"' run-tests "$jobs" >"$wine_log" 2>&1 &
+wine_tests=$!
 scripts/fuzz-smoke.sh 5
+finish "$wine_tests" "$wine_log" "Testy: win64"
 
-echo "=== Balíček Debian ==="
+phase "Balíček Debian"
 scripts/package-test.sh
+phase "Hotovo"

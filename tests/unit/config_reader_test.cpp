@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "shell/config_numbers.h"
+#include "shell/file_bytes.h"
 #include "support/bytes.h"
 #include "support/window_fixture.h"
 
@@ -199,6 +200,21 @@ TEST_F(ReadIni, MissingFileOrADirectoryIsLoggedAnEmptyFileIsGood) {
   Write("ovladace/vardos2/lumadex.ini", "");
   EXPECT_TRUE(window->ReadINI()) << "an empty file is a good file";
   EXPECT_EQ(view.progress_maximum, 0);
+}
+
+TEST_F(ReadIni, FileOfUpToTheBoundIsReadWholeOneByteMoreIsRefused) {
+  const struct {
+    std::size_t size, bound;
+    FileRead result;
+  } rows[] = {{0, 0, FileRead::kRead},          {10, 10, FileRead::kRead},
+              {11, 10, FileRead::kTooLarge},    {65536, 65536, FileRead::kRead},  // one chunk
+              {65537, 65536, FileRead::kTooLarge}, {131072, 131072, FileRead::kRead}};
+  for (const auto& row : rows) {
+    Write("bytes", std::string(row.size, 'x'));
+    std::string bytes = "old";
+    EXPECT_EQ(ReadFileBytes("bytes", row.bound, bytes), row.result) << row.size << " of " << row.bound;
+    EXPECT_EQ(bytes.size(), row.result == FileRead::kRead ? row.size : 0) << row.size;
+  }
 }
 
 TEST_F(ReadIni, SubdirectoryFileWinsAndDrivesQueueBarWindowAndLog) {

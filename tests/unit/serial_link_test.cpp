@@ -6,32 +6,15 @@
 
 #include <algorithm>
 
-#include "protocol/vardos_link.h"
-#include "support/bytes.h"
-#include "support/delayed_actions.h"
-#include "support/fake_serial_port.h"
-#include "support/fake_socket_client.h"
-#include "support/recording_view.h"
-#include "support/virtual_event_loop.h"
+#include "support/link_fixture.h"
 
 namespace korvex {
 namespace {
 
 using ::testing::ElementsAre;
 
-const std::string kRead = Hex("51 71 00 00 02");
-const std::string kReadFrame = Hex("E1 5C 01 0A 59 00 01 00 51 71 00 00 02 71");
-const std::string kAnswer = Hex("E1 5C 00 0B 00 00 00 01 51 78 04 03 02 01 27");
-
-class SerialLink : public ::testing::Test {
+class SerialLink : public LinkFixture {
  protected:
-  void SetUp() override {
-    link.Init(loop);
-    link.Setup(serial, socket);
-    serial_port.ClearCalls();
-  }
-  void TearDown() override { link.Done(); }
-
   bool Open(TLinkSetup setup = {}) {
     setup.Port = 3;
     setup.Timeout = 1.0;
@@ -43,16 +26,6 @@ class SerialLink : public ::testing::Test {
     serial_port.Receive(bytes);
     serial.OnRxData(serial);
   }
-
-  TVardosComm& comm() { return *link.Comm; }
-
-  VirtualEventLoop loop;
-  FakeSocketClient socket;
-  FakeSerialPort serial_port;
-  TSerial serial{loop, serial_port};
-  RecordingView log;
-  TVardosLink link;
-  DelayedActions Later{loop};
 };
 
 TEST_F(SerialLink, OpenConfiguresEachLineKindAndDescribesIt) {
@@ -123,7 +96,7 @@ TEST_F(SerialLink, AnswerSplitAcrossReceiveEventsIsTakenWithItsLastByte) {
   std::string answer;
   const std::int64_t start = loop.Now();
   ASSERT_TRUE(link.Transaction(kRead, answer));
-  EXPECT_EQ(answer, Hex("51 78 04 03 02 01"));
+  EXPECT_EQ(answer, kAnswerData);
   EXPECT_EQ(loop.Now() - start, 200) << "taken in the event that completed it";
   EXPECT_EQ(serial_port.Written(), std::vector<std::string>{kReadFrame});
   EXPECT_TRUE(comm().RxBuffer.empty());

@@ -6,44 +6,13 @@
 #include <vector>
 
 #include "czech_user_locale.h"
-#include "protocol/vardos_link.h"
-#include "support/bytes.h"
-#include "support/delayed_actions.h"
-#include "support/fake_serial_port.h"
-#include "support/fake_socket_client.h"
-#include "support/recording_view.h"
-#include "support/virtual_event_loop.h"
+#include "support/link_fixture.h"
 
 namespace korvex {
 namespace {
 
-const std::string kRead = Hex("51 71 00 00 02");
-const std::string kReadFrame = Hex("E1 5C 01 0A 59 00 01 00 51 71 00 00 02 71");
-const std::string kAnswer = Hex("E1 5C 00 0B 00 00 00 01 51 78 04 03 02 01 27");
-const std::string kAnswerData = Hex("51 78 04 03 02 01");
-
-// Log lines with the virtual time at which each dot arrived.
-class TimedLog : public RecordingView {
- public:
-  explicit TimedLog(VirtualEventLoop& loop) : loop_(loop) {}
-  void AppendToLastLine(std::string_view text) override {
-    if (text == ".") dot_times.push_back(loop_.Now());
-    RecordingView::AppendToLastLine(text);
-  }
-  std::vector<std::int64_t> dot_times;
-
- private:
-  VirtualEventLoop& loop_;
-};
-
-class Transactions : public ::testing::Test {
+class Transactions : public LinkFixture {
  protected:
-  void SetUp() override {
-    link.Init(loop);
-    link.Setup(serial, socket);
-  }
-  void TearDown() override { link.Done(); }
-
   bool Open() {
     TTCPsetup tcp;
     tcp.Active = true;
@@ -61,16 +30,6 @@ class Transactions : public ::testing::Test {
     std::string answer;
     ASSERT_TRUE(link.Transaction(kRead, answer));
   }
-
-  TVardosComm& comm() { return *link.Comm; }
-
-  VirtualEventLoop loop;
-  FakeSocketClient socket;
-  FakeSerialPort serial_port;
-  TSerial serial{loop, serial_port};
-  TimedLog log{loop};
-  TVardosLink link;
-  DelayedActions Later{loop};
 };
 
 TEST_F(Transactions, OpenDescribesTheTcpLink) {
