@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-5}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+cmake --build --preset fuzz -j "$(nproc)" --target korvex_fuzz_targets
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
