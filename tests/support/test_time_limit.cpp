@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -15,41 +14,41 @@
 namespace korvex {
 namespace {
 
+using Clock = std::chrono::steady_clock;
 // Far above the slowest case under the sanitizers on a loaded machine.
 constexpr std::chrono::seconds kLimit{90};
 
 class TestTimeLimit : public ::testing::EmptyTestEventListener {
  public:
-  ~TestTimeLimit() override { Stop(); }
-
-  void OnTestStart(const ::testing::TestInfo& test) override {
-    Stop();
-    running_ = true;
-    watch_ = std::thread([this, name = std::string(test.test_suite_name()) + "." + test.name()] {
-      std::unique_lock lock(mutex_);
-      if (ended_.wait_for(lock, kLimit, [this] { return !running_; })) return;
-      std::fprintf(stderr, "%s is still running after %lld s: it hangs, stopped.\n", name.c_str(),
-                   static_cast<long long>(kLimit.count()));
-      std::fflush(stderr);
-      std::abort();
-    });
+  TestTimeLimit() {
+    // Never freed: the watching thread outlives the listener at exit.
+    std::thread([running = running_] {
+      for (;; std::this_thread::sleep_for(std::chrono::seconds(1))) {
+        std::lock_guard lock(running->mutex);
+        if (Clock::now() < running->deadline) continue;
+        std::fprintf(stderr, "%s still runs after %lld s: it hangs, stopped.\n",
+                     running->name.c_str(), static_cast<long long>(kLimit.count()));
+        std::abort();
+      }
+    }).detach();
   }
-  void OnTestEnd(const ::testing::TestInfo&) override { Stop(); }
+  void OnTestStart(const ::testing::TestInfo& test) override {
+    std::lock_guard lock(running_->mutex);
+    running_->name = std::string(test.test_suite_name()) + "." + test.name();
+    running_->deadline = Clock::now() + kLimit;
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    std::lock_guard lock(running_->mutex);
+    running_->deadline = Clock::time_point::max();
+  }
 
  private:
-  void Stop() {
-    {
-      std::lock_guard lock(mutex_);
-      running_ = false;
-    }
-    ended_.notify_all();
-    if (watch_.joinable()) watch_.join();
-  }
-
-  std::mutex mutex_;
-  std::condition_variable ended_;
-  bool running_ = false;
-  std::thread watch_;
+  struct Running {
+    std::mutex mutex;
+    std::string name;
+    Clock::time_point deadline = Clock::time_point::max();
+  };
+  Running* running_ = new Running;
 };
 
 [[maybe_unused]] const bool kInstalled = [] {
