@@ -160,7 +160,7 @@ int Run(bool log, bool trace) {
   std::vector<std::string> arguments{"--to", std::to_string(host.Communicator()), "--wait", "60",
                                      "read"};
   for (int i = 0; i < kToolCodes; ++i) {
-    char code[8];
+    char code[16];
     std::snprintf(code, sizeof code, "30%04X", i);
     arguments.push_back(code);
   }
