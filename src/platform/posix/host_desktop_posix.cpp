@@ -146,29 +146,38 @@ bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
   std::uniform_int_distribution<std::int64_t> any_handle(1, kMaxHandle);
   std::int64_t handle = getpid();
   for (int attempt = 0; attempt < kHandleAttempts; ++attempt, handle = any_handle(random)) {
+    // Listening under a name no host looks for before it takes its own: what
+    // is posted to a window that is on the desktop always reaches it.
+    const std::string path = PathOf(handle), hidden = path + ".new";
     sockaddr_un address;
-    if (!FillAddress(PathOf(handle), address)) {
+    if (!FillAddress(hidden, address)) {
       problem = "Cesta k ploše kanálu " + directory_ + " je příliš dlouhá.";
       return false;
     }
     const int fd = NewSocket();
     if (fd < 0) break;
-    auto bound = [&] { return bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address); };
-    int rc = bound();
-    if (rc != 0 && errno == EADDRINUSE) {
+    unlink(hidden.c_str());  // left by a start that died there
+    int rc = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                     listen(fd, kBacklog) == 0
+                 ? link(hidden.c_str(), path.c_str())
+                 : -1;
+    if (rc != 0 && errno == EEXIST) {
       // A socket nobody listens on was left by a window that died: reuse it.
       const int probe = ConnectTo(handle);
       if (probe >= 0) {
         close(probe);
         close(fd);
+        unlink(hidden.c_str());
         continue;
       }
-      unlink(address.sun_path);
-      rc = bound();
+      unlink(path.c_str());
+      rc = link(hidden.c_str(), path.c_str());
     }
-    if (rc != 0 || listen(fd, kBacklog) != 0) {
+    const int cause = errno;
+    unlink(hidden.c_str());
+    if (rc != 0) {
       problem =
-          "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) + ".";
+          "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(cause) + ".";
       close(fd);
       return false;
     }
