@@ -1,11 +1,13 @@
 // The user's locale switched to Czech for the scope of a test: a Czech locale
-// compiled into the test's temporary folder and named by LC_ALL.
+// compiled into a folder of the test's own (another run's localedef may be
+// writing into a shared one at the same time) and named by LC_ALL.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <string>
+
+#include "support/temp_directory.h"
 
 namespace korvex {
 
@@ -14,8 +16,8 @@ class CzechUserLocale {
   static constexpr bool kSwitchable = true;
 
   CzechUserLocale() {
-    const std::string locales = ::testing::TempDir() + "korvex-locales";
-    active_ = std::system(("mkdir -p " + locales + " && localedef -i cs_CZ -f UTF-8 " + locales +
+    const std::string locales = locales_.String();
+    active_ = std::system(("localedef -i cs_CZ -f UTF-8 " + locales +
                            "/cs_CZ.UTF-8 >/dev/null 2>&1; test -f " + locales +
                            "/cs_CZ.UTF-8/LC_NUMERIC")
                               .c_str()) == 0;
@@ -32,6 +34,7 @@ class CzechUserLocale {
   bool Active() const { return active_; }
 
  private:
+  TempDirectory locales_;
   bool active_ = false;
 };
 
