@@ -4,6 +4,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -56,23 +57,30 @@ inline void TakeLogEnvironment(LogOptions& options) {
   }
 }
 
-// The window's command line (korvex on both platforms): the log file's
-// options, every other argument left in the window's `arguments`. Nothing
-// when the program goes on, else the status it ends with.
+// The communicator's command line, the window's and korvex-headless's alike:
+// `app` holds the program's own options, the log file's options and the
+// window's switches are added here; X11 options Qt left are passed over.
+// Nothing when the program goes on, else the status it ends with.
+inline std::optional<int> ParseCommunicatorCommandLine(CLI::App& app, int argc, char** argv,
+                                                       LogOptions& options,
+                                                       std::vector<std::string>& arguments) {
+  AddLogOptions(app, options);
+  AddWindowArguments(app, arguments);
+  try {
+    ParseArguments(app, WithoutToolkitOptions({argv + std::min(argc, 1), argv + std::max(argc, 1)}));
+  } catch (const CLI::ParseError& end) {
+    return ReportParseEnd(app, end, std::cout, std::cerr);
+  }
+  TakeLogEnvironment(options);
+  return std::nullopt;
+}
+
+// The window's command line (korvex on both platforms).
 inline std::optional<int> ParseWindowCommandLine(int argc, char** argv, LogOptions& options,
                                                  std::vector<std::string>& arguments) {
   CLI::App cli{"Komunikátor pro systémy Vardos line 2 (COM+TCP).", "korvex"};
-  UseCzechCommandLine(cli);
-  cli.allow_extras();
-  AddLogOptions(cli, options);
-  try {
-    cli.parse(argc, argv);
-  } catch (const CLI::ParseError& end) {
-    return ReportParseEnd(cli, end, std::cout, std::cerr);
-  }
-  TakeLogEnvironment(options);
-  arguments = WindowArguments(cli.remaining());
-  return std::nullopt;
+  UseCzechCommandLine(cli, kVersionCaption);
+  return ParseCommunicatorCommandLine(cli, argc, argv, options, arguments);
 }
 
 // The view the window gets: the real one, or with a log file the real one

@@ -8,7 +8,6 @@
 
 #include "app/czech_cli.h"
 #include "app/log_options.h"
-#include "app/window_arguments.h"
 #include "console/console_message_boxes.h"
 #include "console/console_output.h"
 #include "console/console_view.h"
@@ -46,13 +45,12 @@ int main(int argc, char** argv) {
   korvex::PrepareConsoleOutput();
   korvex::BlockTerminationSignals();
   std::string assume = "no";
-  std::vector<std::string> arguments;
   CLI::App app{
       "Komunikátor pro systémy Vardos line 2 (COM+TCP) bez grafického okna.\n"
       "Argumentem /DDE se spouští režim pro nadřízenou aplikaci; volby mohou stát "
       "před ním i za ním.",
       "korvex-headless"};
-  korvex::UseCzechCommandLine(app);
+  korvex::UseCzechCommandLine(app, korvex::kVersionCaption);
   app.footer(kFooter);
   app.add_option("--assume", assume, "Odpověď na otázky Ano/Ne v dialozích (yes nebo no).")
       ->type_name("yes|no")
@@ -66,14 +64,11 @@ int main(int argc, char** argv) {
   app.add_flag("--verify", verify,
                "Po nahrání projektu přečte jeho položky z řadiče zpět a porovná je s projektem.");
   korvex::LogOptions log_options;
-  korvex::AddLogOptions(app, log_options);
-  app.add_option("argumenty", arguments, "Argumenty komunikátoru (/DDE).")->type_name("ARGUMENT");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& end) {
-    return korvex::ReportParseEnd(app, end, std::cout, std::cerr);
+  std::vector<std::string> window_arguments;
+  if (const auto status = korvex::ParseCommunicatorCommandLine(app, argc, argv, log_options,
+                                                               window_arguments)) {
+    return *status;
   }
-  korvex::TakeLogEnvironment(log_options);
 
   korvex::NativeEventLoop loop;
   korvex::ConsoleOutput out;
@@ -81,7 +76,6 @@ int main(int argc, char** argv) {
   korvex::OperationsLog log(console, log_options);
   korvex::ConsoleMessageBoxes boxes(out, stderr, assume == "yes");
   boxes.AnswerAfter(loop, korvex::kUnattendedAnswerDelayMs);
-  std::vector<std::string> window_arguments = korvex::WindowArguments(arguments);
   if (!korvex::HostModeArguments(window_arguments)) {
     boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
   }

@@ -40,28 +40,5 @@ TEST(Headless, SigintClosesAsTheHostWould) {
   EXPECT_EQ(korvex.Wait(10s), std::optional<int>(0)) << korvex.Output();
 }
 
-TEST(Headless, BadCommandLineEndsWithStatusTwoAndEverythingIsCzech) {
-  const struct {
-    std::vector<std::string> arguments;
-    std::string says;
-  } cases[] = {
-      {{"--bogus"}, "Neznámá volba nebo nadbytečný argument: --bogus."},
-      {{"/DDE", "--assume=ano"}, "Nepřípustná hodnota volby --assume: 'ano' není yes ani no."},
-      {{"--assume"}, "Nesprávný počet hodnot volby --assume."},
-      {{"--help"}, "Použití: korvex-headless [VOLBY] [argumenty...]"},
-      {{"--help"}, "5  nahrání selhalo nebo bylo přerušeno"},
-  };
-  for (const auto& c : cases) {
-    ChildProcess run(KORVEX_HEADLESS, c.arguments, ChildProcess::Stderr::kWithOutput);
-    const bool help = c.arguments.front() == "--help";
-    EXPECT_EQ(run.Wait(10s), std::optional<int>(help ? 0 : 2)) << run.Output();
-    EXPECT_NE(run.Output().find(c.says), std::string::npos) << run.Output();
-    EXPECT_NE(run.Output().find(help ? "Volby:" : "Nápověda: --help"), std::string::npos);
-    for (const char* english : {"Usage", "Options", "required", "xpected", " not "}) {
-      EXPECT_EQ(run.Output().find(english), std::string::npos) << run.Output();
-    }
-  }
-}
-
 }  // namespace
 }  // namespace korvex

@@ -96,47 +96,6 @@ TEST(Vx2ctlBinary, AttemptsAndConnectionFailures) {
   }
 }
 
-// What CLI11 would say in English, were it let through.
-bool SaysEnglish(const std::string& text) {
-  for (const char* word : {"Usage", "Options", "required", "xpected", "convert", " not ", "missing",
-                           "Positionals", "subcommand"}) {
-    if (Contains(text, word)) return true;
-  }
-  return false;
-}
-
-TEST(Vx2ctlBinary, BadArgumentsAreRefusedBeforeConnectingInCzech) {
-  const struct {
-    std::vector<std::string> arguments;
-    std::string says;
-  } cases[] = {
-      {{"read", "0102"}, "'0102' není kód položky"},
-      {{"write", "000102", "-1"}, "'-1' není hodnota"},
-      {{"write", "000102"}, "Chybí povinný argument hodnota."},
-      {{"read"}, "Chybí povinný argument kódy."},
-      {{}, "Chybí příkaz (příkazy: read, write, firmware, crc, verify)."},
-      {{"erase"}, "Neznámý příkaz 'erase' (příkazy: read, write, firmware, crc, verify)."},
-      {{"--bogus", "crc"}, "Neznámá volba nebo nadbytečný argument: --bogus."},
-      {{"crc", "--address"}, "Nesprávný počet hodnot volby --address."},
-      {{"--timeout", "0", "crc"}, "'0' není počet sekund větší než 0 a nejvýše 3600"},
-      {{"--address", "256", "crc"}, "'256' není celé číslo v rozsahu 0 až 255"},
-      {{"--baud", "9600", "crc"}, "volba --baud platí jen pro sériovou linku"},
-      {{"verify"}, "příkaz verify potřebuje projekt: --config SOUBOR"},
-  };
-  for (const auto& c : cases) {
-    // Port 1: nothing listens there, so a connect would fail differently.
-    std::vector<std::string> all{"--port", "1"};
-    all.insert(all.end(), c.arguments.begin(), c.arguments.end());
-    const Finished run = RunToEnd(VX2CTL_BINARY, all);
-    ExpectRun(run, 2, {c.says});
-    EXPECT_FALSE(SaysEnglish(run.output)) << run.output;
-    EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
-  }
-  const Finished help = RunToEnd(VX2CTL_BINARY, {"--help"});
-  ExpectRun(help, 0, {"Použití: vx2ctl [VOLBY] PŘÍKAZ", "--timeout S=3.0 "});
-  EXPECT_FALSE(SaysEnglish(help.output)) << help.output;
-}
-
 // A communicator configuration file in a scratch directory.
 class ConfigFile {
  public:

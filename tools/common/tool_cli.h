@@ -11,6 +11,8 @@
 
 namespace vx2 {
 
+using korvex::BadCommandLineText;
+using korvex::ParseArguments;
 using korvex::ReportParseEnd;
 using korvex::SecondsUpTo;
 using korvex::UseCzechCommandLine;

@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
   verify->group("Příkazy");
 
   try {
-    app.parse(argc, argv);
+    vx2::ParseArguments(app, argc, argv);
   } catch (const CLI::ParseError& end) {
     return vx2::ReportParseEnd(app, end, std::cout, std::cerr);
   }
@@ -144,9 +144,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (baud->count() > 0 && !settings.OnSerialLine()) {
-    std::cerr << "vx2ctl: volba --baud platí jen pro sériovou linku (--serial, --com nebo "
-                 "--config se sériovou linkou).\nNápověda: --help\n";
-    return 2;
+    error = "volba --baud platí jen pro sériovou linku (--serial, --com nebo --config se sériovou "
+            "linkou)";
   }
   if (verify->parsed() && config.empty()) {
     std::cerr << "vx2ctl: příkaz verify potřebuje projekt: --config SOUBOR\nNápověda: --help\n";
@@ -159,9 +158,9 @@ int main(int argc, char** argv) {
   }
   std::vector<vx2::ItemCode> codes;
   vx2::ItemValue record{};
-  if ((read->parsed() && !vx2::ctl::ParseReadArguments(read_codes, codes, error)) ||
+  if (!error.empty() || (read->parsed() && !vx2::ctl::ParseReadArguments(read_codes, codes, error)) ||
       (write->parsed() && !vx2::ctl::ParseWriteArguments(write_code, write_value, record, error))) {
-    std::cerr << "vx2ctl: " << error << "\n";
+    std::cerr << vx2::BadCommandLineText(app, error);
     return 2;
   }
 

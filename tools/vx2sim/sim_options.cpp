@@ -202,7 +202,7 @@ std::optional<int> ParseSimCommandLine(int argc, const char* const* argv, SimCon
   app.add_flag("--quiet", config.quiet, "Nevypisuje spojení ani rámce (pro měření výkonu).");
 
   try {
-    app.parse(argc, argv);
+    ParseArguments(app, argc, argv);
   } catch (const CLI::ParseError& end) {
     return ReportParseEnd(app, end, out, err);
   }
