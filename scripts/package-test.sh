@@ -8,26 +8,42 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-# `--target package` would build the tests and benchmarks too; the package
-# needs only the programs and the library, then cpack packs them the same way.
+# `--target package` would build the tests and benchmarks too; the packages
+# need only the programs, the library and the packed pages and changelogs.
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target korvex korvex-headless vx2sim vx2ctl tolma_tool
+cmake --build --preset release -j "$(nproc)" \
+  --target korvex korvex-headless vx2sim vx2ctl tolma_tool tolma package_files
+rm -f build/release/*.deb
 (cd build/release && cpack -G DEB >/dev/null)
-deb=$(ls -t build/release/korvex_*.deb | head -n 1)
-echo "== Balíček $deb"
-contents=$(dpkg-deb -c "$deb" | awk '{print substr($6, 2)}')
+version=$(sed -n 's/^project(korvex VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+debs=(build/release/korvex_"$version"_amd64.deb build/release/libtolma1_"$version"_amd64.deb
+  build/release/libtolma-dev_"$version"_amd64.deb)
+deb=${debs[0]}
 fail() {
   echo "CHYBA: $*" >&2
   exit 1
 }
+echo "== Balíčky ${debs[*]}"
+# Every error and warning fails the test unless an override gives its reason.
+lintian --info --pedantic "${debs[@]}" | tee build/release/lintian.txt
+! grep -q '^[EW]: ' build/release/lintian.txt || fail "lintian hlásí chyby nebo varování"
+contents=$(for d in "${debs[@]}"; do dpkg-deb -c "$d"; done | awk '{print substr($6, 2)}')
 for path in /usr/bin/korvex /usr/bin/korvex-headless /usr/bin/vx2sim /usr/bin/vx2ctl \
-  /usr/bin/tolma /usr/lib/libtolma.so /usr/include/tolma.h /usr/lib/pkgconfig/tolma.pc \
-  /usr/share/man/man1/korvex.1 /usr/share/man/man1/korvex-headless.1 \
-  /usr/share/man/man1/vx2sim.1 /usr/share/man/man1/vx2ctl.1 /usr/share/man/man1/tolma.1 \
+  /usr/bin/tolma /usr/lib/x86_64-linux-gnu/libtolma.so.1 /usr/lib/x86_64-linux-gnu/libtolma.so \
+  /usr/include/tolma.h /usr/lib/x86_64-linux-gnu/pkgconfig/tolma.pc \
+  /usr/share/man/man1/korvex.1.gz /usr/share/man/cs/man1/korvex.1.gz \
+  /usr/share/man/man1/tolma.1.gz /usr/share/man/cs/man1/tolma.1.gz \
   /usr/share/applications/korvex.desktop /usr/share/icons/hicolor/scalable/apps/korvex.svg \
+  /usr/share/doc/korvex/copyright /usr/share/doc/libtolma1/changelog.gz \
   /usr/share/doc/korvex/README.md /usr/share/doc/korvex/examples/upload/lumadex.ini; do
-  grep -qx "$path" <<<"$contents" || fail "v balíčku chybí $path"
+  grep -qx "$path" <<<"$contents" || fail "v balíčcích chybí $path"
 done
+library=$(mktemp -d)
+dpkg-deb -x "${debs[1]}" "$library"
+exports=$(nm -D --defined-only "$library"/usr/lib/x86_64-linux-gnu/libtolma.so.1 | awk '{print $3}')
+rm -rf "$library"
+[ -n "$exports" ] || fail "libtolma.so.1 nevyváží nic"
+! grep -v '^tolma_' <<<"$exports" || fail "libtolma.so.1 vyváží i jiné symboly než tolma_*"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Závislosti: $depends"
 for package in libqt6widgets6 qt6-qpa-plugins libc6; do
@@ -45,13 +61,15 @@ sim=
 running=
 cleanup() {
   for pid in $sim $running; do kill "$pid" 2>/dev/null || true; done
-  if dpkg -s korvex >/dev/null 2>&1; then dpkg --purge korvex >/dev/null; fi
+  for package in libtolma-dev korvex libtolma1; do
+    if dpkg -s "$package" >/dev/null 2>&1; then dpkg --purge "$package" >/dev/null; fi
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
 echo "== Instalace"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-  -o DPkg::Lock::Timeout=120 "$PWD/$deb" >/dev/null
+  -o DPkg::Lock::Timeout=120 "${debs[@]/#/$PWD/}" >/dev/null
 
 echo "== Programy z /usr/bin"
 /usr/bin/korvex-headless --help | grep -q "Použití: korvex-headless" || fail "korvex-headless --help"
@@ -106,11 +124,10 @@ cc -o "$work/host" "$work/host.c" $(pkg-config --cflags --libs tolma)
 "$work/host" | grep -q "^MSG_TOLMA 0xDD3C, okno [0-9]" || fail "program v C"
 
 echo "== Odebrání"
-dpkg -r korvex >/dev/null
+dpkg -r libtolma-dev korvex libtolma1 >/dev/null
 while read -r path; do
   [ -z "$path" ] || [ -d "$path" ] || [ ! -e "$path" ] || fail "po odebrání zůstal $path"
 done <<<"$contents"
 [ ! -e /usr/share/doc/korvex ] || fail "po odebrání zůstal /usr/share/doc/korvex"
-# Its ldconfig call in postrm keeps dpkg's record of it until the purge.
-dpkg --purge korvex >/dev/null
+dpkg --purge libtolma-dev korvex libtolma1 >/dev/null
 echo "== Balíček v pořádku: sestaven, nainstalován, vyzkoušen a odebrán."

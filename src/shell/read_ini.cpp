@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/config_location.h"
 #include "shell/config_file.h"
 #include "shell/config_reader.h"
 #include "shell/korvex_window.h"
@@ -35,7 +36,14 @@ bool TDlgKORVEX::ReadINI() {
   WriteLog("Zpracování konfiguračního souboru...");
   const std::optional<std::filesystem::path> path = FindConfigFile();
   if (!path) {
-    WriteLog("- soubor lumadex.ini nenalezen");
+    // The folders, for a user who started it somewhere else.
+    std::string searched;
+    for (const std::string& name : ConfigFileCandidates()) {
+      std::error_code error;
+      const std::filesystem::path folder = std::filesystem::absolute(name, error).parent_path();
+      searched += (searched.empty() ? "" : ", ") + folder.string();
+    }
+    WriteLog("- soubor lumadex.ini nenalezen (hledán v " + searched + ")");
     return false;
   }
   // A file that cannot be read counts as empty, and the result is false.

@@ -52,7 +52,7 @@ const StartupCase kCases[] = {
     {.name = "MissingConfigurationClosesAfterTheBox",
      .config = "",
      .lines = {"Inicializace...OK", "Zpracování konfiguračního souboru...",
-               "- soubor lumadex.ini nenalezen", "CHYBA při načítání konfiguračního souboru!"},
+               "CHYBA při načítání konfiguračního souboru!"},
      .boxes = {"CHYBA při načítání konfiguračního souboru!"},
      .next = Next::kClose,
      .outcome = RunOutcome::kConfigurationError},

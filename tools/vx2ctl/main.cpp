@@ -97,6 +97,10 @@ int main(int argc, char** argv) {
                  "Spojení (TCP, nebo PORT a RS485; ADDRESS, RETRANSLATION, TIMEOUT) z "
                  "konfiguračního souboru komunikátoru; volby uvedené zvlášť mají přednost.")
       ->type_name("SOUBOR");
+  bool verbose = false;
+  app.add_flag("--verbose", verbose,
+               "Vypisuje i záznam protokolového jádra (spojení, pokusy) na standardní chybový "
+               "výstup.");
   app.require_subcommand(1);
   app.fallthrough();
 
@@ -169,7 +173,7 @@ int main(int argc, char** argv) {
   {
     // The engine's log ends its last line when the log goes, so results
     // printed afterwards start on a line of their own.
-    vx2::ctl::StderrLog log;
+    vx2::ctl::StderrLog log(verbose);
     vx2::ctl::ControllerSession session(log);
     if (session.Open(settings, error)) {
       if (read->parsed()) lines = vx2::ctl::ReadItems(session, codes, error);
