@@ -137,12 +137,13 @@ class CzechHelpFormatter : public CLI::Formatter {
   }
 
   // "  name      description", the description at the column, or under the
-  // name when the name reaches it.
+  // name when the name comes too close to it.
   std::string Entry(const std::string& name, const std::string& description) const {
     std::string entry = "  " + name;
     const std::size_t used = CharacterCount(entry);
     if (!description.empty()) {
-      entry += used < column_width_ ? std::string(column_width_ - used, ' ')
+      // Two spaces at least, or a name could read as the description's first word.
+      entry += used + 2 <= column_width_ ? std::string(column_width_ - used, ' ')
                                     : "\n" + std::string(column_width_, ' ');
       entry += Wrapped(description, column_width_, column_width_);
     }

@@ -49,8 +49,11 @@ int main(int argc, char** argv) {
                             std::move(arguments));
   log.Attach(window);
   view.SetEvents(window);
-  korvex::TerminationSignals termination(
-      loop, [&window](int signal) { window.TerminationSignal(signal); });
+  korvex::TerminationSignals termination(loop, [&window](int signal) {
+    window.TerminationSignal(signal);
+    // An open box would hold the window in its own loop; it goes as by Escape.
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
   window.FormCreate();
   view.Form().show();
   loop.Run();

@@ -19,15 +19,16 @@
 namespace {
 
 // The exit statuses are the window's RunOutcome values and, for a bad command
-// line, korvex::kExitBadCommandLine.
+// line, korvex::kExitBadCommandLine. The formatter wraps the paragraphs to
+// the help's width.
 constexpr const char* kFooter =
-    "Bez obsluhy se na otázky Ano/Ne odpovídá až asi sekundu po jejich položení, jako by\n"
-    "odpovídal člověk. V režimu RUN (/DDE) se na otázku „Chyba komunikace ! Přerušit ?“\n"
-    "odpoví pokaždé podle --assume (výchozí Ne: zkusit znovu), takže výpadek řadiče\n"
-    "jakkoli dlouhý neztratí nic, co nadřízená aplikace zadala, a běh ukončí až její\n"
-    "CLOSE. Při nahrávání projektu se na ni od jejího pátého položení odpoví Ano bez\n"
-    "ohledu na --assume, takže nahrávání do řadiče, který přestal odpovídat, skončí samo.\n"
-    "Dialogy se vypisují na standardní chybový výstup, záznam událostí na standardní\n"
+    "Bez obsluhy se na otázky Ano/Ne odpovídá až asi sekundu po jejich položení, jako by "
+    "odpovídal člověk. V režimu RUN (/DDE) se na otázku „Chyba komunikace ! Přerušit ?“ "
+    "odpoví pokaždé podle --assume (výchozí Ne: zkusit znovu), takže výpadek řadiče "
+    "jakkoli dlouhý neztratí nic, co nadřízená aplikace zadala, a běh ukončí až její "
+    "CLOSE. Při nahrávání projektu se na ni od jejího pátého položení odpoví Ano bez "
+    "ohledu na --assume, takže nahrávání do řadiče, který přestal odpovídat, skončí samo. "
+    "Dialogy se vypisují na standardní chybový výstup, záznam událostí na standardní "
     "výstup.\n"
     "\n"
     "Návratový kód:\n"

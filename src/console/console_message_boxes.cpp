@@ -42,7 +42,15 @@ MessageButton ConsoleMessageBoxes::Show(MessageKind kind, std::string_view text,
   std::string box = log_.LineOpen() ? "\n[" : "[";
   box += MessageTitle(kind);
   box += "] ";
-  for (char c : text) box += c == '\r' ? '\n' : c;
+  // Nobody types the answer here: the prompt says which one --assume gave.
+  constexpr std::string_view prompt = "(A/N): ";
+  std::string shown(text);
+  if (IsQuestion(buttons) && shown.ends_with(prompt)) {
+    shown.resize(shown.size() - prompt.size());
+    shown += "(odpověď podle --assume: " +
+             WithoutAccelerator(MessageButtonCaption(chosen)) + ")";
+  }
+  for (char c : shown) box += c == '\r' ? '\n' : c;
   box += "\n  [";
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     if (i > 0) box += "] [";

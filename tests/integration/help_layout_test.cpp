@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "app/czech_cli.h"
 #include "sim/sim_harness.h"
 
 namespace korvex {
@@ -62,6 +63,31 @@ TEST(HelpLayout, ColumnsLineUpByCharactersWithinTheWidth) {
       EXPECT_EQ(help.output.find(english), std::string::npos) << help.output;
     }
     EXPECT_EQ(exclusions > 0, p.has_exclusions) << help.output;
+  }
+}
+
+// What the programs' own help does not reach: option names around the
+// column's width, and a footer row whose text wraps under itself.
+TEST(HelpLayout, LongNamesKeepAGapAndFooterRowsWrapWithinTheWidth) {
+  const std::string row_text(30, 'x');
+  for (std::size_t name = kDescriptionColumn - 5; name <= kDescriptionColumn; ++name) {
+    CLI::App app{"", "x"};
+    UseCzechCommandLine(app);
+    bool set = false;
+    app.add_flag("--" + std::string(name - 4, 'a'), set, "popis");
+    app.footer("  9  " + row_text + " " + row_text + " " + row_text);
+    const std::string help = app.help();
+    const std::string entry = "  --" + std::string(name - 4, 'a');
+    const std::size_t at = help.find(entry);
+    ASSERT_NE(at, std::string::npos) << help;
+    const std::size_t end = at + entry.size();
+    const std::string after = help.substr(end, help.find("popis", at) - end);
+    EXPECT_TRUE(after.starts_with("  ") || after.starts_with("\n")) << name << ": " << help;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+      EXPECT_LE(Characters(line), kWidth) << line;
+    }
+    EXPECT_NE(help.find("\n     " + row_text), std::string::npos) << help;
   }
 }
 

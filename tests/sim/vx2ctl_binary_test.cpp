@@ -14,8 +14,8 @@ namespace vx2::test {
 namespace {
 
 Finished Ctl(const RunningSim& sim, std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"--host", "127.0.0.1", "--port", std::to_string(sim.Port()),
-                                       "--timeout", "0.3"});
+  arguments.insert(arguments.begin(), {"--verbose", "--host", "127.0.0.1", "--port",
+                                       std::to_string(sim.Port()), "--timeout", "0.3"});
   return RunToEnd(VX2CTL_BINARY, arguments);
 }
 
@@ -38,6 +38,8 @@ TEST(Vx2ctlBinary, ReadsWritesAndShowsFirmwareAndChecksum) {
   ExpectRun(Ctl(sim, {"read", "000103"}), 0, {"000103 = 0x00000010 (16)"});
   ExpectRun(Ctl(sim, {"firmware"}), 0, {"\n111054046 (1.11.2005 v.4.046)\n"});
   ExpectRun(Ctl(sim, {"crc"}), 0, {"\nABCD\n"});
+  // Without --verbose the engine's log stays out.
+  EXPECT_EQ(RunToEnd(VX2CTL_BINARY, {"--port", std::to_string(sim.Port()), "crc"}).output, "ABCD\n");
 }
 
 TEST(Vx2ctlBinary, ManyItemsAreReadInRequestsOfAtMost32) {
@@ -121,10 +123,10 @@ TEST(Vx2ctlBinary, ConfigurationFileGivesTheLinkAndOptionsOverrideIt) {
   const ConfigFile config("{ projekt }\r\nTCP 127.0.0.1 " + std::to_string(sim.Port()) +
                           "\r\nADDRESS 3\r\nRETRANSLATION 1\r\nTIMEOUT 0.3\r\n"
                           "QQWRITE 0 1 2 42 0 0 0\r\nHWND 1 2 3 4\r\n");
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"crc", "--config", config.Path()}), 0,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "crc", "--config", config.Path()}), 0,
             {"\nABCD\n", "Host: 127.0.0.1 : " + std::to_string(sim.Port())});
   // An option given beside the file wins: address 4 gets no answer.
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "--address", "4", "crc"}), 1,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--config", config.Path(), "--address", "4", "crc"}), 1,
             {"řadič neodpověděl včas"});
 }
 
@@ -164,34 +166,34 @@ TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
            {"PORT 0 19200\nRS485\n", ": PORT 0 není port COM 1 až 255"},
        }) {
     const ConfigFile config(c.text);
-    const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "firmware"});
+    const Finished run = RunToEnd(VX2CTL_BINARY, {"--verbose", "--config", config.Path(), "firmware"});
     ExpectRun(run, 2, {"vx2ctl: konfigurační soubor " + config.Path() + c.error});
     EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
   }
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", "/nonexistent/lumadex.ini", "crc"}), 2,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--config", "/nonexistent/lumadex.ini", "crc"}), 2,
             {"/nonexistent/lumadex.ini nelze přečíst"});
 }
 
 TEST(Vx2ctlOnALine, ByDeviceByComAndByConfigurationAndBusyOrMissingLines) {
   korvex::SimOnPty sim(VX2SIM_BINARY, {"--item", "000102=42", "--baud", "38400"});
   ASSERT_FALSE(sim.Device().empty()) << sim.Process().Output();
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "read", "000102"}), 0,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--serial", sim.Device(), "read", "000102"}), 0,
             {"RS232 COM1 38400Bd", "\n000102 = 0x0000002A (42)\n"});
 
   // COM 7 goes where the communicator's COM 7 would go.
   setenv("KORVEX_COM7", sim.Device().c_str(), 1);
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--com", "7", "--baud", "19200", "write", "000102", "43"}), 0,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--com", "7", "--baud", "19200", "write", "000102", "43"}), 0,
             {"RS232 COM7 19200Bd", "000102 = 0x0000002B (43) zapsáno"});
   const ConfigFile config("PORT 7 9600\r\nRS485\r\nTIMEOUT 0.5\r\n");
-  const Finished run = RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "read", "000102"});
+  const Finished run = RunToEnd(VX2CTL_BINARY, {"--verbose", "--config", config.Path(), "read", "000102"});
   unsetenv("KORVEX_COM7");
   ExpectRun(run, 0, {"RS485 COM7 9600Bd, Adr=1, Odezva=0.5s", "000102 = 0x0000002B (43)"});
 
   korvex::PosixSerialPort holder([&sim](int) { return sim.Device(); });
   ASSERT_NE(holder.Open(1), korvex::kNoPort);
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "firmware"}), 1,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--serial", sim.Device(), "firmware"}), 1,
             {"nelze otevřít (linku už používá jiný program)"});
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", "/dev/korvex-no-such-line", "crc"}), 1,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--serial", "/dev/korvex-no-such-line", "crc"}), 1,
             {"sériovou linku /dev/korvex-no-such-line nelze otevřít (zařízení neexistuje)"});
 }
 

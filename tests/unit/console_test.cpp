@@ -56,7 +56,7 @@ TEST(ConsoleMessageBoxes, BoxesGoToStandardErrorAndTheLogStaysExact) {
   ConsoleMessageBoxes willing(console, err.file(), true);
   const std::vector<MessageButton> yes_no{MessageButton::kYes, MessageButton::kNo};
   console.AddLine("Nahrát projekt ? > ");
-  EXPECT_EQ(cautious.Show(MessageKind::kWarning, "Chcete?", yes_no), MessageButton::kNo);
+  EXPECT_EQ(cautious.Show(MessageKind::kWarning, "Chcete ? (A/N): ", yes_no), MessageButton::kNo);
   console.AppendToLastLine("Ne");
   EXPECT_EQ(willing.Show(MessageKind::kError, "x", yes_no), MessageButton::kYes);
   EXPECT_EQ(cautious.Show(MessageKind::kInformation, "Nemáte oprávnění k této akci.",
@@ -64,7 +64,7 @@ TEST(ConsoleMessageBoxes, BoxesGoToStandardErrorAndTheLogStaysExact) {
             MessageButton::kOk);
   EXPECT_EQ(out.text(), "Nahrát projekt ? > Ne");
   EXPECT_EQ(err.text(),
-            "\n[Varování] Chcete?\n  [Ano] [Ne] > Ne\n"
+            "\n[Varování] Chcete ? (odpověď podle --assume: Ne)\n  [Ano] [Ne] > Ne\n"
             "\n[Chyba] x\n  [Ano] [Ne] > Ano\n"
             "\n[Informace] Nemáte oprávnění k této akci.\n  [OK] > OK\n")
       << "a box breaks the open log line on a shared terminal";
