@@ -46,7 +46,7 @@ READ
 status=0
 "$WINE" "$headless" --bogus >"$work/bad-out.txt" 2>"$work/bad-err.txt" || status=$?
 [ "$status" -eq 2 ] || fail "chybný příkazový řádek skončil s $status"
-grep -q 'Neznámá volba nebo nadbytečný argument: --bogus.' "$work/bad-err.txt" ||
+grep -q '^korvex-headless: Neznámá volba: --bogus.' "$work/bad-err.txt" ||
   fail "chybí česká zpráva o chybné volbě"
 
 mkdir "$work/host"
