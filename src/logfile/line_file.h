@@ -10,9 +10,10 @@ namespace korvex {
 class LineFile {
  public:
   virtual ~LineFile() = default;
-  // Writes `text` as one line stamped with `when`. False once the file has
-  // failed; the reason is then Problem().
-  virtual bool WriteLine(std::chrono::system_clock::time_point when, std::string_view text) = 0;
+  // Queues `text` as one line stamped with `when`.
+  virtual void WriteLine(std::chrono::system_clock::time_point when, std::string_view text) = 0;
+  // Why the file cannot be written now, empty while it can. The file keeps
+  // trying; a full disk that has room again is written on.
   virtual std::string Problem() const = 0;
 };
 

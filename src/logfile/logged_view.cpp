@@ -7,13 +7,9 @@ using Clock = std::chrono::system_clock;
 
 }  // namespace
 
-LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path, std::string problem)
-    : view_(view), file_(file), path_(path) {
-  if (!file_) {
-    notice_ = "Soubor záznamu " + path_ + " nelze otevřít (" + problem +
-              "); komunikátor pokračuje bez něj.";
-  }
-}
+LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path,
+                       std::string unopened)
+    : view_(view), file_(file), path_(path), notice_(file ? "" : std::move(unopened)) {}
 
 LoggedView::~LoggedView() {
   WriteOpenLine();
@@ -21,6 +17,7 @@ LoggedView::~LoggedView() {
 
 void LoggedView::AddLine(std::string_view text) {
   WriteOpenLine();
+  NoticeFileState();
   if (!notice_.empty()) {
     view_.AddLine(notice_);
     notice_.clear();
@@ -56,10 +53,18 @@ void LoggedView::WriteOpenLine() {
 }
 
 void LoggedView::Write(Clock::time_point when, std::string_view text) {
-  if (!file_ || file_->WriteLine(when, text)) return;
-  notice_ = "Do souboru záznamu " + path_ + " nelze zapisovat (" + file_->Problem() +
-            "); komunikátor pokračuje bez něj.";
-  file_ = nullptr;
+  if (file_) file_->WriteLine(when, text);
+}
+
+void LoggedView::NoticeFileState() {
+  if (!file_) return;
+  const std::string problem = file_->Problem();
+  const bool failing = !problem.empty();
+  if (failing == failing_) return;
+  failing_ = failing;
+  notice_ = failing_ ? "Do souboru záznamu " + path_ + " nelze zapisovat (" + problem +
+                           "); komunikátor to zkouší dál."
+                     : "Do souboru záznamu " + path_ + " se opět zapisuje.";
 }
 
 }  // namespace korvex

@@ -17,8 +17,9 @@ namespace korvex {
 
 class LoggedView : public MainView {
  public:
-  // `file` may be null: the file could not be opened, and `problem` says why.
-  LoggedView(MainView& view, LineFile* file, std::string_view path, std::string problem);
+  // `file` may be null: the file could not be had, and `unopened` is the
+  // line that says why.
+  LoggedView(MainView& view, LineFile* file, std::string_view path, std::string unopened);
   // Writes the line still open.
   ~LoggedView() override;
   LoggedView(const LoggedView&) = delete;
@@ -47,6 +48,8 @@ class LoggedView : public MainView {
   };
   void Write(std::chrono::system_clock::time_point when, std::string_view text);
   void WriteOpenLine();
+  // A file that stops or starts taking lines again is told once each time.
+  void NoticeFileState();
 
   MainView& view_;
   LineFile* file_;
@@ -54,6 +57,7 @@ class LoggedView : public MainView {
   // Told in the window once, before its next line, so that it never splits a
   // line and the text that completes it.
   std::string notice_;
+  bool failing_ = false;
   std::optional<OpenLine> open_;
 };
 

@@ -1,77 +1,203 @@
 #include "logfile/rotating_log_file.h"
 
-#include <spdlog/async_logger.h>
-#include <spdlog/details/periodic_worker.h>
-#include <spdlog/details/thread_pool.h>
-#include <spdlog/sinks/rotating_file_sink.h>
+#include <spdlog/pattern_formatter.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+
+#include "platform/helper_thread.h"
+#include "logfile/log_file_handle.h"
 
 namespace korvex {
 namespace {
+
+using namespace std::chrono_literals;
 
 // Lines waiting for the writer; beyond this the oldest give way, so the
 // communicator never waits for the disk.
 constexpr std::size_t kQueuedLines = 8192;
 // Local time to the millisecond with the offset from UTC, ISO 8601.
 constexpr const char* kPattern = "%Y-%m-%dT%H:%M:%S.%e%z %v";
-// A crash loses at most this much of the file; a flush per line would cost
-// the trace dearly.
-constexpr std::chrono::seconds kFlushInterval{1};
+constexpr auto kRetryInterval = 1s;
+constexpr auto kLongestCloseWait = 1s;
+
+std::string Escaped(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      escaped += c;
+      continue;
+    }
+    constexpr char kHex[] = "0123456789ABCDEF";
+    escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+  }
+  return escaped;
+}
+
+// "korvex.log" rotated once is "korvex.1.log", as spdlog named them.
+std::string RotatedName(const std::string& path, int index) {
+  if (index == 0) return path;
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::size_t dot = path.rfind('.');
+  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+  const bool has_extension = dot != std::string::npos && dot > name && dot + 1 < path.size();
+  const std::size_t cut = has_extension ? dot : path.size();
+  return path.substr(0, cut) + "." + std::to_string(index) + path.substr(cut);
+}
+
+std::string RefusalText(LogFileRefusal refusal, const std::string& reason) {
+  switch (refusal) {
+    case LogFileRefusal::kNotRegular:
+      return "není to obyčejný soubor";
+    case LogFileRefusal::kHeldByAnother:
+      return "zapisuje do něj jiný komunikátor";
+    case LogFileRefusal::kCannotOpen:
+      break;
+  }
+  return reason;
+}
 
 }  // namespace
 
+struct RotatingLogFile::Writer {
+  LogFileSettings settings;
+  std::unique_ptr<LogFileHandle> file;
+
+  std::mutex mutex;
+  std::condition_variable wake;
+  std::condition_variable ended_changed;
+  std::deque<std::string> queued;
+  bool stopping = false;
+  bool ended = false;
+  std::string problem;
+
+  void Run() {
+    std::deque<std::string> pending;
+    std::unique_lock lock(mutex);
+    for (;;) {
+      if (problem.empty()) {
+        wake.wait(lock, [&] { return stopping || !queued.empty(); });
+      } else {
+        wake.wait_for(lock, kRetryInterval, [&] { return stopping; });
+      }
+      while (!queued.empty()) {
+        pending.push_back(std::move(queued.front()));
+        queued.pop_front();
+      }
+      while (pending.size() > kQueuedLines) pending.pop_front();
+      const bool last = stopping;
+      lock.unlock();
+      std::string reason;
+      const bool written = WriteOut(pending, reason);
+      lock.lock();
+      problem = written ? "" : reason;
+      if (last) break;
+    }
+    ended = true;
+    ended_changed.notify_all();
+  }
+
+  // Writes `pending` from the front, rotating as the size says; what is
+  // written leaves `pending`.
+  bool WriteOut(std::deque<std::string>& pending, std::string& reason) {
+    while (!pending.empty()) {
+      std::string batch;
+      std::size_t lines = 0;
+      for (const std::string& line : pending) {
+        const std::uint64_t filled = file->Size() + batch.size();
+        if (filled > 0 && filled + line.size() > settings.max_size) break;
+        batch += line;
+        ++lines;
+      }
+      if (lines == 0) {
+        if (!Rotate(reason)) return false;
+        continue;
+      }
+      if (!file->Append(batch, reason)) return false;
+      pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(lines));
+    }
+    return true;
+  }
+
+  bool Rotate(std::string& reason) {
+    std::error_code error;
+    for (int index = settings.keep - 1; index >= 1; --index) {
+      const std::string from = RotatedName(settings.path, index - 1);
+      if (!std::filesystem::exists(from, error)) continue;
+      std::filesystem::rename(from, RotatedName(settings.path, index), error);
+      if (error) {
+        reason = error.message();
+        return false;
+      }
+    }
+    if (settings.keep == 1) std::filesystem::remove(settings.path, error);
+    LogFileRefusal refusal{};
+    std::unique_ptr<LogFileHandle> next =
+        LogFileHandle::Open(settings.path, file.get(), refusal, reason);
+    if (!next) {
+      reason = RefusalText(refusal, reason);
+      return false;
+    }
+    file = std::move(next);
+    return true;
+  }
+};
+
 std::unique_ptr<RotatingLogFile> RotatingLogFile::Open(const LogFileSettings& settings,
                                                        std::string& problem) {
-  // The system's own words for why the file cannot be had.
-  if (std::FILE* probe = std::fopen(settings.path.c_str(), "ab")) {
-    std::fclose(probe);
-  } else {
-    problem = std::strerror(errno);
+  LogFileRefusal refusal{};
+  std::string reason;
+  std::unique_ptr<LogFileHandle> handle = LogFileHandle::Open(settings.path, nullptr, refusal, reason);
+  if (!handle) {
+    const char* verb = refusal == LogFileRefusal::kCannotOpen ? " nelze otevřít (" : " nelze použít (";
+    problem = "Soubor záznamu " + settings.path + verb + RefusalText(refusal, reason) +
+              "); komunikátor pokračuje bez něj.";
     return nullptr;
   }
   std::unique_ptr<RotatingLogFile> file(new RotatingLogFile);
-  try {
-    auto sink = std::make_shared<spdlog::sinks::rotating_file_sink_mt>(
-        settings.path, settings.max_size, static_cast<std::size_t>(settings.keep - 1));
-    file->writer_ = std::make_shared<spdlog::details::thread_pool>(kQueuedLines, 1);
-    file->logger_ = std::make_shared<spdlog::async_logger>(
-        "korvex", std::move(sink), file->writer_, spdlog::async_overflow_policy::overrun_oldest);
-  } catch (const spdlog::spdlog_ex& error) {
-    problem = error.what();
-    return nullptr;
-  }
-  file->logger_->set_pattern(kPattern);
-  RotatingLogFile* self = file.get();
-  file->logger_->set_error_handler([self](const std::string& message) {
-    std::lock_guard lock(self->problem_mutex_);
-    if (self->problem_.empty()) self->problem_ = message;
-    self->failed_ = true;
-  });
-  file->flusher_ = std::make_unique<spdlog::details::periodic_worker>(
-      [logger = file->logger_] { logger->flush(); }, kFlushInterval);
+  file->stamp_ = std::make_unique<spdlog::pattern_formatter>(kPattern);
+  file->writer_ = std::make_shared<Writer>();
+  file->writer_->settings = settings;
+  file->writer_->file = std::move(handle);
+  file->thread_ = StartHelperThread([writer = file->writer_] { writer->Run(); });
   return file;
 }
 
 RotatingLogFile::~RotatingLogFile() {
-  // The writer finishes the queue before its thread ends.
-  flusher_.reset();
-  logger_.reset();
-  writer_.reset();
+  std::unique_lock lock(writer_->mutex);
+  writer_->stopping = true;
+  writer_->wake.notify_all();
+  // A writer held by the system (a hung network disk) is left behind; the
+  // process ends without it.
+  const bool ended =
+      writer_->ended_changed.wait_for(lock, kLongestCloseWait, [&] { return writer_->ended; });
+  lock.unlock();
+  if (ended) {
+    thread_.join();
+  } else {
+    thread_.detach();
+  }
 }
 
-bool RotatingLogFile::WriteLine(std::chrono::system_clock::time_point when, std::string_view text) {
-  if (failed_) return false;
-  logger_->log(when, spdlog::source_loc{}, spdlog::level::info,
-               spdlog::string_view_t(text.data(), text.size()));
-  return true;
+void RotatingLogFile::WriteLine(std::chrono::system_clock::time_point when, std::string_view text) {
+  const std::string escaped = Escaped(text);
+  const spdlog::details::log_msg message(when, spdlog::source_loc{}, "korvex", spdlog::level::info,
+                                         spdlog::string_view_t(escaped.data(), escaped.size()));
+  spdlog::memory_buf_t line;
+  stamp_->format(message, line);
+  std::lock_guard lock(writer_->mutex);
+  if (writer_->queued.size() >= kQueuedLines) writer_->queued.pop_front();
+  writer_->queued.emplace_back(line.data(), line.size());
+  writer_->wake.notify_one();
 }
 
 std::string RotatingLogFile::Problem() const {
-  std::lock_guard lock(problem_mutex_);
-  return problem_;
+  std::lock_guard lock(writer_->mutex);
+  return writer_->problem;
 }
 
 }  // namespace korvex

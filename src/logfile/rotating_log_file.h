@@ -1,24 +1,19 @@
-// The log file on disk: spdlog's rotating file sink, written by a thread of
-// its own so that a slow or full disk never holds the communicator. When the
-// file reaches its size it becomes NAME.1.ext, the older ones move up, and
-// the oldest beyond the number kept goes. Lines reach the disk within a
-// second, and all of them when the file is closed.
+// The log file on disk, written by a thread of its own so that a slow or full
+// disk never holds the communicator. When the file reaches its size it
+// becomes NAME.1.ext, the older ones move up, and the oldest beyond the
+// number kept goes. A write the disk refuses is tried again every second,
+// with whole lines only. Closing waits for the writer about a second at most.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <thread>
 
 #include "logfile/line_file.h"
 
 namespace spdlog {
-class logger;
-namespace details {
-class periodic_worker;
-class thread_pool;
-}  // namespace details
+class formatter;
 }  // namespace spdlog
 
 namespace korvex {
@@ -32,24 +27,25 @@ struct LogFileSettings {
 
 class RotatingLogFile : public LineFile {
  public:
-  // Null when the file cannot be opened, with the reason in `problem`.
+  // Null when the file cannot be had, with the window's line saying why in
+  // `problem`.
   static std::unique_ptr<RotatingLogFile> Open(const LogFileSettings& settings,
                                                std::string& problem);
-  // Writes what is still queued.
+  // Writes what is still queued, if the writer manages within a second.
   ~RotatingLogFile() override;
 
-  bool WriteLine(std::chrono::system_clock::time_point when, std::string_view text) override;
+  // Control characters in `text` (it may come from the host) are written as
+  // \xNN, so that no text can forge a line of its own.
+  void WriteLine(std::chrono::system_clock::time_point when, std::string_view text) override;
   std::string Problem() const override;
 
  private:
+  struct Writer;
   RotatingLogFile() = default;
 
-  std::shared_ptr<spdlog::details::thread_pool> writer_;
-  std::shared_ptr<spdlog::logger> logger_;
-  std::unique_ptr<spdlog::details::periodic_worker> flusher_;
-  std::atomic<bool> failed_{false};
-  mutable std::mutex problem_mutex_;
-  std::string problem_;
+  std::unique_ptr<spdlog::formatter> stamp_;
+  std::shared_ptr<Writer> writer_;
+  std::thread thread_;
 };
 
 }  // namespace korvex

@@ -3,8 +3,14 @@
 // asked "STATS|" through `tolma stats`.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -133,6 +139,73 @@ TEST(OperationsLog, FileTraceAndStatisticsMatchTheRun) {
   EXPECT_EQ(CountStarting(lines, "hostitel ← wParam 1"), 4u * kRounds + 1)
       << "every request and STATS";
 }
+
+// What the communicator makes of the file --log names, started without a
+// configuration (it ends by itself after a few lines, rotated at 120 bytes).
+struct LogFileCase {
+  const char* name;
+  // Readies the path; returns a descriptor the test holds meanwhile, or -1.
+  std::function<int(const std::string& log)> prepare;
+  const char* refused;  // why, in the window's line; null: taken
+  std::filesystem::perms mode;  // of every file the log left
+};
+void PrintTo(const LogFileCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class LogFileFaults : public ::testing::TestWithParam<LogFileCase> {};
+
+TEST_P(LogFileFaults, NeverHoldTheCommunicator) {
+  TempDirectory directory;
+  const std::string log = directory.String() + "/korvex.log";
+  const int held = GetParam().prepare(log);
+  ChildProcess korvex(KORVEX_HEADLESS, {"--log", log, "--log-max-size", "120", "--log-keep", "9"},
+                      ChildSetup{directory.String(), directory.String() + "/stderr.txt", {}});
+  ASSERT_EQ(korvex.Wait(10s), std::optional<int>(1)) << korvex.Output();
+  if (held >= 0) close(held);
+  const std::string refusal = "Soubor záznamu " + log + " nelze použít (" +
+                              (GetParam().refused ? GetParam().refused : "") +
+                              "); komunikátor pokračuje bez něj.\n";
+  EXPECT_EQ(korvex.Output().find(refusal) != std::string::npos, GetParam().refused != nullptr)
+      << korvex.Output();
+  if (GetParam().refused) {
+    EXPECT_TRUE(!std::filesystem::is_regular_file(log) || std::filesystem::file_size(log) == 0);
+  } else {
+    int files = 0;
+    EXPECT_FALSE(LogLines(directory.Path(), files).empty());
+    EXPECT_GE(files, 2) << "rotated";
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(directory.Path())) {
+    if (entry.path().filename().string().starts_with("korvex")) {
+      EXPECT_EQ(entry.status().permissions(), GetParam().mode) << entry.path();
+    }
+  }
+}
+
+using std::filesystem::perms;
+INSTANTIATE_TEST_SUITE_P(
+    , LogFileFaults,
+    ::testing::Values(
+        LogFileCase{"FifoWithoutReader", [](const std::string& log) { return mkfifo(log.c_str(), 0600); },
+                    "není to obyčejný soubor", perms::owner_read | perms::owner_write},
+        LogFileCase{"HeldByAnotherCommunicator",
+                    [](const std::string& log) {
+                      const int fd = open(log.c_str(), O_WRONLY | O_CREAT, 0644);
+                      flock(fd, LOCK_EX);
+                      return fd;
+                    },
+                    "zapisuje do něj jiný komunikátor",
+                    perms::owner_read | perms::owner_write | perms::group_read | perms::others_read},
+        LogFileCase{"NewFilesOwnerOnly", [](const std::string&) { return -1; }, nullptr,
+                    perms::owner_read | perms::owner_write},
+        LogFileCase{"OperatorsModeKeptThroughRotation",
+                    [](const std::string& log) {
+                      close(open(log.c_str(), O_WRONLY | O_CREAT, 0600));
+                      chmod(log.c_str(), 0640);
+                      return -1;
+                    },
+                    nullptr, perms::owner_read | perms::owner_write | perms::group_read}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace korvex

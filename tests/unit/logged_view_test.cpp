@@ -15,13 +15,12 @@ namespace {
 
 class RecordingFile : public LineFile {
  public:
-  bool WriteLine(std::chrono::system_clock::time_point, std::string_view text) override {
-    if (!fail) lines.emplace_back(text);
-    return !fail;
+  void WriteLine(std::chrono::system_clock::time_point, std::string_view text) override {
+    lines.emplace_back(text);
   }
-  std::string Problem() const override { return "disk plný"; }
+  std::string Problem() const override { return problem; }
   std::vector<std::string> lines;
-  bool fail = false;
+  std::string problem;
 };
 
 struct TeeCase {
@@ -41,7 +40,7 @@ TEST_P(Tee, FileGetsEachLineOnceCompleted) {
   RecordingView view;
   RecordingFile file;
   {
-    LoggedView logged(view, GetParam().opened ? &file : nullptr, "k.log", "No such file");
+    LoggedView logged(view, GetParam().opened ? &file : nullptr, "k.log", "neotevřen");
     GetParam().steps(logged, file);
   }
   EXPECT_EQ(file.lines, GetParam().file);
@@ -70,22 +69,23 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 {"a", "b"},
                 {"b"}},
-        TeeCase{"FailedFileToldOnceBeforeTheNextLineAndDropped",
+        TeeCase{"FullFileToldOnceBeforeTheNextLineAndItsRecoveryOnce",
                 true,
                 [](LoggedView& v, RecordingFile& f) {
                   v.AddLine("Inicializace...");
-                  f.fail = true;
+                  f.problem = "disk plný";
                   v.FileLine("řadič → 1 B: 00");
                   v.AppendToLastLine("OK");
                   v.AddLine("dál");
-                  f.fail = false;
                   v.AddLine("ještě");
+                  f.problem.clear();
+                  v.AddLine("znovu");
+                  v.AddLine("konec");
                 },
-                {},
+                {"řadič → 1 B: 00", "Inicializace...OK", "dál", "ještě", "znovu", "konec"},
                 {"Inicializace...OK",
-                 "Do souboru záznamu k.log nelze zapisovat (disk plný); komunikátor pokračuje "
-                 "bez něj.",
-                 "dál", "ještě"}},
+                 "Do souboru záznamu k.log nelze zapisovat (disk plný); komunikátor to zkouší dál.",
+                 "dál", "ještě", "Do souboru záznamu k.log se opět zapisuje.", "znovu", "konec"}},
         TeeCase{"UnopenedFileToldAsTheFirstLine",
                 false,
                 [](LoggedView& v, RecordingFile&) {
@@ -93,9 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                   v.AddLine("Inicializace...");
                 },
                 {},
-                {"Soubor záznamu k.log nelze otevřít (No such file); komunikátor pokračuje bez "
-                 "něj.",
-                 "Inicializace..."}}),
+                {"neotevřen", "Inicializace..."}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RotatingLogFileOnDisk, KeepsTheNewestFilesOfTheSizeGiven) {
@@ -105,8 +103,10 @@ TEST(RotatingLogFileOnDisk, KeepsTheNewestFilesOfTheSizeGiven) {
     auto file = RotatingLogFile::Open({(directory.Path() / "k.log").string(), 1000, 3}, problem);
     ASSERT_NE(file, nullptr) << problem;
     for (int i = 0; i < 200; ++i) {
-      ASSERT_TRUE(file->WriteLine(std::chrono::system_clock::now(), "řádek " + std::to_string(i)));
+      file->WriteLine(std::chrono::system_clock::now(), "řádek " + std::to_string(i));
     }
+    // A host's text cannot forge a line of its own.
+    file->WriteLine(std::chrono::system_clock::now(), "a\n2026-01-01T00:00:00.000+00:00 b\x7F|");
   }
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(directory.Path())) {
@@ -116,9 +116,12 @@ TEST(RotatingLogFileOnDisk, KeepsTheNewestFilesOfTheSizeGiven) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"k.1.log", "k.2.log", "k.log"}));
   std::ifstream in(directory.Path() / "k.log");
-  std::string last;
-  for (std::string line; std::getline(in, line);) last = line;
-  EXPECT_TRUE(last.ends_with(" řádek 199")) << last;
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(lines[lines.size() - 2].ends_with(" řádek 199")) << lines[lines.size() - 2];
+  EXPECT_TRUE(lines.back().ends_with(" a\\x0A2026-01-01T00:00:00.000+00:00 b\\x7F|"))
+      << lines.back();
 }
 
 }  // namespace

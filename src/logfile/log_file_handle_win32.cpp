@@ -1,0 +1,77 @@
+#include "logfile/log_file_handle.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace korvex {
+namespace {
+
+std::string ErrorText(DWORD error) {
+  return "chyba Windows " + std::to_string(error);
+}
+
+std::wstring Wide(const std::string& utf8) {
+  const int size = static_cast<int>(utf8.size());
+  std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), static_cast<int>(wide.size()));
+  return wide;
+}
+
+HANDLE Native(std::intptr_t native) {
+  return reinterpret_cast<HANDLE>(native);
+}
+
+}  // namespace
+
+// Windows has no owner-only mode to keep: the file takes its folder's rights.
+// Sharing it for reading alone keeps every other writer out.
+std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path, const LogFileHandle*,
+                                                   LogFileRefusal& refusal, std::string& reason) {
+  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    refusal = error == ERROR_SHARING_VIOLATION ? LogFileRefusal::kHeldByAnother
+                                               : LogFileRefusal::kCannotOpen;
+    reason = ErrorText(error);
+    return nullptr;
+  }
+  LARGE_INTEGER size{};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) ||
+      !SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_END)) {
+    CloseHandle(file);
+    refusal = LogFileRefusal::kNotRegular;
+    return nullptr;
+  }
+  return std::unique_ptr<LogFileHandle>(new LogFileHandle(
+      reinterpret_cast<std::intptr_t>(file), static_cast<std::uint64_t>(size.QuadPart), 0));
+}
+
+LogFileHandle::~LogFileHandle() {
+  CloseHandle(Native(native_));
+}
+
+bool LogFileHandle::Append(std::string_view bytes, std::string& reason) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    if (!WriteFile(Native(native_), bytes.data() + done, chunk, &written, nullptr) ||
+        written == 0) {
+      reason = ErrorText(GetLastError());
+      LARGE_INTEGER before{};
+      before.QuadPart = static_cast<LONGLONG>(size_);
+      if (done > 0 && SetFilePointerEx(Native(native_), before, nullptr, FILE_BEGIN)) {
+        SetEndOfFile(Native(native_));
+      }
+      return false;
+    }
+    done += written;
+  }
+  size_ += bytes.size();
+  return true;
+}
+
+}  // namespace korvex
