@@ -12,9 +12,14 @@ class LineFile {
   virtual ~LineFile() = default;
   // Queues `text` as one line stamped with `when`.
   virtual void WriteLine(std::chrono::system_clock::time_point when, std::string_view text) = 0;
-  // Why the file cannot be written now, empty while it can. The file keeps
-  // trying; a full disk that has room again is written on.
-  virtual std::string Problem() const = 0;
+  // The file keeps trying when the system refuses a write; a full disk that
+  // has room again is written on.
+  struct State {
+    unsigned stops = 0;  // times writing has stopped so far
+    std::string last_problem;
+    bool writing = true;
+  };
+  virtual State Now() const = 0;
 };
 
 }  // namespace korvex

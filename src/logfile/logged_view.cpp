@@ -9,7 +9,9 @@ using Clock = std::chrono::system_clock;
 
 LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path,
                        std::string unopened)
-    : view_(view), file_(file), path_(path), notice_(file ? "" : std::move(unopened)) {}
+    : view_(view), file_(file), path_(path) {
+  if (!file_) notices_.push_back(std::move(unopened));
+}
 
 LoggedView::~LoggedView() {
   WriteOpenLine();
@@ -18,10 +20,8 @@ LoggedView::~LoggedView() {
 void LoggedView::AddLine(std::string_view text) {
   WriteOpenLine();
   NoticeFileState();
-  if (!notice_.empty()) {
-    view_.AddLine(notice_);
-    notice_.clear();
-  }
+  for (const std::string& notice : notices_) view_.AddLine(notice);
+  notices_.clear();
   open_ = OpenLine{Clock::now(), std::string(text)};
   view_.AddLine(text);
 }
@@ -58,13 +58,18 @@ void LoggedView::Write(Clock::time_point when, std::string_view text) {
 
 void LoggedView::NoticeFileState() {
   if (!file_) return;
-  const std::string problem = file_->Problem();
-  const bool failing = !problem.empty();
-  if (failing == failing_) return;
-  failing_ = failing;
-  notice_ = failing_ ? "Do souboru záznamu " + path_ + " nelze zapisovat (" + problem +
-                           "); komunikátor to zkouší dál."
-                     : "Do souboru záznamu " + path_ + " se opět zapisuje.";
+  // A stop that ended before the next line is told all the same.
+  const LineFile::State state = file_->Now();
+  if (state.stops != stops_told_) {
+    stops_told_ = state.stops;
+    failing_ = true;
+    notices_.push_back("Do souboru záznamu " + path_ + " nelze zapisovat (" + state.last_problem +
+                       "); komunikátor to zkouší dál.");
+  }
+  if (failing_ && state.writing) {
+    failing_ = false;
+    notices_.push_back("Do souboru záznamu " + path_ + " se opět zapisuje.");
+  }
 }
 
 }  // namespace korvex

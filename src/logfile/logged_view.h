@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "logfile/line_file.h"
 #include "platform/main_view.h"
@@ -54,9 +55,10 @@ class LoggedView : public MainView {
   MainView& view_;
   LineFile* file_;
   std::string path_;
-  // Told in the window once, before its next line, so that it never splits a
-  // line and the text that completes it.
-  std::string notice_;
+  // Told in the window once, before its next line, so that they never split
+  // a line and the text that completes it.
+  std::vector<std::string> notices_;
+  unsigned stops_told_ = 0;
   bool failing_ = false;
   std::optional<OpenLine> open_;
 };

@@ -73,13 +73,13 @@ struct RotatingLogFile::Writer {
   std::deque<std::string> queued;
   bool stopping = false;
   bool ended = false;
-  std::string problem;
+  State state;
 
   void Run() {
     std::deque<std::string> pending;
     std::unique_lock lock(mutex);
     for (;;) {
-      if (problem.empty()) {
+      if (state.writing) {
         wake.wait(lock, [&] { return stopping || !queued.empty(); });
       } else {
         wake.wait_for(lock, kRetryInterval, [&] { return stopping; });
@@ -94,7 +94,11 @@ struct RotatingLogFile::Writer {
       std::string reason;
       const bool written = WriteOut(pending, reason);
       lock.lock();
-      problem = written ? "" : reason;
+      if (!written) {
+        state.stops += state.writing ? 1 : 0;
+        state.last_problem = reason;
+      }
+      state.writing = written;
       if (last) break;
     }
     ended = true;
@@ -195,9 +199,9 @@ void RotatingLogFile::WriteLine(std::chrono::system_clock::time_point when, std:
   writer_->wake.notify_one();
 }
 
-std::string RotatingLogFile::Problem() const {
+LineFile::State RotatingLogFile::Now() const {
   std::lock_guard lock(writer_->mutex);
-  return writer_->problem;
+  return writer_->state;
 }
 
 }  // namespace korvex

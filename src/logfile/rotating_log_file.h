@@ -37,7 +37,7 @@ class RotatingLogFile : public LineFile {
   // Control characters in `text` (it may come from the host) are written as
   // \xNN, so that no text can forge a line of its own.
   void WriteLine(std::chrono::system_clock::time_point when, std::string_view text) override;
-  std::string Problem() const override;
+  State Now() const override;
 
  private:
   struct Writer;

@@ -18,9 +18,12 @@ class RecordingFile : public LineFile {
   void WriteLine(std::chrono::system_clock::time_point, std::string_view text) override {
     lines.emplace_back(text);
   }
-  std::string Problem() const override { return problem; }
+  State Now() const override { return state; }
+  void Stop(const char* problem) {
+    state = {state.stops + 1, problem, false};
+  }
   std::vector<std::string> lines;
-  std::string problem;
+  State state;
 };
 
 struct TeeCase {
@@ -73,19 +76,26 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 [](LoggedView& v, RecordingFile& f) {
                   v.AddLine("Inicializace...");
-                  f.problem = "disk plný";
+                  f.Stop("disk plný");
                   v.FileLine("řadič → 1 B: 00");
                   v.AppendToLastLine("OK");
                   v.AddLine("dál");
                   v.AddLine("ještě");
-                  f.problem.clear();
+                  f.state.writing = true;
                   v.AddLine("znovu");
                   v.AddLine("konec");
+                  // Stopped and written again between two lines: both told.
+                  f.Stop("kvóta");
+                  f.state.writing = true;
+                  v.AddLine("nakonec");
                 },
-                {"řadič → 1 B: 00", "Inicializace...OK", "dál", "ještě", "znovu", "konec"},
+                {"řadič → 1 B: 00", "Inicializace...OK", "dál", "ještě", "znovu", "konec",
+                 "nakonec"},
                 {"Inicializace...OK",
                  "Do souboru záznamu k.log nelze zapisovat (disk plný); komunikátor to zkouší dál.",
-                 "dál", "ještě", "Do souboru záznamu k.log se opět zapisuje.", "znovu", "konec"}},
+                 "dál", "ještě", "Do souboru záznamu k.log se opět zapisuje.", "znovu", "konec",
+                 "Do souboru záznamu k.log nelze zapisovat (kvóta); komunikátor to zkouší dál.",
+                 "Do souboru záznamu k.log se opět zapisuje.", "nakonec"}},
         TeeCase{"UnopenedFileToldAsTheFirstLine",
                 false,
                 [](LoggedView& v, RecordingFile&) {
