@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "platform/helper_thread.h"
-#include "logfile/log_file_handle.h"
+#include "platform/log_file_handle.h"
 
 namespace korvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "logfile/log_file_handle.h"
+#include "platform/log_file_handle.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
