@@ -19,14 +19,20 @@ void StatisticsReport::QueueAnswers() {
 }
 
 // The host is still inside its send of "STATS|" when the request is taken; the
-// answers follow once it has returned.
+// answers follow once it has returned. Requests that come while answers are
+// sent are answered a pause later, and so on while they keep coming: a flood
+// of them costs the loop one round of answers per pause, and the RUN loop
+// keeps its pace.
 void StatisticsReport::SendQueuedAnswers() {
-  answer_timer_.SetEnabled(false);
-  while (!answers_.empty()) {
-    const std::string text = answers_.front();
-    PopText(answers_);
-    channel_.SendAnswer(text);
+  if (answers_.empty()) {
+    answer_timer_.SetEnabled(false);
+    answer_timer_.SetInterval(kStatsAnswerInterval);
+    return;
   }
+  answer_timer_.SetInterval(kStatsAnswerPause);
+  const TTextList answers = std::move(answers_);
+  answers_.clear();
+  for (const std::string& text : answers) channel_.SendAnswer(text);
 }
 
 void StatisticsReport::WriteToFile() {

@@ -10,9 +10,15 @@
 
 namespace korvex {
 
+// Answers to "STATS|" follow soon after the host's send has returned and,
+// while further requests keep coming, once a pause.
+inline constexpr int kStatsAnswerInterval = 1;
+inline constexpr int kStatsAnswerPause = 100;
+
 class StatisticsReport {
  public:
-  // `answer_timer` sends the queued answers at its tick.
+  // `answer_timer` sends the queued answers at its tick; it starts at
+  // kStatsAnswerInterval.
   StatisticsReport(const LinkStatistics& statistics, HostChannel& channel, Timer& answer_timer);
 
   // The log file for the periodic lines; none when null.

@@ -12,8 +12,6 @@ constexpr int kStartupInterval = 100;
 constexpr int kUploadInterval = 1000;
 constexpr int kRemoteInterval = 100;
 constexpr int kRunInterval = 100;
-// Soon after the host's "STATS|" send has returned.
-constexpr int kStatsAnswerInterval = 1;
 constexpr int kStatsFileInterval = 10 * 60 * 1000;
 
 }  // namespace

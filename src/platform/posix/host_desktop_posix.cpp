@@ -30,6 +30,10 @@ constexpr int kHandleAttempts = 16;
 constexpr std::int64_t kRecordBoundMs = 1000;
 constexpr std::size_t kMaxConnections = 32;
 constexpr std::int64_t kAcceptPauseMs = 100;
+// Hosts that connect again as fast as they are served would keep the accept
+// loop going for ever; the rest waits for the loop's next look, after the
+// controller's link and the timers have had theirs.
+constexpr int kAcceptsPerCall = 8;
 constexpr int kHousekeepingMs = 100;
 
 std::string Environment(const char* name) {
@@ -280,7 +284,7 @@ SendResult PosixHostDesktop::Send(std::int64_t window, std::uint32_t message, st
 }
 
 void PosixHostDesktop::AcceptPending() {
-  while (listen_watch_) {
+  for (int taken = 0; listen_watch_ && taken < kAcceptsPerCall; ++taken) {
     if (connections_.size() >= kMaxConnections) CloseOldestConnection();
     const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
