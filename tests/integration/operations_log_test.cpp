@@ -148,6 +148,10 @@ struct LogFileCase {
   std::function<int(const std::string& log)> prepare;
   const char* refused;  // why, in the window's line; null: taken
   std::filesystem::perms mode;  // of every file the log left
+  int files = 2;                // at least, when taken
+  // The file size limit in blocks of 512 bytes, as a full disk: the
+  // communicator's lines overrun it. 0: none.
+  int blocks = 0;
 };
 void PrintTo(const LogFileCase& c, std::ostream* os) {
   *os << c.name;
@@ -159,7 +163,18 @@ TEST_P(LogFileFaults, NeverHoldTheCommunicator) {
   TempDirectory directory;
   const std::string log = directory.String() + "/korvex.log";
   const int held = GetParam().prepare(log);
-  ChildProcess korvex(KORVEX_HEADLESS, {"--log", log, "--log-max-size", "120", "--log-keep", "9"},
+  std::string program = KORVEX_HEADLESS;
+  std::vector<std::string> arguments{"--log", log, "--log-keep", "9"};
+  if (GetParam().blocks == 0) {
+    arguments.insert(arguments.end(), {"--log-max-size", "120"});
+  } else {
+    // Without the trap the write that crosses the limit would end the process.
+    const std::string limit =
+        "trap '' XFSZ; ulimit -S -f " + std::to_string(GetParam().blocks) + "; exec \"$@\"";
+    arguments.insert(arguments.begin(), {"-c", limit, "sh", program});
+    program = "/bin/sh";
+  }
+  ChildProcess korvex(program, arguments,
                       ChildSetup{directory.String(), directory.String() + "/stderr.txt", {}});
   ASSERT_EQ(korvex.Wait(10s), std::optional<int>(1)) << korvex.Output();
   if (held >= 0) close(held);
@@ -173,7 +188,10 @@ TEST_P(LogFileFaults, NeverHoldTheCommunicator) {
   } else {
     int files = 0;
     EXPECT_FALSE(LogLines(directory.Path(), files).empty());
-    EXPECT_GE(files, 2) << "rotated";
+    EXPECT_GE(files, GetParam().files) << "rotated";
+    std::ifstream in(log, std::ios::binary | std::ios::ate);
+    ASSERT_TRUE(in.seekg(-1, std::ios::end));
+    EXPECT_EQ(in.get(), '\n') << "whole lines only";
   }
   for (const auto& entry : std::filesystem::directory_iterator(directory.Path())) {
     if (entry.path().filename().string().starts_with("korvex")) {
@@ -191,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
         LogFileCase{"HeldByAnotherCommunicator",
                     [](const std::string& log) {
                       const int fd = open(log.c_str(), O_WRONLY | O_CREAT, 0644);
-                      flock(fd, LOCK_EX);
+                      // Even a shared hold keeps a second writer out.
+                      flock(fd, LOCK_SH);
                       return fd;
                     },
                     "zapisuje do něj jiný komunikátor",
@@ -204,7 +223,9 @@ INSTANTIATE_TEST_SUITE_P(
                       chmod(log.c_str(), 0640);
                       return -1;
                     },
-                    nullptr, perms::owner_read | perms::owner_write | perms::group_read}),
+                    nullptr, perms::owner_read | perms::owner_write | perms::group_read},
+        LogFileCase{"FullFileKeepsWholeLines", [](const std::string&) { return -1; }, nullptr,
+                    perms::owner_read | perms::owner_write, 1, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
