@@ -36,7 +36,7 @@ class LinkWindow {
 
   // Once closing is permitted the host channel goes quiet.
   virtual bool ClosePermitted() const = 0;
-  // The host's "CLOSE": RUN mode and the link retries stop, the close follows.
+  // The host's "CLOSE": the close follows once the writes queued are out.
   virtual void CloseRequestedByHost() = 0;
 
  protected:

@@ -45,6 +45,7 @@ void RunLoop::RunPass() {
   busy_ = true;
   // Entries queued from now on wait for the next pass.
   TTranList pass = std::move(queue_);
+  pass_ = &pass;
   JoinTran(kKindRead, pass);
   TVardosComm& comm = *link_.Comm;
   comm.ShowProgress = false;
@@ -114,6 +115,7 @@ void RunLoop::EndPass(TTranList& pass, bool user_stopped, bool aborted) {
   }
   silent_host_ = 0;
   dropped_for_silent_host_ = 0;
+  pass_ = nullptr;
   busy_ = false;
 }
 

@@ -23,6 +23,8 @@ class RunLoop {
   // waits let timer ticks in).
   void RunPass();
   bool Busy() const { return busy_; }
+  // The writes of the pass under way not yet confirmed; 0 between passes.
+  int WritesInPass() const { return pass_ ? TranCountOfKind(kKindWrite, *pass_) : 0; }
 
  private:
   enum class EntryOutcome { kSent, kDropped, kFailed };
@@ -40,6 +42,7 @@ class RunLoop {
   TVardosLink& link_;
   TTranList& queue_;
   bool busy_ = false;  // RunBusy
+  const TTranList* pass_ = nullptr;
   // A host that let an answer of this pass go unreplied costs no second
   // wait in the pass: what else the pass has for it is dropped and counted.
   std::int64_t silent_host_ = 0;

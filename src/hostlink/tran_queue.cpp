@@ -136,6 +136,22 @@ void DeleteTran(TTranFronta*& entry, TTranList& list) {
   entry = list.head_;
 }
 
+int TranCountOfKind(std::uint8_t kind, const TTranList& list) {
+  int count = 0;
+  for (const TTranFronta* entry = list.Head(); entry != nullptr; entry = entry->Next) {
+    count += entry->Kind == kind ? 1 : 0;
+  }
+  return count;
+}
+
+void DropTranOfKind(std::uint8_t kind, TTranList& list) {
+  for (TTranFronta* entry = list.Head(); entry != nullptr;) {
+    TTranFronta* next = entry->Next;
+    if (entry->Kind == kind) DeleteTran(entry, list);
+    entry = next;
+  }
+}
+
 void ClearTran(TTranList& list) {
   TTranFronta* head = list.Head();
   while (head != nullptr) DeleteTran(head, list);

@@ -74,6 +74,10 @@ void AddTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint1
 void PushTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
               std::uint8_t key3, std::string_view data);
 int TranCount(const TTranList& list);
+// Entries of `kind`, counted by walking the list.
+int TranCountOfKind(std::uint8_t kind, const TTranList& list);
+// Unlinks and frees every entry of `kind`.
+void DropTranOfKind(std::uint8_t kind, TTranList& list);
 // Unlinks and frees `entry` (nothing when null), then points it at the head.
 void DeleteTran(TTranFronta*& entry, TTranList& list);
 void ClearTran(TTranList& list);

@@ -30,12 +30,15 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
                                                  [this] { TimerStatsAnswerTimer(); })),
       TimerStatsFile(platform.loop.CreateTimer("TimerStatsFile", kStatsFileInterval,
                                                [this] { WriteStatisticsToFile(); })),
+      TimerDrain(
+          platform.loop.CreateTimer("TimerDrain", kDrainBoundMs, [this] { Drain.BoundReached(); })),
       Channel(*this, platform.desktop, *this, Statistics,
               [this](TTextList& list) { HandleRequest(list); }),
       Report(Statistics, Channel, *TimerStatsAnswer),
       Requests(*this, Statistics, Report),
       Exchange(*this, Link),
       Run(*this, Channel, Exchange, Link, Fronta),
+      Drain(*this, Fronta, Run, *TimerDrain),
       platform_(platform),
       arguments_(std::move(arguments)) {
   // The form's stored values; the rest keep the component's defaults.
@@ -103,6 +106,7 @@ bool TDlgKORVEX::FormClose() {
   TimerLink->SetEnabled(false);
   TimerStatsAnswer->SetEnabled(false);
   TimerStatsFile->SetEnabled(false);
+  TimerDrain->SetEnabled(false);
   if (comm) {
     comm->AbortFlag = true;
     comm->LogMemo = nullptr;
@@ -154,6 +158,8 @@ void TDlgKORVEX::PushTran(std::uint8_t key1, std::uint8_t kind, std::uint16_t ke
 }
 
 void TDlgKORVEX::AddHostTran(std::uint8_t kind, std::string_view data) {
+  // Nobody will read the answer.
+  if (kind == kKindRead && Drain.Waiting()) return;
   if (TranCount(Fronta) >= kHostQueueLimit) {
     if (!queue_full_) {
       WriteLog("Fronta je plná (" + std::to_string(kHostQueueLimit) +
@@ -169,6 +175,11 @@ void TDlgKORVEX::AddHostTran(std::uint8_t kind, std::string_view data) {
 void TDlgKORVEX::TerminationSignal(int signal) {
   WriteLog(signal == SIGINT ? "Přijat signál SIGINT: ukončuji komunikátor."
                             : "Přijat signál SIGTERM: ukončuji komunikátor.");
+  CloseAfterQueuedWrites();
+}
+
+void TDlgKORVEX::CloseAfterQueuedWrites() {
+  if (DdeMode) Drain.Request();
   RequestClose(1);
 }
 
@@ -202,9 +213,7 @@ MessageButton TDlgKORVEX::ShowMessage(MessageKind kind, std::string_view text,
 }
 
 void TDlgKORVEX::CloseRequestedByHost() {
-  TimerRun->SetEnabled(false);
-  TimerLink->SetEnabled(false);
-  RequestClose(1);
+  CloseAfterQueuedWrites();
 }
 
 void TDlgKORVEX::Image1DblClick() {
@@ -212,7 +221,7 @@ void TDlgKORVEX::Image1DblClick() {
     CloseAllowed = true;
     WriteLog("Uzavření povoleno.");
   } else {
-    RequestClose(1);
+    CloseAfterQueuedWrites();
   }
 }
 
@@ -257,6 +266,10 @@ void TDlgKORVEX::TimerRemoteTimer() {
   }
   TimerRemote->SetEnabled(false);
   if (CloseCode != 1) return;
+  if (!Drain.Done()) {
+    TimerRemote->SetEnabled(true);
+    return;
+  }
   TimerRun->SetEnabled(false);
   TimerLink->SetEnabled(false);
   if (TVardosComm* comm = Link.Comm.get()) {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hostlink/close_drain.h"
 #include "hostlink/entry_exchange.h"
 #include "hostlink/host_channel.h"
 #include "hostlink/link_window.h"
@@ -99,6 +100,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void WriteLog(std::string_view text) override;
   void AppendLog(std::string_view text) override;
   void RequestClose(int code);
+  // A close asked for by the host, a signal or the user: in RUN mode the
+  // writes queued go out first (hostlink/close_drain.cpp).
+  void CloseAfterQueuedWrites();
   // SIGINT or SIGTERM: closes as a close requested by the host does.
   void TerminationSignal(int signal);
   // The host channel (hostlink/host_channel.cpp). WndProc is the window
@@ -149,7 +153,14 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void SetCAN(bool on);
 
   // MainViewEvents
-  void CloseRequestedByUser() override { Close(); }
+  // Once permitted, the close box in RUN mode closes as the host's CLOSE does.
+  void CloseRequestedByUser() override {
+    if (CloseAllowed && DdeMode && !closed_) {
+      CloseAfterQueuedWrites();
+    } else {
+      Close();
+    }
+  }
   void Image1DblClick() override;
   void Button1Click() override;
   void CAN0Click() override;
@@ -202,6 +213,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   std::unique_ptr<Timer> TimerLink;
   std::unique_ptr<Timer> TimerStatsAnswer;
   std::unique_ptr<Timer> TimerStatsFile;
+  std::unique_ptr<Timer> TimerDrain;
 
   // The host link: the channel with its text lists (RequestTexts,
   // AnswerTexts) and the host's window (HostWnd, HostWndSet, in the
@@ -212,6 +224,7 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   RequestInterpreter Requests;
   EntryExchange Exchange;
   RunLoop Run;
+  CloseDrain Drain;
 
  private:
   // Steps of the start-up sequence (shell/startup.cpp).

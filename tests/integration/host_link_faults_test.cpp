@@ -143,7 +143,10 @@ TEST_P(HostLinkFaults, WhatTheHostHandedOverIsInTheControllerOrCounted) {
   const std::string said = korvex.Output();
   const bool told = std::regex_search(said, counted, std::regex(R"(zápisů nebylo provedeno: (\d+))"));
   const int missing = told ? std::stoi(counted[1]) : 0;
-  EXPECT_EQ(held + missing, row.writes) << said;
+  // The write under way when the wait ends may have reached the controller
+  // unconfirmed: it is counted all the same.
+  EXPECT_GE(held + missing, row.writes) << said;
+  EXPECT_LE(held + missing, row.writes + 1) << said;
   if (row.all_written) {
     EXPECT_EQ(held, row.writes);
     EXPECT_FALSE(told) << said;

@@ -137,12 +137,12 @@ TEST_F(HostChannel, CloseRequestsTheCloseAndTheHostGetsTheNotice) {
     Message(0, 111);
     window->TimerRun->SetEnabled(true);
     Message(1, 0, text);
-    EXPECT_FALSE(window->TimerRun->Enabled()) << text;
     EXPECT_TRUE(window->Fronta.Empty());
     Advance(99);
     EXPECT_FALSE(view.closed) << text;
     Advance(1);
     EXPECT_TRUE(view.closed) << text;
+    EXPECT_FALSE(window->TimerRun->Enabled()) << text;
     EXPECT_EQ(desktop.outgoing.back(), (Outgoing{111, kMsg, 2, 0, "KORVEX CLOSED|", 5000}));
     desktop.outgoing.clear();
     view.closed = false;
