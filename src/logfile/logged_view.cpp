@@ -7,8 +7,7 @@ using Clock = std::chrono::system_clock;
 
 }  // namespace
 
-LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path,
-                       std::string unopened)
+LoggedView::LoggedView(MainView& view, LineFile* file, std::string_view path, std::string unopened)
     : view_(view), file_(file), path_(path) {
   if (!file_) notices_.push_back(std::move(unopened));
 }

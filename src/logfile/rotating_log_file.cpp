@@ -155,9 +155,11 @@ std::unique_ptr<RotatingLogFile> RotatingLogFile::Open(const LogFileSettings& se
                                                        std::string& problem) {
   LogFileRefusal refusal{};
   std::string reason;
-  std::unique_ptr<LogFileHandle> handle = LogFileHandle::Open(settings.path, nullptr, refusal, reason);
+  std::unique_ptr<LogFileHandle> handle =
+      LogFileHandle::Open(settings.path, nullptr, refusal, reason);
   if (!handle) {
-    const char* verb = refusal == LogFileRefusal::kCannotOpen ? " nelze otevřít (" : " nelze použít (";
+    const char* verb =
+        refusal == LogFileRefusal::kCannotOpen ? " nelze otevřít (" : " nelze použít (";
     problem = "Soubor záznamu " + settings.path + verb + RefusalText(refusal, reason) +
               "); komunikátor pokračuje bez něj.";
     return nullptr;

@@ -19,9 +19,7 @@ class RecordingFile : public LineFile {
     lines.emplace_back(text);
   }
   State Now() const override { return state; }
-  void Stop(const char* problem) {
-    state = {state.stops + 1, problem, false};
-  }
+  void Stop(const char* problem) { state = {state.stops + 1, problem, false}; }
   std::vector<std::string> lines;
   State state;
 };
@@ -72,30 +70,30 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 {"a", "b"},
                 {"b"}},
-        TeeCase{"FullFileToldOnceBeforeTheNextLineAndItsRecoveryOnce",
-                true,
-                [](LoggedView& v, RecordingFile& f) {
-                  v.AddLine("Inicializace...");
-                  f.Stop("disk plný");
-                  v.FileLine("řadič → 1 B: 00");
-                  v.AppendToLastLine("OK");
-                  v.AddLine("dál");
-                  v.AddLine("ještě");
-                  f.state.writing = true;
-                  v.AddLine("znovu");
-                  v.AddLine("konec");
-                  // Stopped and written again between two lines: both told.
-                  f.Stop("kvóta");
-                  f.state.writing = true;
-                  v.AddLine("nakonec");
-                },
-                {"řadič → 1 B: 00", "Inicializace...OK", "dál", "ještě", "znovu", "konec",
-                 "nakonec"},
-                {"Inicializace...OK",
-                 "Do souboru záznamu k.log nelze zapisovat (disk plný); komunikátor to zkouší dál.",
-                 "dál", "ještě", "Do souboru záznamu k.log se opět zapisuje.", "znovu", "konec",
-                 "Do souboru záznamu k.log nelze zapisovat (kvóta); komunikátor to zkouší dál.",
-                 "Do souboru záznamu k.log se opět zapisuje.", "nakonec"}},
+        TeeCase{
+            "FullFileToldOnceBeforeTheNextLineAndItsRecoveryOnce",
+            true,
+            [](LoggedView& v, RecordingFile& f) {
+              v.AddLine("Inicializace...");
+              f.Stop("disk plný");
+              v.FileLine("řadič → 1 B: 00");
+              v.AppendToLastLine("OK");
+              v.AddLine("dál");
+              v.AddLine("ještě");
+              f.state.writing = true;
+              v.AddLine("znovu");
+              v.AddLine("konec");
+              // Stopped and written again between two lines: both told.
+              f.Stop("kvóta");
+              f.state.writing = true;
+              v.AddLine("nakonec");
+            },
+            {"řadič → 1 B: 00", "Inicializace...OK", "dál", "ještě", "znovu", "konec", "nakonec"},
+            {"Inicializace...OK",
+             "Do souboru záznamu k.log nelze zapisovat (disk plný); komunikátor to zkouší dál.",
+             "dál", "ještě", "Do souboru záznamu k.log se opět zapisuje.", "znovu", "konec",
+             "Do souboru záznamu k.log nelze zapisovat (kvóta); komunikátor to zkouší dál.",
+             "Do souboru záznamu k.log se opět zapisuje.", "nakonec"}},
         TeeCase{"UnopenedFileToldAsTheFirstLine",
                 false,
                 [](LoggedView& v, RecordingFile&) {

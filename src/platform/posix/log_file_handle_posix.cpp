@@ -19,8 +19,9 @@ std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path,
     refusal = LogFileRefusal::kNotRegular;
     return nullptr;
   }
-  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
-                      S_IRUSR | S_IWUSR);
+  const int fd =
+      open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+           S_IRUSR | S_IWUSR);
   if (fd < 0) {
     refusal = LogFileRefusal::kCannotOpen;
     reason = std::strerror(errno);

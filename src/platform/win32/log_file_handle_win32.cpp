@@ -28,9 +28,9 @@ HANDLE Native(std::intptr_t native) {
 // Sharing it for reading alone keeps every other writer out.
 std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path, const LogFileHandle*,
                                                    LogFileRefusal& refusal, std::string& reason) {
-  const HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file =
+      CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     refusal = error == ERROR_SHARING_VIOLATION ? LogFileRefusal::kHeldByAnother
