@@ -141,13 +141,13 @@ TEST(Vx2ctlBinary, VerifyNamesEachItemTheControllerHoldsOtherwise) {
   const ConfigFile project(text + "QQWRITE 2 0 17 7 0 0 0\n");
   const std::vector<std::string> verify{"--config", project.Path(), "verify"};
   ExpectRun(RunToEnd(VX2CTL_BINARY, verify), 1,
-            {"\n010001: v projektu 10000, v řadiči 0\nŘadič drží jiné hodnoty než projekt; "
+            {"010001: v projektu 10000, v řadiči 0\nŘadič drží jiné hodnoty než projekt; "
              "rozdílných položek: 1.\n"});
   const std::string& log = sim.Process().Output(50ms);
   EXPECT_TRUE(Contains(log, "[2] přijato") && !Contains(log, "[3] přijato")) << log;
   ExpectRun(Ctl(sim, {"write", "010001", "10000"}), 0, {});
   ExpectRun(RunToEnd(VX2CTL_BINARY, verify), 0,
-            {"\nŘadič drží projekt: všechny položky souhlasí.\n"});
+            {"Řadič drží projekt: všechny položky souhlasí.\n"});
   const ConfigFile no_project("TCP 127.0.0.1 1\n");
   ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", no_project.Path(), "verify"}), 2,
             {"nemá žádné položky projektu (QQWRITE)"});
