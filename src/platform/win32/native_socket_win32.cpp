@@ -46,12 +46,7 @@ int ConnectOutcome(NativeSocket socket) {
   if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) {
     return WSAGetLastError();
   }
-  if (error != 0) return error;
-  // SO_ERROR stays 0 while the connect is still under way.
-  WSAPOLLFD poll{socket, POLLWRNORM, 0};
-  const SHORT ready = WSAPoll(&poll, 1, 0) < 0 ? POLLERR : poll.revents;
-  if (ready & (POLLERR | POLLHUP)) return WSAECONNREFUSED;
-  return (ready & POLLWRNORM) ? 0 : WSAEWOULDBLOCK;
+  return error;
 }
 
 bool WaitWritable(NativeSocket socket, int wait_ms) {
