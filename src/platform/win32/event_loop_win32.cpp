@@ -14,6 +14,7 @@ namespace {
 
 // Messages of the loop's own window.
 constexpr UINT kSynchronizeMessage = WM_APP + 1;
+constexpr UINT kWakeMessage = WM_APP + 2;
 // Each watch has a message of its own (wParam: the socket, lParam: the event
 // and its error), so an event a closed socket left in the queue never reaches
 // a later watch of a socket that got the same number.
@@ -178,6 +179,8 @@ LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, L
       case WM_TIMER:
         state->FireTimer(wparam);
         return 0;
+      case kWakeMessage:
+        return 0;
       case kSynchronizeMessage:
         while (state->RunOnePostedCall()) {
         }
@@ -338,6 +341,9 @@ void Win32EventLoop::Run() {
 
 void Win32EventLoop::Quit() {
   state_->quit = true;
+  // Run may be blocked in GetMessageA while a sent message (a host's answer)
+  // is handled inside it; a posted message makes it return and see the flag.
+  PostMessageA(state_->window, kWakeMessage, 0, 0);
 }
 
 }  // namespace korvex
