@@ -15,7 +15,7 @@
 
 #include "bench_size.h"
 #include "loop/real_time_loop.h"
-#include "platform/posix/posix_socket_client.h"
+#include "platform/tcp_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "shell/korvex_window.h"
 #include "support/fake_host_desktop.h"
@@ -42,9 +42,9 @@ double LoadSeconds(int lines) {
     RealTimeLoop loop;
     RecordingView view;
     ScriptedMessageBoxes boxes;
-    PosixSocketClient socket;
+    TcpSocketClient socket;
     FakeHostDesktop desktop;
-    PosixSerialPort serial_port;
+    SystemSerialPort serial_port;
     TDlgKORVEX window(WindowPlatform{loop, view, boxes, socket, desktop, serial_port}, {});
     window.FormCreate();
     // ReadINI alone: the start-up sequence, due 100 ms after the window was

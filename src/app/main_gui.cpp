@@ -11,7 +11,7 @@
 #include "gui/qt_message_boxes.h"
 #include "gui/utf8_text.h"
 #include "platform/posix/host_desktop_posix.h"
-#include "platform/posix/posix_socket_client.h"
+#include "platform/tcp_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "platform/termination_signals.h"
 #include "shell/form_layout.h"
@@ -42,9 +42,9 @@ int main(int argc, char** argv) {
   korvex::QtMainView view([&loop] { loop.Quit(); });
   korvex::OperationsLog log(view, log_options);
   korvex::QtMessageBoxes boxes(&view.Form());
-  korvex::PosixSocketClient socket;
+  korvex::TcpSocketClient socket;
   korvex::PosixHostDesktop desktop(loop);
-  korvex::PosixSerialPort serial_port;
+  korvex::SystemSerialPort serial_port;
   korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
                             std::move(arguments));
   log.Attach(window);

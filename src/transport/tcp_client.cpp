@@ -47,7 +47,13 @@ void TMyTCPClient::ClientConnected() {
   connecting_ = false;
   RxBuffer.clear();
   Connected = true;
-  Watch(false);
+  // The socket stays watched as it was during the connect: watching it anew
+  // costs system calls and may lose an event that came meanwhile.
+  if (watch_) {
+    watch_->SetWantWrite(false);
+  } else {
+    Watch(false);
+  }
 }
 
 void TMyTCPClient::Watch(bool want_write) {

@@ -8,7 +8,7 @@
 
 #include "common/text_helpers.h"
 #include "loop/real_time_loop.h"
-#include "platform/posix/posix_socket_client.h"
+#include "platform/tcp_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "protocol/frame.h"
 #include "protocol/service_commands.h"
@@ -65,8 +65,8 @@ class EngineVsSimulator : public ::testing::Test {
   bool Read(std::string& answer) { return link.Transaction(kReadFirmware, answer); }
 
   RealTimeLoop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_layer;
+  TcpSocketClient socket;
+  SystemSerialPort serial_layer;
   TSerial serial_port{loop, serial_layer};
   RecordingView log;
   TVardosLink link;

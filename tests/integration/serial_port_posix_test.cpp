@@ -115,7 +115,7 @@ TEST(DeviceHolders, OtherProcessesAreNamedButNotThePeerOfAPseudoTerminal) {
 class PtyRig : public SerialRig {
  public:
   std::unique_ptr<SerialPortLayer> MakeLayer() override {
-    return std::make_unique<PosixSerialPort>([this](int port) {
+    return std::make_unique<SystemSerialPort>([this](int port) {
       return port == 1 ? pty.Path() : std::string("/dev/korvex-no-such-port");
     });
   }
@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(Pty, SerialPortContract,
 class PtyPort : public ::testing::Test {
  protected:
   PtyPair pty;
-  PosixSerialPort layer{[this](int) { return pty.Path(); }};
+  SystemSerialPort layer{[this](int) { return pty.Path(); }};
 };
 
 TEST_F(PtyPort, RestoresTheLineOnClose) {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/win32/serial_port_win32.h"
+#include "platform/system_serial_port.h"
 #include "platform/win32/win32_dcb.h"
 #include "support/serial_port_contract.h"
 
@@ -96,7 +96,7 @@ class NullModemRig : public SerialRig {
   }
 
   std::unique_ptr<SerialPortLayer> MakeLayer() override {
-    return std::make_unique<Win32SerialPort>();
+    return std::make_unique<SystemSerialPort>();
   }
   int Port() const override { return port_; }
   int MissingPort() const override { return 199; }

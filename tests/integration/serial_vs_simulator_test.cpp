@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "loop/real_time_loop.h"
-#include "platform/posix/posix_socket_client.h"
+#include "platform/tcp_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
@@ -46,8 +46,8 @@ class SerialVsSimulator : public ::testing::Test {
   }
 
   RealTimeLoop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_port;
+  TcpSocketClient socket;
+  SystemSerialPort serial_port;
   TSerial serial{loop, serial_port};
   RecordingView log;
   TVardosLink link;

@@ -189,7 +189,7 @@ TEST(Vx2ctlOnALine, ByDeviceByComAndByConfigurationAndBusyOrMissingLines) {
   unsetenv("KORVEX_COM7");
   ExpectRun(run, 0, {"RS485 COM7 9600Bd, Adr=1, Odezva=0.5s", "000102 = 0x0000002B (43)"});
 
-  korvex::PosixSerialPort holder([&sim](int) { return sim.Device(); });
+  korvex::SystemSerialPort holder([&sim](int) { return sim.Device(); });
   ASSERT_NE(holder.Open(1), korvex::kNoPort);
   ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--serial", sim.Device(), "firmware"}), 1,
             {"nelze otevřít (linku už používá jiný program)"});

@@ -274,11 +274,24 @@ TEST_P(EventLoopContract, CheckSynchronizeRunsOnlyTheCallsOtherThreadsWaitOn) {
 TEST_P(EventLoopContract, QuitEndsRunAfterTheCurrentHandler) {
   int ticks = 0;
   auto timer = loop->CreateTimer("t", 10, [&] {
-    if (++ticks == 2) loop->Quit();
+    if (++ticks % 2 == 0) loop->Quit();
   });
   timer->SetEnabled(true);
   loop->Run();
   EXPECT_EQ(ticks, 2);
+  loop->Run();
+  EXPECT_EQ(ticks, 4) << "the first Quit does not end the next Run";
+}
+
+TEST_P(EventLoopContract, AnEnabledTimerTakesANewIntervalAtOnce) {
+  std::vector<std::string> fired;
+  auto timer = loop->CreateTimer("timer", 60000, [&] { fired.push_back("timer"); });
+  auto reference = loop->CreateTimer("reference", 200, [&] { fired.push_back("reference"); });
+  timer->SetEnabled(true);
+  reference->SetEnabled(true);
+  timer->SetInterval(10);
+  PumpUntil([&] { return !fired.empty(); });
+  EXPECT_EQ(fired.front(), "timer");
 }
 
 // Only for loops on real time: a virtual clock moves only when nothing is

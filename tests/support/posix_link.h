@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "platform/posix/posix_socket_client.h"
+#include "platform/tcp_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
 #include "protocol/vardos_link.h"
 #include "transport/serial.h"
@@ -14,7 +14,7 @@ namespace korvex {
 
 template <class Loop, class Log>
 struct PosixLinkOn {
-  explicit PosixLinkOn(PosixSerialPort::DeviceNamer device_for = ComDevice)
+  explicit PosixLinkOn(SystemSerialPort::DeviceNamer device_for = ComDevice)
       : serial_port(std::move(device_for)) {
     link.Init(loop);
     link.Setup(serial, socket);
@@ -27,8 +27,8 @@ struct PosixLinkOn {
   PosixLinkOn& operator=(const PosixLinkOn&) = delete;
 
   Loop loop;
-  PosixSocketClient socket;
-  PosixSerialPort serial_port;
+  TcpSocketClient socket;
+  SystemSerialPort serial_port;
   TSerial serial{loop, serial_port};
   Log log;
   TVardosLink link;

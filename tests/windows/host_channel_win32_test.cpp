@@ -3,10 +3,14 @@
 // host window inside the test that stops handling messages.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <thread>
 
+#include "desktop_turn.h"
 #include "native_platform.h"
 // After the seams: its macros would clash with their names.
 #include <windows.h>
@@ -82,6 +86,61 @@ TEST(HostChannelWin32, AHostThatDoesNotHandleTheNoticeHoldsTheCommunicatorFiveSe
   // falls to whoever reads it.
   EXPECT_NE(GlobalFindAtomA("KORVEX CLOSED|"), 0);
   GlobalDeleteAtom(GlobalFindAtomA("KORVEX CLOSED|"));
+}
+
+// tolma's wait for an answer: the answer comes as a sent message, which
+// GetMessageA handles without returning, and the receiver ends the loop.
+TEST(HostChannelWin32, AnAnswerThatEndsTheLoopEndsRunAtOnce) {
+  NativeEventLoop loop;
+  Win32HostDesktop host(loop);
+  std::string problem;
+  const std::uint32_t message = host.RegisterMessage("MSG_TOLMA", problem);
+  ASSERT_NE(message, 0u) << problem;
+  host.SetReceiver([&loop](const HostMessage&) { loop.Quit(); });
+  const auto window = reinterpret_cast<HWND>(host.OwnHandle());
+  const DWORD loop_thread = GetCurrentThreadId();
+  std::atomic<bool> done{false};
+  std::atomic<bool> rescued{false};
+  std::thread answer(
+      [&] { SendMessageTimeoutA(window, message, 0, 0, SMTO_NORMAL, 5000, nullptr); });
+  // Wakes a loop that missed the Quit, so the test fails instead of hanging.
+  std::thread rescue([&] {
+    for (int i = 0; i < 100 && !done; ++i) Sleep(100);
+    if (!done) {
+      rescued = true;
+      PostThreadMessageA(loop_thread, WM_NULL, 0, 0);
+    }
+  });
+  loop.Run();
+  done = true;
+  answer.join();
+  rescue.join();
+  EXPECT_FALSE(rescued) << "Run returned only when another message came";
+}
+
+TEST(HostChannelWin32, AWParamBeyond32BitsIsNoKindTheChannelKnows) {
+  NativeEventLoop loop;
+  Win32HostDesktop host(loop);
+  std::string problem;
+  const std::uint32_t message = host.RegisterMessage("MSG_TOLMA", problem);
+  ASSERT_NE(message, 0u) << problem;
+  std::vector<HostMessage> got;
+  host.SetReceiver([&got](const HostMessage& received) { got.push_back(received); });
+  const WPARAM request_in_low_half = (WPARAM{1} << 32) | 1;
+  SendMessageA(reinterpret_cast<HWND>(host.OwnHandle()), message, request_in_low_half, 0);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_NE(got[0].wparam, 1u) << "taken for a request by its low half";
+}
+
+// The owner of the turn ends without letting go, as a killed tolma does.
+TEST(HostChannelWin32, ATurnLeftByAKilledTolmaIsTakenAgain) {
+  const std::string desktop = "korvex-test-turn-" + std::to_string(GetCurrentProcessId());
+  auto left = std::make_unique<tolma::DesktopTurn>();
+  std::string error;
+  std::thread killed([&] { ASSERT_TRUE(left->Take(desktop, 1000, error)) << error; });
+  killed.join();
+  tolma::DesktopTurn next;
+  EXPECT_TRUE(next.Take(desktop, 1000, error)) << error;
 }
 
 }  // namespace

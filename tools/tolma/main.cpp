@@ -16,6 +16,7 @@
 #include "host_session.h"
 #include "host_texts.h"
 #include "item_text.h"
+#include "platform/console_setup.h"
 #include "tool_cli.h"
 
 namespace {
@@ -198,6 +199,7 @@ using Run = int (*)(tolma::HostSession&, const Command&);
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
   CLI::App app{
       "Nadřízená aplikace komunikátoru z příkazového řádku: ohlásí se jako okno hostitele "
       "na ploše kanálu, najde komunikátor a posílá mu požadavky.",

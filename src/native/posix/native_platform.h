@@ -4,14 +4,14 @@
 
 #include "loop/real_time_loop.h"
 #include "platform/posix/host_desktop_posix.h"
-#include "platform/posix/posix_socket_client.h"
-#include "platform/posix/serial_port_posix.h"
+#include "platform/system_serial_port.h"
+#include "platform/tcp_socket_client.h"
 
 namespace korvex {
 
 using NativeEventLoop = RealTimeLoop;
-using NativeSocketClient = PosixSocketClient;
+using NativeSocketClient = TcpSocketClient;
 using NativeHostDesktop = PosixHostDesktop;
-using NativeSerialPort = PosixSerialPort;
+using NativeSerialPort = SystemSerialPort;
 
 }  // namespace korvex

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <optional>
 #include <thread>
@@ -23,6 +22,8 @@
 namespace korvex {
 namespace {
 
+using Use = SerialPortUse<SystemSerialPort::Port, UseLocking::kHeld>;
+
 using Clock = std::chrono::steady_clock;
 
 // How often the wait looks again at what no descriptor reports: input lines,
@@ -32,11 +33,8 @@ constexpr int kRecheckMs = 10;
 constexpr auto kDsrRecheck = std::chrono::milliseconds(5);
 constexpr std::uint32_t kLineEventMask = kEvCts | kEvDsr | kEvRlsd | kEvBreak | kEvRing;
 
-thread_local int last_error = 0;
-
 bool Fail(int code) {
-  last_error = code;
-  return false;
+  return FailSerialCall(code);
 }
 
 struct TableRate {
@@ -136,7 +134,7 @@ std::uint32_t LineEvents(const LineReading& before, const LineReading& now) {
   return events;
 }
 
-struct PosixSerialPort::Port {
+struct SystemSerialPort::Port : SerialPortUsers {
   // How the device reports its input lines: interrupt counters (which also
   // catch short pulses and breaks), line levels, or not at all (a pty).
   enum class Lines { kNone, kCounters, kLevels };
@@ -219,10 +217,6 @@ struct PosixSerialPort::Port {
   Lines lines = Lines::kNone;
 
   // Guarded by the mutex.
-  std::mutex mutex;
-  std::condition_variable released;
-  bool closed = false;
-  int users = 0;  // calls using the descriptor
   std::uint32_t mask = 0;
   std::uint64_t mask_generation = 0;
   std::uint32_t known_input = 0;  // input bytes already reported
@@ -233,72 +227,28 @@ struct PosixSerialPort::Port {
   LineReading reading;
 };
 
-// One call on an open port. It holds the port's lock except where the call
-// blocks, and the port is not released while a call uses it.
-class PosixSerialPort::Use {
- public:
-  Use(const PosixSerialPort& layer, PortHandle handle) : port_(layer.Find(handle)) {
-    if (!port_) return;
-    lock_ = std::unique_lock(port_->mutex);
-    if (port_->closed) {
-      lock_.unlock();
-      port_.reset();
-      return;
-    }
-    ++port_->users;
-  }
-  ~Use() {
-    if (!port_) return;
-    if (!lock_.owns_lock()) lock_.lock();
-    --port_->users;
-    port_->released.notify_all();
-  }
-  Use(const Use&) = delete;
-  Use& operator=(const Use&) = delete;
+SystemSerialPort::SystemSerialPort(DeviceNamer device_for) : device_for_(std::move(device_for)) {}
 
-  explicit operator bool() const { return port_ != nullptr; }
-  Port* operator->() const { return port_.get(); }
-  void Unlock() { lock_.unlock(); }
-  void Lock() { lock_.lock(); }
-
- private:
-  std::shared_ptr<Port> port_;
-  std::unique_lock<std::mutex> lock_;
-};
-
-PosixSerialPort::PosixSerialPort(DeviceNamer device_for) : device_for_(std::move(device_for)) {}
-
-PosixSerialPort::~PosixSerialPort() {
-  std::vector<PortHandle> open;
-  {
-    std::lock_guard lock(mutex_);
-    for (const auto& [handle, port] : ports_) open.push_back(handle);
-  }
-  for (const PortHandle handle : open) CloseHandle(handle);
+SystemSerialPort::~SystemSerialPort() {
+  for (const PortHandle handle : ports_.Handles()) CloseHandle(handle);
 }
 
-std::shared_ptr<PosixSerialPort::Port> PosixSerialPort::Find(PortHandle handle) const {
-  std::lock_guard lock(mutex_);
-  const auto found = ports_.find(handle);
-  return found == ports_.end() ? nullptr : found->second;
-}
-
-std::vector<std::string> PosixSerialPort::OtherHolders(PortHandle handle) const {
-  const std::shared_ptr<Port> port = Find(handle);
+std::vector<std::string> SystemSerialPort::OtherHolders(PortHandle handle) const {
+  const std::shared_ptr<Port> port = ports_.Find(handle);
   return port ? OtherDeviceHolders(port->fd) : std::vector<std::string>{};
 }
 
-int PosixSerialPort::LastError() const {
-  return last_error;
+int SystemSerialPort::LastError() const {
+  return SerialLastError();
 }
 
-bool PosixSerialPort::IsDeviceGone(int error) const {
+bool SystemSerialPort::IsDeviceGone(int error) const {
   // A terminal whose device went away answers EIO from then on; an opener
   // may meet ENXIO or ENODEV while it is being removed.
   return error == EIO || error == ENXIO || error == ENODEV;
 }
 
-PortHandle PosixSerialPort::Open(int number) {
+PortHandle SystemSerialPort::Open(int number) {
   const std::string device = device_for_(number);
   if (device.empty()) {
     Fail(ENOENT);
@@ -334,25 +284,12 @@ PortHandle PosixSerialPort::Open(int number) {
     port->lines = Port::Lines::kLevels;
   }
   port->ReadLines(port->reading);
-  std::lock_guard lock(mutex_);
-  const PortHandle handle = next_handle_++;
-  ports_.emplace(handle, std::move(port));
-  return handle;
+  return ports_.Add(std::move(port));
 }
 
-bool PosixSerialPort::CloseHandle(PortHandle handle) {
-  std::shared_ptr<Port> port;
-  {
-    std::lock_guard lock(mutex_);
-    const auto found = ports_.find(handle);
-    if (found == ports_.end()) return Fail(EBADF);
-    port = found->second;
-    ports_.erase(found);
-  }
-  std::unique_lock lock(port->mutex);
-  port->closed = true;
-  port->Wake();
-  port->released.wait(lock, [&port] { return port->users == 0; });
+bool SystemSerialPort::CloseHandle(PortHandle handle) {
+  const std::shared_ptr<Port> port = ports_.Remove(handle, [](Port& closing) { closing.Wake(); });
+  if (!port) return Fail(EBADF);
   ioctl(port->fd, TIOCNXCL);
   tcsetattr(port->fd, TCSANOW, &port->saved);
   // Closing the descriptor also drops the lock.
@@ -362,14 +299,14 @@ bool PosixSerialPort::CloseHandle(PortHandle handle) {
   return closed || Fail(error);
 }
 
-bool PosixSerialPort::SetupComm(PortHandle handle, std::uint32_t, std::uint32_t) {
+bool SystemSerialPort::SetupComm(PortHandle handle, std::uint32_t, std::uint32_t) {
   // The terminal driver's queues have sizes of their own.
-  Use port(*this, handle);
+  Use port(ports_, handle);
   return port || Fail(EBADF);
 }
 
-bool PosixSerialPort::SetCommState(PortHandle handle, const TDcb& dcb) {
-  Use port(*this, handle);
+bool SystemSerialPort::SetCommState(PortHandle handle, const TDcb& dcb) {
+  Use port(ports_, handle);
   if (!port) return Fail(EBADF);
   termios settings{};
   if (!LineTermios(dcb, settings)) return Fail(EINVAL);
@@ -380,15 +317,15 @@ bool PosixSerialPort::SetCommState(PortHandle handle, const TDcb& dcb) {
   return true;
 }
 
-bool PosixSerialPort::SetCommTimeouts(PortHandle handle, const TCommTimeouts&) {
+bool SystemSerialPort::SetCommTimeouts(PortHandle handle, const TCommTimeouts&) {
   // Reads never wait here, which is what the component asks for; a write
   // waits as long as its caller says.
-  Use port(*this, handle);
+  Use port(ports_, handle);
   return port || Fail(EBADF);
 }
 
-bool PosixSerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
-  Use port(*this, handle);
+bool SystemSerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
+  Use port(ports_, handle);
   if (!port) return Fail(EBADF);
   port->mask = mask;
   ++port->mask_generation;
@@ -396,9 +333,9 @@ bool PosixSerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
   return true;
 }
 
-bool PosixSerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
+bool SystemSerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
   events = 0;
-  Use port(*this, handle);
+  Use port(ports_, handle);
   if (!port) return Fail(EBADF);
   const std::uint64_t generation = port->mask_generation;
   bool hung_up = false;
@@ -429,8 +366,8 @@ bool PosixSerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
   }
 }
 
-bool PosixSerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& status) {
-  Use port(*this, handle);
+bool SystemSerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& status) {
+  Use port(ports_, handle);
   if (!port) return Fail(EBADF);
   int levels = 0;
   if (ioctl(port->fd, TIOCMGET, &levels) != 0) return Fail(errno);
@@ -439,8 +376,8 @@ bool PosixSerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& statu
   return true;
 }
 
-bool PosixSerialPort::ClearCommError(PortHandle handle, TComStat& status) {
-  Use port(*this, handle);
+bool SystemSerialPort::ClearCommError(PortHandle handle, TComStat& status) {
+  Use port(ports_, handle);
   if (!port) return Fail(EBADF);
   int in = 0;
   int out = 0;
@@ -452,15 +389,15 @@ bool PosixSerialPort::ClearCommError(PortHandle handle, TComStat& status) {
   return true;
 }
 
-bool PosixSerialPort::PurgeComm(PortHandle handle, std::uint32_t) {
+bool SystemSerialPort::PurgeComm(PortHandle handle, std::uint32_t) {
   // Reads and writes here finish before they return: there is nothing
   // pending to abort, and queued bytes stay.
-  Use port(*this, handle);
+  Use port(ports_, handle);
   return port || Fail(EBADF);
 }
 
-bool PosixSerialPort::EscapeCommFunction(PortHandle handle, std::uint32_t code) {
-  Use port(*this, handle);
+bool SystemSerialPort::EscapeCommFunction(PortHandle handle, std::uint32_t code) {
+  Use port(ports_, handle);
   if (!port) return Fail(EBADF);
   if (code < kSetRts || code > kClrDtr) return Fail(EINVAL);
   const int line = (code == kSetRts || code == kClrRts) ? TIOCM_RTS : TIOCM_DTR;
@@ -468,8 +405,8 @@ bool PosixSerialPort::EscapeCommFunction(PortHandle handle, std::uint32_t code) 
   return ioctl(port->fd, raise ? TIOCMBIS : TIOCMBIC, &line) == 0 || Fail(errno);
 }
 
-int PosixSerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
-  Use port(*this, handle);
+int SystemSerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
+  Use port(ports_, handle);
   if (!port) {
     Fail(EBADF);
     return -1;
@@ -486,8 +423,8 @@ int PosixSerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
   return -1;
 }
 
-bool PosixSerialPort::WriteFile(PortHandle handle, std::string_view data, int wait_ms) {
-  Use port(*this, handle);
+bool SystemSerialPort::WriteFile(PortHandle handle, std::string_view data, int wait_ms) {
+  Use port(ports_, handle);
   if (!port) return Fail(EBADF);
   const int fd = port->fd;
   const bool dsr_flow = port->dsr_flow;

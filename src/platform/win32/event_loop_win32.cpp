@@ -13,11 +13,19 @@ namespace korvex {
 namespace {
 
 // Messages of the loop's own window.
-constexpr UINT kSocketMessage = WM_APP + 1;     // wParam: the socket
-constexpr UINT kSynchronizeMessage = WM_APP + 2;
+constexpr UINT kSynchronizeMessage = WM_APP + 1;
+constexpr UINT kWakeMessage = WM_APP + 2;
+// Each watch has a message of its own (wParam: the socket, lParam: the event
+// and its error), so an event a closed socket left in the queue never reaches
+// a later watch of a socket that got the same number.
+constexpr UINT kFirstSocketMessage = WM_APP + 16;
+constexpr UINT kSocketMessages = 0xBFFF - kFirstSocketMessage + 1;
 constexpr char kWindowClass[] = "KorvexEventLoop";
 
-constexpr long kSocketEvents = FD_READ | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
+// Selected once per socket: Winsock posts each event as it happens, and
+// posts again what a call re-enables (FD_READ after a recv that left data),
+// so the loop acts on the events without asking the socket again.
+constexpr long kSocketEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 
 LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -41,13 +49,20 @@ struct Win32EventLoop::State {
     std::string name;
     int interval = 0;
     bool enabled = false;
+    // A disabled timer is left armed until its next tick: a timer enabled
+    // and disabled around every transaction then costs one call, not two.
+    bool armed = false;
     bool running = false;
     std::uint64_t arming = 0;  // counts the times the period was restarted
     std::function<void()> handler;
   };
   struct WatchState {
     SOCKET socket = INVALID_SOCKET;
+    UINT message = 0;
     bool want_write = false;
+    // Winsock posts FD_WRITE only when sending becomes possible; whether it
+    // has is kept for write interest that comes later.
+    bool writable = false;
     std::function<void(IoEvent)> handler;
   };
   struct PostedCall {
@@ -55,31 +70,41 @@ struct Win32EventLoop::State {
     bool done = false;
   };
 
+  // Starts a full period from now; an armed timer is set anew, not killed.
   void Arm(TimerState& timer) {
     ++timer.arming;
+    timer.armed = true;
     SetTimer(window, timer.id, static_cast<UINT>(std::max(timer.interval, 1)), nullptr);
   }
 
-  void Select(const WatchState& watch) const {
-    WSAAsyncSelect(watch.socket, window, kSocketMessage,
-                   kSocketEvents | (watch.want_write ? FD_WRITE : 0));
+  void Disarm(TimerState& timer) {
+    if (timer.armed) KillTimer(window, timer.id);
+    timer.armed = false;
   }
 
-  // Winsock reports an event once; whether the socket is ready still is
-  // asked when the message comes, so a late or repeated message for a
-  // socket is harmless.
-  void RecheckSocket(SOCKET socket) const {
-    PostMessageA(window, kSocketMessage, socket, 0);
+  UINT NextSocketMessage() {
+    const UINT message = kFirstSocketMessage + next_socket_message % kSocketMessages;
+    ++next_socket_message;
+    return message;
+  }
+
+  // Posts an event for the watch as Winsock would have.
+  void PostSocketEvent(const WatchState& watch, long event, int error) const {
+    PostMessageA(window, watch.message, watch.socket, WSAMAKESELECTREPLY(event, error));
   }
 
   void FireTimer(UINT_PTR id) {
     const auto found = timers.find(id);
     if (found == timers.end()) return;
     const std::shared_ptr<TimerState> timer = found->second;
-    // Ticks while the handler runs are dropped; so are those a disabled
-    // timer left in the queue.
-    if (!timer->enabled || timer->running) return;
-    KillTimer(window, id);
+    // The tick of a timer disabled meanwhile ends its arming; ticks while
+    // the handler runs are dropped.
+    if (!timer->enabled) {
+      Disarm(*timer);
+      return;
+    }
+    if (timer->running) return;
+    Disarm(*timer);
     const std::uint64_t arming = timer->arming;
     timer->running = true;
     auto handler = timer->handler;
@@ -90,17 +115,18 @@ struct Win32EventLoop::State {
     if (timer->enabled && timer->arming == arming && timers.count(id)) Arm(*timer);
   }
 
-  void SocketEvent(SOCKET socket, LPARAM event) {
+  void SocketEvent(UINT message, SOCKET socket, LPARAM reply) {
     const auto found = watches.find(socket);
-    if (found == watches.end()) return;
+    if (found == watches.end() || found->second->message != message) return;
     const std::shared_ptr<WatchState> watch = found->second;
-    WSAPOLLFD poll{socket, static_cast<SHORT>(POLLRDNORM | (watch->want_write ? POLLWRNORM : 0)),
-                   0};
-    if (WSAPoll(&poll, 1, 0) < 0) poll.revents = POLLERR;
+    const long event = WSAGETSELECTEVENT(reply);
+    const bool failed = WSAGETSELECTERROR(reply) != 0;
+    if ((event & (FD_WRITE | FD_CONNECT)) && !failed) watch->writable = true;
     auto handler = watch->handler;
-    if (WSAGETSELECTERROR(event) != 0 || (poll.revents & (POLLRDNORM | POLLERR | POLLHUP | POLLNVAL))) {
+    // A failure, like a close, is for the owner to read.
+    if (failed || (event & (FD_READ | FD_ACCEPT | FD_CLOSE))) {
       handler(IoEvent::kReadable);
-    } else if (watch->want_write && (poll.revents & POLLWRNORM)) {
+    } else if (watch->want_write && watch->writable) {
       handler(IoEvent::kWritable);
     }
   }
@@ -135,6 +161,7 @@ struct Win32EventLoop::State {
   std::thread::id loop_thread = std::this_thread::get_id();
   bool quit = false;
   UINT_PTR next_timer_id = 1;
+  UINT next_socket_message = 0;
   std::map<UINT_PTR, std::shared_ptr<TimerState>> timers;
   std::map<SOCKET, std::shared_ptr<WatchState>> watches;
 
@@ -152,14 +179,17 @@ LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, L
       case WM_TIMER:
         state->FireTimer(wparam);
         return 0;
-      case kSocketMessage:
-        state->SocketEvent(static_cast<SOCKET>(wparam), lparam);
+      case kWakeMessage:
         return 0;
       case kSynchronizeMessage:
         while (state->RunOnePostedCall()) {
         }
         return 0;
       default:
+        if (message >= kFirstSocketMessage && message < kFirstSocketMessage + kSocketMessages) {
+          state->SocketEvent(message, static_cast<SOCKET>(wparam), lparam);
+          return 0;
+        }
         break;
     }
   }
@@ -173,7 +203,7 @@ class LoopTimer : public Timer {
   LoopTimer(Win32EventLoop::State& loop, std::shared_ptr<TimerState> state)
       : loop_(loop), state_(std::move(state)) {}
   ~LoopTimer() override {
-    KillTimer(loop_.window, state_->id);
+    loop_.Disarm(*state_);
     loop_.timers.erase(state_->id);
   }
 
@@ -186,7 +216,6 @@ class LoopTimer : public Timer {
   bool Enabled() const override { return state_->enabled; }
   void SetEnabled(bool enabled) override {
     if (enabled && !state_->enabled) loop_.Arm(*state_);
-    if (!enabled && state_->enabled) KillTimer(loop_.window, state_->id);
     state_->enabled = enabled;
   }
   void SetOnTimer(std::function<void()> handler) override { state_->handler = std::move(handler); }
@@ -203,16 +232,29 @@ class LoopWatch : public IoWatch {
   LoopWatch(Win32EventLoop::State& loop, std::shared_ptr<WatchState> state)
       : loop_(loop), state_(std::move(state)) {}
   ~LoopWatch() override {
-    WSAAsyncSelect(state_->socket, loop_.window, 0, 0);
-    loop_.watches.erase(state_->socket);
+    // The socket's events stay selected until it is closed or watched
+    // anew; what comes meanwhile carries this watch's message and is dropped.
+    const auto found = loop_.watches.find(state_->socket);
+    if (found != loop_.watches.end() && found->second == state_) loop_.watches.erase(found);
   }
   void SetWantWrite(bool want) override {
     if (want == state_->want_write) return;
     state_->want_write = want;
-    loop_.Select(*state_);
-    // Winsock reports writability only when it begins; a socket writable
-    // already is found by the recheck.
-    if (want) loop_.RecheckSocket(state_->socket);
+    if (!want) return;
+    if (state_->writable) {
+      loop_.PostSocketEvent(*state_, FD_WRITE, 0);
+      return;
+    }
+    // Write interest waits for a connect. Winsock posts its end as FD_CONNECT,
+    // but wine posts nothing for a connect refused before the socket was
+    // selected, so that one is looked for here once.
+    int error = 0;
+    int length = sizeof error;
+    if (getsockopt(state_->socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
+                   &length) != 0) {
+      error = WSAGetLastError();
+    }
+    if (error != 0) loop_.PostSocketEvent(*state_, FD_CONNECT, error);
   }
 
  private:
@@ -249,11 +291,12 @@ std::unique_ptr<IoWatch> Win32EventLoop::WatchIo(IoHandle handle,
                                                  std::function<void(IoEvent)> handler) {
   auto watch = std::make_shared<State::WatchState>();
   watch->socket = static_cast<SOCKET>(handle);
+  watch->message = state_->NextSocketMessage();
   watch->handler = std::move(handler);
   state_->watches[watch->socket] = watch;
-  state_->Select(*watch);
-  // What arrived before the watch began is reported too.
-  state_->RecheckSocket(watch->socket);
+  // Winsock posts at once what has happened already: bytes waiting, a peer's
+  // close, room to send on a connected socket.
+  WSAAsyncSelect(watch->socket, state_->window, watch->message, kSocketEvents);
   return std::make_unique<LoopWatch>(*state_, std::move(watch));
 }
 
@@ -298,6 +341,9 @@ void Win32EventLoop::Run() {
 
 void Win32EventLoop::Quit() {
   state_->quit = true;
+  // Run may be blocked in GetMessageA while a sent message (a host's answer)
+  // is handled inside it; a posted message makes it return and see the flag.
+  PostMessageA(state_->window, kWakeMessage, 0, 0);
 }
 
 }  // namespace korvex

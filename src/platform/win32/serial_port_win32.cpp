@@ -1,4 +1,4 @@
-#include "platform/win32/serial_port_win32.h"
+#include "platform/system_serial_port.h"
 
 #include <vector>
 
@@ -7,16 +7,15 @@
 namespace korvex {
 namespace {
 
+using Use = SerialPortUse<SystemSerialPort::Port, UseLocking::kReleased>;
+
 // How long a read the driver holds back is waited for before it is given up.
 constexpr DWORD kReadWaitMs = 100;
 // How often a port whose driver cannot wait for events is looked at.
 constexpr DWORD kPollMs = 5;
 
-thread_local int last_error = 0;
-
 bool Fail(DWORD code) {
-  last_error = static_cast<int>(code);
-  return false;
+  return FailSerialCall(static_cast<int>(code));
 }
 
 HANDLE NewEvent() {
@@ -126,7 +125,7 @@ DCB Win32Dcb(const TDcb& from) {
   return dcb;
 }
 
-struct Win32SerialPort::Port {
+struct SystemSerialPort::Port : SerialPortUsers {
   Port(HANDLE file, HANDLE claim) : file(file), claim(claim) {}
   ~Port() {
     for (const HANDLE event : {wait_event, read_event, write_event, closing, claim}) {
@@ -168,10 +167,6 @@ struct Win32SerialPort::Port {
   std::mutex wait_mutex, read_mutex, write_mutex;
 
   // Guarded by the mutex.
-  std::mutex mutex;
-  std::condition_variable released;
-  bool closed = false;
-  int users = 0;  // calls using the handle
   DWORD mask = 0;
   std::uint64_t mask_generation = 0;
   std::uint32_t known_input = 0;  // input bytes already reported
@@ -183,57 +178,22 @@ struct Win32SerialPort::Port {
   bool polled = false;
 };
 
-// One call on an open port; the port's handle is not closed while a call
-// uses it.
-class Win32SerialPort::Use {
- public:
-  Use(const Win32SerialPort& layer, PortHandle handle) : port_(layer.Find(handle)) {
-    if (!port_) return;
-    std::lock_guard lock(port_->mutex);
-    if (port_->closed) {
-      port_.reset();
-      return;
-    }
-    ++port_->users;
-  }
-  ~Use() {
-    if (!port_) return;
-    std::lock_guard lock(port_->mutex);
-    --port_->users;
-    port_->released.notify_all();
-  }
-  Use(const Use&) = delete;
-  Use& operator=(const Use&) = delete;
+SystemSerialPort::SystemSerialPort(DeviceNamer device_for) : device_for_(std::move(device_for)) {}
 
-  explicit operator bool() const { return port_ != nullptr; }
-  Port* operator->() const { return port_.get(); }
-
- private:
-  std::shared_ptr<Port> port_;
-};
-
-Win32SerialPort::Win32SerialPort(DeviceNamer device_for) : device_for_(std::move(device_for)) {}
-
-Win32SerialPort::~Win32SerialPort() {
-  std::vector<PortHandle> open;
-  {
-    std::lock_guard lock(mutex_);
-    for (const auto& [handle, port] : ports_) open.push_back(handle);
-  }
-  for (const PortHandle handle : open) CloseHandle(handle);
+SystemSerialPort::~SystemSerialPort() {
+  for (const PortHandle handle : ports_.Handles()) CloseHandle(handle);
 }
 
-std::shared_ptr<Win32SerialPort::Port> Win32SerialPort::Find(PortHandle handle) const {
-  std::lock_guard lock(mutex_);
-  const auto found = ports_.find(handle);
-  return found == ports_.end() ? nullptr : found->second;
+int SystemSerialPort::LastError() const {
+  return SerialLastError();
 }
 
-int Win32SerialPort::LastError() const {
-  return last_error;
+std::vector<std::string> SystemSerialPort::OtherHolders(PortHandle) const {
+  // Windows does not tell who holds a device.
+  return {};
 }
 
-bool Win32SerialPort::IsDeviceGone(int error) const {
+bool SystemSerialPort::IsDeviceGone(int error) const {
   // What the calls on an open port fail with once its USB adapter is pulled
   // out (the drivers differ), or the far end of a virtual port has gone.
   switch (static_cast<DWORD>(error)) {
@@ -251,7 +211,7 @@ bool Win32SerialPort::IsDeviceGone(int error) const {
   }
 }
 
-PortHandle Win32SerialPort::Open(int number) {
+PortHandle SystemSerialPort::Open(int number) {
   const std::string name = device_for_(number);
   if (name.empty()) {
     Fail(ERROR_FILE_NOT_FOUND);
@@ -278,44 +238,32 @@ PortHandle Win32SerialPort::Open(int number) {
   // An opened port starts with empty queues: bytes that came while nobody
   // held it (a late answer to an earlier program) are stale.
   ::PurgeComm(file, PURGE_RXCLEAR | PURGE_TXCLEAR);
-  std::lock_guard lock(mutex_);
-  const PortHandle handle = next_handle_++;
-  ports_.emplace(handle, std::move(port));
-  return handle;
+  return ports_.Add(std::move(port));
 }
 
-bool Win32SerialPort::CloseHandle(PortHandle handle) {
-  std::shared_ptr<Port> port;
-  {
-    std::lock_guard lock(mutex_);
-    const auto found = ports_.find(handle);
-    if (found == ports_.end()) return Fail(ERROR_INVALID_HANDLE);
-    port = found->second;
-    ports_.erase(found);
-  }
-  std::unique_lock lock(port->mutex);
-  port->closed = true;
-  SetEvent(port->closing);
-  port->released.wait(lock, [&port] { return port->users == 0; });
+bool SystemSerialPort::CloseHandle(PortHandle handle) {
+  const std::shared_ptr<Port> port =
+      ports_.Remove(handle, [](Port& closing) { SetEvent(closing.closing); });
+  if (!port) return Fail(ERROR_INVALID_HANDLE);
   return ::CloseHandle(port->file) || Fail(GetLastError());
 }
 
-bool Win32SerialPort::SetupComm(PortHandle handle, std::uint32_t in_queue,
-                                std::uint32_t out_queue) {
-  Use port(*this, handle);
+bool SystemSerialPort::SetupComm(PortHandle handle, std::uint32_t in_queue,
+                                 std::uint32_t out_queue) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   return ::SetupComm(port->file, in_queue, out_queue) || Fail(GetLastError());
 }
 
-bool Win32SerialPort::SetCommState(PortHandle handle, const TDcb& settings) {
-  Use port(*this, handle);
+bool SystemSerialPort::SetCommState(PortHandle handle, const TDcb& settings) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   DCB dcb = Win32Dcb(settings);
   return ::SetCommState(port->file, &dcb) || Fail(GetLastError());
 }
 
-bool Win32SerialPort::SetCommTimeouts(PortHandle handle, const TCommTimeouts& timeouts) {
-  Use port(*this, handle);
+bool SystemSerialPort::SetCommTimeouts(PortHandle handle, const TCommTimeouts& timeouts) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   COMMTIMEOUTS record{timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
                       timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
@@ -323,8 +271,8 @@ bool Win32SerialPort::SetCommTimeouts(PortHandle handle, const TCommTimeouts& ti
   return ::SetCommTimeouts(port->file, &record) || Fail(GetLastError());
 }
 
-bool Win32SerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
-  Use port(*this, handle);
+bool SystemSerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   std::lock_guard lock(port->mutex);
   port->mask = mask;
@@ -333,9 +281,9 @@ bool Win32SerialPort::SetCommMask(PortHandle handle, std::uint32_t mask) {
   return ::SetCommMask(port->file, mask) || Fail(GetLastError());
 }
 
-bool Win32SerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
+bool SystemSerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
   events = 0;
-  Use port(*this, handle);
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   std::lock_guard wait_lock(port->wait_mutex);
   const std::uint64_t generation = port->Generation();
@@ -353,10 +301,9 @@ bool Win32SerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
     }
     // A driver that refuses the mask or ends the wait by itself with nothing
     // cannot wait for this port's events.
-    const bool cannot_wait = outcome.error == ERROR_SUCCESS ||
-                             outcome.error == ERROR_OPERATION_ABORTED ||
-                             outcome.error == ERROR_NOT_SUPPORTED ||
-                             outcome.error == ERROR_INVALID_PARAMETER;
+    const bool cannot_wait =
+        outcome.error == ERROR_SUCCESS || outcome.error == ERROR_OPERATION_ABORTED ||
+        outcome.error == ERROR_NOT_SUPPORTED || outcome.error == ERROR_INVALID_PARAMETER;
     if (!cannot_wait) return Fail(outcome.error);
     port->polled = true;
   }
@@ -371,8 +318,8 @@ bool Win32SerialPort::WaitCommEvent(PortHandle handle, std::uint32_t& events) {
   }
 }
 
-bool Win32SerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& status) {
-  Use port(*this, handle);
+bool SystemSerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& status) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   DWORD lines = 0;
   if (!::GetCommModemStatus(port->file, &lines)) return Fail(GetLastError());
@@ -380,8 +327,8 @@ bool Win32SerialPort::GetCommModemStatus(PortHandle handle, std::uint32_t& statu
   return true;
 }
 
-bool Win32SerialPort::ClearCommError(PortHandle handle, TComStat& status) {
-  Use port(*this, handle);
+bool SystemSerialPort::ClearCommError(PortHandle handle, TComStat& status) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   DWORD errors = 0;
   COMSTAT queues{};
@@ -391,20 +338,20 @@ bool Win32SerialPort::ClearCommError(PortHandle handle, TComStat& status) {
   return true;
 }
 
-bool Win32SerialPort::PurgeComm(PortHandle handle, std::uint32_t flags) {
-  Use port(*this, handle);
+bool SystemSerialPort::PurgeComm(PortHandle handle, std::uint32_t flags) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   return ::PurgeComm(port->file, flags) || Fail(GetLastError());
 }
 
-bool Win32SerialPort::EscapeCommFunction(PortHandle handle, std::uint32_t code) {
-  Use port(*this, handle);
+bool SystemSerialPort::EscapeCommFunction(PortHandle handle, std::uint32_t code) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   return ::EscapeCommFunction(port->file, code) || Fail(GetLastError());
 }
 
-int Win32SerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
-  Use port(*this, handle);
+int SystemSerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
+  Use port(ports_, handle);
   if (!port) {
     Fail(ERROR_INVALID_HANDLE);
     return -1;
@@ -437,8 +384,8 @@ int Win32SerialPort::ReadByte(PortHandle handle, std::uint8_t& byte) {
   return -1;
 }
 
-bool Win32SerialPort::WriteFile(PortHandle handle, std::string_view data, int wait_ms) {
-  Use port(*this, handle);
+bool SystemSerialPort::WriteFile(PortHandle handle, std::string_view data, int wait_ms) {
+  Use port(ports_, handle);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   std::lock_guard write_lock(port->write_mutex);
   const auto size = static_cast<DWORD>(data.size());

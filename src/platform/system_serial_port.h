@@ -1,33 +1,32 @@
-// The serial port layer over the Win32 comm API: overlapped handles, every
-// operation waited for before it returns, so no I/O outlives the call that
-// started it.
+// The serial port layer over the system's comm API, one implementation per
+// platform folder: POSIX terminals (termios), or Win32 overlapped handles
+// with every operation waited for before it returns, so no I/O outlives the
+// call that started it. Both keep their open ports in a SerialPortTable.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <string>
 
 #include "platform/serial_port.h"
+#include "platform/serial_port_table.h"
 
 namespace korvex {
 
-// The device of COM `port`: \\.\COM<port>, which names every port number
-// (plain "COM10" and above do not open); empty for a number below 1.
+// The device of COM `port`; empty for a number below 1. POSIX: KORVEX_COM<port>
+// when set and not empty, else /dev/ttyS<port-1>. Windows: \\.\COM<port>,
+// which names every port number (plain "COM10" and above do not open).
 std::string ComDevice(int port);
 
-class Win32SerialPort : public SerialPortLayer {
+class SystemSerialPort : public SerialPortLayer {
  public:
   using DeviceNamer = std::function<std::string(int port)>;
 
-  explicit Win32SerialPort(DeviceNamer device_for = ComDevice);
+  explicit SystemSerialPort(DeviceNamer device_for = ComDevice);
   // Closes every port still open.
-  ~Win32SerialPort() override;
-  Win32SerialPort(const Win32SerialPort&) = delete;
-  Win32SerialPort& operator=(const Win32SerialPort&) = delete;
+  ~SystemSerialPort() override;
+  SystemSerialPort(const SystemSerialPort&) = delete;
+  SystemSerialPort& operator=(const SystemSerialPort&) = delete;
 
   PortHandle Open(int port) override;
   bool CloseHandle(PortHandle port) override;
@@ -43,18 +42,15 @@ class Win32SerialPort : public SerialPortLayer {
   int ReadByte(PortHandle port, std::uint8_t& byte) override;
   bool WriteFile(PortHandle port, std::string_view data, int wait_ms) override;
   int LastError() const override;
+  std::vector<std::string> OtherHolders(PortHandle port) const override;
   bool IsDeviceGone(int error) const override;
 
- private:
+  // The platform's record of an open port.
   struct Port;
-  class Use;
 
-  std::shared_ptr<Port> Find(PortHandle handle) const;
-
+ private:
   DeviceNamer device_for_;
-  mutable std::mutex mutex_;
-  std::map<PortHandle, std::shared_ptr<Port>> ports_;
-  PortHandle next_handle_ = 1;
+  SerialPortTable<Port> ports_;
 };
 
 }  // namespace korvex

@@ -1,4 +1,5 @@
-// The TCP socket client over POSIX sockets: non-blocking, TCP_NODELAY.
+// The TCP socket client on every platform: non-blocking, TCP_NODELAY, over
+// the thin per-platform socket shim (native_socket.h).
 #pragma once
 
 #include <string>
@@ -7,15 +8,18 @@
 
 namespace korvex {
 
-class PosixSocketClient : public SocketClient {
+class TcpSocketClient : public SocketClient {
  public:
-  ~PosixSocketClient() override;
+  TcpSocketClient();
+  ~TcpSocketClient() override;
+  TcpSocketClient(const TcpSocketClient&) = delete;
+  TcpSocketClient& operator=(const TcpSocketClient&) = delete;
 
   ConnectState Connect(const std::string& host, int port) override;
   ConnectState FinishConnect() override;
   bool Connected() const override { return connected_; }
   void Disconnect() override;
-  IoHandle Handle() const override { return fd_; }
+  IoHandle Handle() const override { return socket_; }
   bool Receive(std::string& into) override;
   bool Write(std::string_view data) override;
   std::string LastError() const override { return last_error_; }
@@ -25,7 +29,7 @@ class PosixSocketClient : public SocketClient {
  private:
   ConnectState Fail(int error);
 
-  int fd_ = -1;
+  IoHandle socket_ = kNoIoHandle;
   bool connected_ = false;
   std::string last_error_;
 };
