@@ -135,8 +135,9 @@ TEST_F(HostChannelProcesses, TolmaFindsTheCommunicatorAgainOnItsSecondRun) {
   ChildProcess write = Tolma({"write", "000102", "42"});
   EXPECT_EQ(write.Wait(10s), std::optional<int>(0)) << write.Output();
   EXPECT_EQ(write.Output(), "000102 = 0x0000002A (42) předáno komunikátoru\n");
-  ChildProcess close = Tolma({"close", "--wait", "5"});
-  EXPECT_EQ(close.Wait(10s), std::optional<int>(0)) << close.Output();
+  // The close first waits, up to 10 s, for the write the controller refuses.
+  ChildProcess close = Tolma({"close", "--wait", "15"});
+  EXPECT_EQ(close.Wait(20s), std::optional<int>(0)) << close.Output();
   EXPECT_EQ(close.Output(), "KORVEX CLOSED|\n");
   EXPECT_EQ(korvex.Wait(5s), std::optional<int>(0)) << korvex.Output();
   EXPECT_TRUE(Windows().empty());
