@@ -124,7 +124,8 @@ void TEventThread::Execute() {
       }
       continue;
     }
-    if (serial_.Closing() || !serial_.Opened()) continue;
+    // What a port closed meanwhile returned is not its successor's.
+    if (serial_.Closing() || !serial_.Opened() || serial_.Handle() != handle) continue;
     Dispatch(events);
   }
   std::lock_guard lock(mutex_);

@@ -189,9 +189,10 @@ TEST_F(ReadIni, MissingFileOrADirectoryIsLoggedAnEmptyFileIsGood) {
   EXPECT_EQ(window->QQCount, 0);
   ASSERT_EQ(view.lines.size(), 3u);
   EXPECT_EQ(view.lines[1], "Zpracování konfiguračního souboru...");
-  const std::string here = std::filesystem::current_path().string();
-  EXPECT_EQ(view.lines[2],
-            "- soubor lumadex.ini nenalezen (hledán v " + here + "/ovladace/vardos2, " + here + ")");
+  const std::filesystem::path here = std::filesystem::current_path();
+  EXPECT_EQ(view.lines[2], "- soubor lumadex.ini nenalezen (hledán v " +
+                               (here / "ovladace" / "vardos2").string() + ", " + here.string() +
+                               ")");
   // A file whose reading fails (EIO at offset 0) is a failed read, not an abort.
   std::filesystem::remove("lumadex.ini");
   std::error_code no_link;  // where links or /proc are not at hand, nothing to try
