@@ -7,18 +7,7 @@
 set -euo pipefail
 headless=$1 vx2ctl=$2 vx2sim=$3
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "CHYBA: $*" >&2
-  for f in "$work"/*.txt; do echo "--- $f" >&2; cat "$f" >&2; done
-  exit 1
-}
+source "$(dirname "$0")/script_work.sh"
 
 "$vx2sim" --port 0 >"$work/sim.txt" 2>&1 &
 sim_pid=$!

@@ -8,18 +8,7 @@
 # Arguments: cpack, the build folder (its CPack configuration), the version.
 set -euo pipefail
 cpack=$1 build=$2 version=$3
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-  [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "CHYBA: $*" >&2
-  for f in "$work"/*.txt; do echo "--- $f" >&2; cat "$f" >&2; done
-  exit 1
-}
+source "$(dirname "$0")/script_work.sh"
 resource() { wrestool -x --raw -t "$2" "$1"; }
 
 "$cpack" --config "$build/CPackConfig.cmake" -G NSIS -B "$work/package" >"$work/cpack.txt" 2>&1 ||
