@@ -17,7 +17,7 @@ namespace korvex {
 struct SeenBox {
   std::wstring title;
   std::wstring text;
-  bool has_icon = false;
+  HICON icon = nullptr;
   // Left to right as shown.
   std::vector<std::wstring> buttons;
   std::wstring default_button;
@@ -67,7 +67,7 @@ class BoxProbe {
       if (!box) Sleep(10);
     }
     if (!box) return;
-    SeenBox seen{WindowText(box), {}, false, {}, {}};
+    SeenBox seen{WindowText(box), {}, nullptr, {}, {}};
     HWND focus = GetDlgItem(box, LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)));
     HWND click = nullptr;
     // Children in the order they were made: icon, text, buttons left to right.
@@ -79,7 +79,7 @@ class BoxProbe {
         if (child == focus) seen.default_button = seen.buttons.back();
         if (seen.buttons.back() == answer.click) click = child;
       } else if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        seen.has_icon = SendMessageW(child, STM_GETICON, 0, 0) != 0;
+        seen.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
       } else {
         seen.text = WindowText(child);
       }

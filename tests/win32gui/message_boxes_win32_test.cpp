@@ -50,7 +50,7 @@ TEST(Win32MessageBoxesTest, CzechTitlesAndButtonsAnswerAsPressed) {
     ASSERT_TRUE(seen.has_value()) << "no box";
     EXPECT_EQ(seen->title, c.title);
     EXPECT_EQ(seen->text, L"Chyba komunikace !\r\nPřerušit ?");
-    EXPECT_TRUE(seen->has_icon);
+    EXPECT_NE(seen->icon, nullptr);
     EXPECT_EQ(seen->buttons, c.captions);
     EXPECT_EQ(seen->default_button, c.default_button);
   }
