@@ -1,5 +1,5 @@
-// The Qt window against the view contract, on the Qt loop, and what only
-// the Qt window has.
+// The Qt window and message boxes against the view contract, on the Qt loop,
+// and what only they have.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -21,65 +21,81 @@
 namespace korvex {
 namespace {
 
-std::vector<std::string> Utf8(const QStringList& texts) {
-  std::vector<std::string> lines;
-  for (const QString& text : texts) lines.push_back(text.toStdString());
-  return lines;
+std::optional<MessageKind> KindOf(QMessageBox::Icon icon) {
+  switch (icon) {
+    case QMessageBox::Warning:
+      return MessageKind::kWarning;
+    case QMessageBox::Critical:
+      return MessageKind::kError;
+    case QMessageBox::Information:
+      return MessageKind::kInformation;
+    case QMessageBox::Question:
+      return MessageKind::kConfirmation;
+    default:
+      return std::nullopt;
+  }
 }
 
-class QtViewDriver : public ViewDriver {
+class QtViewDriver {
  public:
   explicit QtViewDriver(std::function<void()> on_closed) : view_(std::move(on_closed)) {}
-
   MainForm& form() { return view_.Form(); }
-  QWidget* Widget(const char* name) { return form().findChild<QWidget*>(QString::fromLatin1(name)); }
+  QWidget* Widget(const char* name) {
+    return form().findChild<QWidget*>(QString::fromLatin1(name));
+  }
 
-  EventLoop& Loop() override { return loop_; }
-  MainView& View() override { return view_; }
-  void SetEvents(MainViewEvents& events) override { view_.SetEvents(events); }
-  bool Show() override {
+  EventLoop& Loop() { return loop_; }
+  MainView& View() { return view_; }
+  void SetEvents(MainViewEvents& events) { view_.SetEvents(events); }
+  bool Show() {
     form().show();
     return QTest::qWaitForWindowExposed(&form());
   }
-  MessageBoxes& Boxes() override { return boxes_; }
-  bool WindowOpen() override { return form().isVisible(); }
+  MessageBoxes& Boxes() { return boxes_; }
+  bool WindowOpen() { return form().isVisible(); }
 
-  void Click(const char* name) override { QTest::mouseClick(Widget(name), Qt::LeftButton); }
-  void DoubleClick(const char* name) override { QTest::mouseDClick(Widget(name), Qt::LeftButton); }
-  void ScrollLogToTop() override {
+  void Click(const char* name) { QTest::mouseClick(Widget(name), Qt::LeftButton); }
+  void DoubleClick(const char* name) { QTest::mouseDClick(Widget(name), Qt::LeftButton); }
+  void ScrollLogToTop() {
     form().Memo1->moveCursor(QTextCursor::Start);
     form().Memo1->verticalScrollBar()->setValue(0);
   }
-  void RequestClose() override {
-    form().close();
-    loop_.ProcessMessages();
+  std::optional<BoxSeen> RequestClose(const char* press = nullptr) {
+    const auto close = [this] {
+      form().close();
+      loop_.ProcessMessages();
+    };
+    if (press) return Answering(press, close);
+    close();
+    return std::nullopt;
   }
-  std::optional<BoxSeen> RequestCloseAnswering(const char* press) override {
-    MessageBoxProbe probe(QString::fromUtf8(press));
-    RequestClose();
-    if (!probe.seen) return std::nullopt;
-    return BoxSeen{probe.seen->title.toStdString(), probe.seen->text.toStdString(),
-                   probe.seen->icon == QMessageBox::Information, Utf8(probe.seen->buttons)};
+  std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
+                                 const std::vector<MessageButton>& buttons, const char* press) {
+    MessageButton answer = MessageButton::kOk;
+    std::optional<BoxSeen> box =
+        Answering(press, [&] { answer = boxes_.Show(kind, text, buttons); });
+    if (box) box->answer = answer;
+    return box;
   }
 
-  FrameSeen Frame() override {
-    // A size the frame refuses is as good as a missing sizing border.
+  FrameSeen Frame() {
+    // A size the window refuses is as good as a missing sizing border.
     const QSize size = form().size();
     form().resize(400, 400);
-    const bool resized = form().size() != size;
+    const bool resized = form().size() != size || form().minimumSize() != form().maximumSize();
     form().resize(size);
     const Qt::WindowFlags flags = form().windowFlags();
     return {form().windowTitle().toStdString(),
             size.width(),
             size.height(),
-            form().pos().x(),
-            form().pos().y(),
-            resized || form().minimumSize() != form().maximumSize(),
+            form().x(),
+            form().y(),
+            resized,
             flags.testFlag(Qt::WindowMaximizeButtonHint),
             flags.testFlag(Qt::WindowMinimizeButtonHint),
             flags.testFlag(Qt::WindowCloseButtonHint)};
   }
-  std::optional<ComponentSeen> Component(const char* name) override {
+  std::optional<ComponentSeen> Component(const char* name) {
     const QWidget* widget = Widget(name);
     if (!widget) return std::nullopt;
     QString text;
@@ -87,79 +103,89 @@ class QtViewDriver : public ViewDriver {
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) text = button->text();
     if (auto* edit = qobject_cast<const QLineEdit*>(widget)) text = edit->text();
     const QRect at = widget->geometry();
-    return ComponentSeen{at.left(),
-                         at.top(),
-                         at.width(),
-                         at.height(),
-                         text.toStdString(),
-                         widget->toolTip().toStdString(),
-                         widget->isEnabled(),
-                         widget->isVisible()};
+    return ComponentSeen{at.left(),           at.top(),           at.width(),
+                         at.height(),         text.toStdString(), widget->toolTip().toStdString(),
+                         widget->isEnabled(), widget->isVisible()};
   }
-  std::vector<std::string> LogLines() override {
-    return Utf8(form().Memo1->toPlainText().split(QLatin1Char('\n')));
-  }
-  bool NewestLineShown() override {
+  std::string LogText() { return form().Memo1->toPlainText().toStdString(); }
+  bool NewestLineShown() {
     const QScrollBar* bar = form().Memo1->verticalScrollBar();
     return bar->value() == bar->maximum();
   }
-  bool LogReadOnly() override { return form().Memo1->isReadOnly(); }
-  bool Checked(const char* name) override {
-    auto* box = qobject_cast<QAbstractButton*>(Widget(name));
+  bool LogReadOnly() { return form().Memo1->isReadOnly(); }
+  bool Checked(const char* name) {
+    const auto* box = qobject_cast<QCheckBox*>(Widget(name));
     return box && box->isChecked();
   }
-  ProgressSeen Progress() override {
-    return {form().Bar1->minimum(), form().Bar1->maximum(), form().Bar1->value()};
-  }
-  std::string Picture(const char* name) override {
-    auto* label = qobject_cast<QLabel*>(Widget(name));
-    if (!label) return {};
-    const QImage image = label->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
-    if (image.isNull()) return {};
-    return std::to_string(image.width()) + "x" + std::to_string(image.height()) + ":" +
-           std::string(reinterpret_cast<const char*>(image.constBits()),
+  int ProgressMinimum() { return form().Bar1->minimum(); }
+  int ProgressMaximum() { return form().Bar1->maximum(); }
+  int ProgressValue() { return form().Bar1->value(); }
+  std::string Picture(const char* name) {
+    const auto* label = qobject_cast<QLabel*>(Widget(name));
+    const QImage image = label ? label->pixmap().toImage() : QImage();
+    return std::string(reinterpret_cast<const char*>(image.constBits()),
                        static_cast<std::size_t>(image.sizeInBytes()));
   }
 
+  std::optional<SeenBox> last_box;
+
  private:
+  std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
+    MessageBoxProbe probe(QString::fromUtf8(press));
+    act();
+    last_box = probe.seen;
+    if (!probe.seen) return std::nullopt;
+    BoxSeen box{probe.seen->title.toStdString(),
+                probe.seen->text.toStdString(),
+                KindOf(probe.seen->icon),
+                {},
+                probe.seen->default_button.toStdString()};
+    for (const QString& button : probe.seen->buttons) box.buttons.push_back(button.toStdString());
+    return box;
+  }
+
   QtEventLoop loop_;
   QtMainView view_;
   QtMessageBoxes boxes_{&view_.Form()};
 };
 
-const ViewDriverFactory kQt{[](std::function<void()> on_closed) {
-  return std::unique_ptr<ViewDriver>(std::make_unique<QtViewDriver>(std::move(on_closed)));
-}};
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MainViewContract, QtViewDriver);
 
-INSTANTIATE_TEST_SUITE_P(Qt, MainViewContract, ::testing::Values(kQt));
+using QtMainViewTest = MainViewContract<QtViewDriver>;
 
-class QtMainViewTest : public MainViewContract {
- protected:
-  MainForm& form() { return static_cast<QtViewDriver&>(*driver).form(); }
-};
-
-TEST_P(QtMainViewTest, ShowsTheDrawnPicturesAndWholeTextsInTheWindowsFont) {
+TEST_F(QtMainViewTest, ShowsTheDrawnPicturesAndWholeTextsInTheWindowsFont) {
   Open();
+  MainForm& form = driver.form();
   for (const DesignedComponent& c : kDesignedComponents) {
-    if (!c.widens_to_text) continue;
-    const QWidget* widget = form().findChild<QWidget*>(QString::fromLatin1(c.name));
+    const QWidget* widget = driver.Widget(c.name);
     ASSERT_NE(widget, nullptr) << c.name;
-    EXPECT_GE(widget->width(), widget->sizeHint().width()) << c.name << ": text cut off";
+    if (c.widens_to_text) {
+      EXPECT_GE(widget->width(), widget->sizeHint().width()) << c.name;
+    }
   }
-  EXPECT_LE(form().Label1->heightForWidth(177), 33) << "the title needs more than its two lines";
-  EXPECT_FALSE(form().Bar1->isTextVisible());
-  EXPECT_EQ(form().Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-  EXPECT_EQ(form().Image1->pixmap().toImage(), ProgramIcon().toImage());
-  EXPECT_EQ(form().icom0->pixmap().toImage(), IdleLamp().toImage());
-  EXPECT_EQ(form().icom1->pixmap().toImage(), BusyLamp().toImage());
-  EXPECT_FALSE(form().windowIcon().isNull());
-  EXPECT_EQ(form().font().family(), QStringLiteral("DejaVu Sans"));
-  EXPECT_EQ(form().font().pointSize(), 8);
-  EXPECT_TRUE(form().Label1->font().bold());
-  EXPECT_EQ(form().backgroundRole(), QPalette::Button);
+  EXPECT_LE(form.Label1->heightForWidth(177), 33) << "the title needs more than its two lines";
+  EXPECT_FALSE(form.Bar1->isTextVisible());
+  EXPECT_EQ(form.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  EXPECT_EQ(form.Image1->pixmap().toImage(), ProgramIcon().toImage());
+  EXPECT_EQ(form.icom0->pixmap().toImage(), IdleLamp().toImage());
+  EXPECT_EQ(form.icom1->pixmap().toImage(), BusyLamp().toImage());
+  EXPECT_FALSE(form.windowIcon().isNull());
+  EXPECT_EQ(form.font().family(), QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(form.font().pointSize(), 8);
+  EXPECT_TRUE(form.Label1->font().bold());
+  EXPECT_EQ(form.backgroundRole(), QPalette::Button);
 }
 
-INSTANTIATE_TEST_SUITE_P(Qt, QtMainViewTest, ::testing::Values(kQt));
+TEST_F(QtMainViewTest, BoxesTakeAltShortcutsAndShowTextAsPlainText) {
+  InstallCzechTexts();
+  driver.ShowBox(MessageKind::kError, "<b>?</b>", {MessageButton::kYes, MessageButton::kNo},
+                 "&Ano");
+  ASSERT_TRUE(driver.last_box.has_value()) << "no box";
+  EXPECT_EQ(driver.last_box->format, Qt::PlainText);
+  EXPECT_EQ(driver.last_box->text, QStringLiteral("<b>?</b>"));
+  EXPECT_EQ(driver.last_box->shortcuts,
+            (std::vector<QKeySequence>{Qt::ALT | Qt::Key_A, Qt::ALT | Qt::Key_N}));
+}
 
 TEST(QtWindowLog, KeepsItsNewestLinesUpToTheBound) {
   EXPECT_EQ(QtMainView([] {}).Form().Memo1->maximumBlockCount(), kWindowLogLines);

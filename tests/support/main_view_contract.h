@@ -1,22 +1,25 @@
-// What the main window must show and do, whatever its toolkit, with the
-// communicator's logic behind it. Each toolkit's test binary gives a driver
-// and instantiates
-//   INSTANTIATE_TEST_SUITE_P(Name, MainViewContract,
-//                            ::testing::Values(ViewDriverFactory{...}));
+// What the main window and its message boxes must show and do, whatever the
+// toolkit, with the communicator's logic behind the window. Each toolkit's
+// test binary writes a driver and instantiates
+//   INSTANTIATE_TYPED_TEST_SUITE_P(Name, MainViewContract, Driver);
+// A driver, made with the callback to run once the window has closed, gives
+// its Loop(), View(), SetEvents(), Show() (false: no window came up), Boxes()
+// (the toolkit's own over the window) and WindowOpen(); does what a user does:
+// Click(), DoubleClick(), ScrollLogToTop() (the caret into the first line),
+// RequestClose(press) (the close box, a box it brings up answered with the
+// button `press`; none is expected without) and ShowBox(); and reads back what
+// the user sees: Frame(), Component(), LogText() (lines end in '\n'),
+// NewestLineShown(), LogReadOnly(), Checked(), Progress*() and Picture()
+// (equal for equal pictures, empty for none). Texts are UTF-8.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "platform/event_loop.h"
-#include "platform/main_view.h"
-#include "platform/message_boxes.h"
+#include "locale/runtime_texts.h"
 #include "shell/korvex_window.h"
 #include "support/designed_window.h"
 #include "support/fake_host_desktop.h"
@@ -26,118 +29,70 @@
 
 namespace korvex {
 
-// Texts in UTF-8; places in the window's client coordinates.
+// In the window's client coordinates.
 struct ComponentSeen {
-  int left;
-  int top;
-  int width;
-  int height;
-  std::string text;
-  std::string hint;
-  bool enabled;
-  bool visible;
+  int left, top, width, height;
+  std::string text, hint;
+  bool enabled, visible;
 };
 
+// Left and top: the outer frame's corner on the screen.
 struct FrameSeen {
   std::string title;
-  int client_width;
-  int client_height;
-  // The outer frame's top left corner on the screen.
-  int left;
-  int top;
-  bool resizable;
-  bool maximise_box;
-  bool minimise_box;
-  bool close_box;
+  int client_width, client_height, left, top;
+  bool resizable, maximise_box, minimise_box, close_box;
 };
 
-struct ProgressSeen {
-  int minimum;
-  int maximum;
-  int value;
-};
-
+// Line breaks as '\n'; buttons left to right.
 struct BoxSeen {
-  std::string title;
-  std::string text;
-  bool information_icon;
-  // Left to right as shown.
+  std::string title, text;
+  std::optional<MessageKind> icon;
   std::vector<std::string> buttons;
+  std::string default_button;
+  MessageButton answer = MessageButton::kOk;
 };
 
-// A toolkit's window as a user sees and uses it.
-class ViewDriver {
- public:
-  virtual ~ViewDriver() = default;
-  virtual EventLoop& Loop() = 0;
-  virtual MainView& View() = 0;
-  virtual void SetEvents(MainViewEvents& events) = 0;
-  // False when the window did not come up.
-  virtual bool Show() = 0;
-  // The toolkit's own message boxes over the window.
-  virtual MessageBoxes& Boxes() = 0;
-  virtual bool WindowOpen() = 0;
-
-  virtual void Click(const char* component) = 0;
-  virtual void DoubleClick(const char* component) = 0;
-  // The user puts the log's caret into its first line.
-  virtual void ScrollLogToTop() = 0;
-  // The close box, with no message box expected.
-  virtual void RequestClose() = 0;
-  // The close box; the box it brings up is answered with `press`.
-  virtual std::optional<BoxSeen> RequestCloseAnswering(const char* press) = 0;
-
-  virtual FrameSeen Frame() = 0;
-  virtual std::optional<ComponentSeen> Component(const char* name) = 0;
-  virtual std::vector<std::string> LogLines() = 0;
-  virtual bool NewestLineShown() = 0;
-  virtual bool LogReadOnly() = 0;
-  virtual bool Checked(const char* component) = 0;
-  virtual ProgressSeen Progress() = 0;
-  // Equal for equal pictures; empty when the component shows none.
-  virtual std::string Picture(const char* component) = 0;
-};
-
-struct ViewDriverFactory {
-  // `on_closed` runs once the window has been closed.
-  std::function<std::unique_ptr<ViewDriver>(std::function<void()> on_closed)> make;
-};
-
-inline void PrintTo(const ViewDriverFactory&, std::ostream* os) {
-  *os << "view";
-}
-
-class MainViewContract : public ::testing::TestWithParam<ViewDriverFactory> {
+template <class Driver>
+class MainViewContract : public ::testing::Test {
  protected:
-  void SetUp() override { driver = GetParam().make([this] { ++closed; }); }
-
   // Opens the window as the binaries do. The startup sequence is left out
   // unless asked for: these tests are about the window.
   void Open(MessageBoxes& boxes, bool run_startup = false) {
     window = std::make_unique<TDlgKORVEX>(
-        WindowPlatform{driver->Loop(), driver->View(), boxes, socket, desktop, serial_port},
+        WindowPlatform{driver.Loop(), driver.View(), boxes, socket, desktop, serial_port},
         std::vector<std::string>{});
-    driver->SetEvents(*window);
+    driver.SetEvents(*window);
     window->FormCreate();
     if (!run_startup) window->TimerStartup->SetEnabled(false);
-    ASSERT_TRUE(driver->Show());
+    ASSERT_TRUE(driver.Show());
   }
   void Open() { Open(scripted); }
 
   // Pumps the loop until `done`; a broken window fails instead of hanging.
   void PumpUntil(const std::function<bool()>& done) {
     bool gave_up = false;
-    auto watchdog = driver->Loop().CreateTimer("watchdog", 10000, [&] { gave_up = true; });
+    auto watchdog = driver.Loop().CreateTimer("watchdog", 10000, [&] { gave_up = true; });
     watchdog->SetEnabled(true);
-    while (!done() && !gave_up) driver->Loop().HandleMessage();
+    while (!done() && !gave_up) driver.Loop().HandleMessage();
     ASSERT_TRUE(done());
   }
 
-  MainView& view() { return driver->View(); }
   using Lines = std::vector<std::string>;
+  Lines LogLines() {
+    Lines lines{""};
+    for (char c : driver.LogText()) {
+      if (c == '\n') {
+        lines.emplace_back();
+      } else {
+        lines.back() += c;
+      }
+    }
+    return lines;
+  }
+  MainView& view() { return driver.View(); }
 
   int closed = 0;
-  std::unique_ptr<ViewDriver> driver;
+  Driver driver{[this] { ++closed; }};
   ScriptedMessageBoxes scripted;
   FakeSocketClient socket;
   FakeHostDesktop desktop;
@@ -145,9 +100,11 @@ class MainViewContract : public ::testing::TestWithParam<ViewDriverFactory> {
   std::unique_ptr<TDlgKORVEX> window;
 };
 
-TEST_P(MainViewContract, WindowIsFixedWithoutMaximiseAtItsPlace) {
-  Open();
-  FrameSeen frame = driver->Frame();
+TYPED_TEST_SUITE_P(MainViewContract);
+
+TYPED_TEST_P(MainViewContract, WindowIsFixedWithoutMaximiseAtItsPlace) {
+  this->Open();
+  FrameSeen frame = this->driver.Frame();
   EXPECT_EQ(frame.title, "Lumadex VX2");
   EXPECT_EQ(frame.client_width, kDesignedClientWidth);
   EXPECT_EQ(frame.client_height, kDesignedClientHeight);
@@ -157,17 +114,18 @@ TEST_P(MainViewContract, WindowIsFixedWithoutMaximiseAtItsPlace) {
   EXPECT_TRUE(frame.close_box);
   EXPECT_EQ(frame.left, 412);
   EXPECT_EQ(frame.top, 271);
-  view().MoveTo(100, 50);
-  frame = driver->Frame();
+  this->view().MoveTo(100, 50);
+  frame = this->driver.Frame();
   EXPECT_EQ(frame.left, 100);
   EXPECT_EQ(frame.top, 50);
 }
 
-TEST_P(MainViewContract, EveryComponentHasItsPlaceTextHintAndState) {
-  Open();
+TYPED_TEST_P(MainViewContract, EveryComponentHasItsPlaceTextHintAndState) {
+  this->Open();
+  auto& driver = this->driver;
   for (const DesignedComponent& c : kDesignedComponents) {
     SCOPED_TRACE(c.name);
-    const std::optional<ComponentSeen> seen = driver->Component(c.name);
+    const std::optional<ComponentSeen> seen = driver.Component(c.name);
     ASSERT_TRUE(seen.has_value());
     EXPECT_EQ(seen->left, c.left);
     EXPECT_EQ(seen->top, c.top);
@@ -185,130 +143,156 @@ TEST_P(MainViewContract, EveryComponentHasItsPlaceTextHintAndState) {
     EXPECT_EQ(seen->enabled, c.enabled);
     EXPECT_EQ(seen->visible, c.visible);
   }
-  EXPECT_FALSE(driver->Checked("chbstop"));
-  const ProgressSeen bar = driver->Progress();
-  EXPECT_EQ(bar.minimum, 0);
-  EXPECT_EQ(bar.maximum, 100);
-  EXPECT_EQ(bar.value, 0);
-  EXPECT_TRUE(driver->LogReadOnly());
-  EXPECT_EQ(driver->LogLines(), Lines{"Inicializace..."});
-  EXPECT_NE(driver->Picture("Image1"), "");
-  EXPECT_NE(driver->Picture("icom0"), "");
-  EXPECT_NE(driver->Picture("icom1"), driver->Picture("icom0"));
-  EXPECT_EQ(driver->Picture("icom"), driver->Picture("icom0"));
+  EXPECT_FALSE(driver.Checked("chbstop"));
+  EXPECT_EQ(driver.ProgressMinimum(), 0);
+  EXPECT_EQ(driver.ProgressMaximum(), 100);
+  EXPECT_EQ(driver.ProgressValue(), 0);
+  EXPECT_TRUE(driver.LogReadOnly());
+  EXPECT_EQ(this->LogLines(), typename TestFixture::Lines{"Inicializace..."});
+  EXPECT_NE(driver.Picture("Image1"), "");
+  EXPECT_NE(driver.Picture("icom0"), "");
+  EXPECT_NE(driver.Picture("icom1"), driver.Picture("icom0"));
+  EXPECT_EQ(driver.Picture("icom"), driver.Picture("icom0"));
 }
 
-TEST_P(MainViewContract, LogAddsAndExtendsLinesAndShowsTheNewest) {
-  Open();
-  view().ClearLog();
-  view().AddLine("");
-  view().AddLine("Nahrát projekt ? > ");
-  view().AppendToLastLine("Ano");
-  EXPECT_EQ(driver->LogLines(), (Lines{"", "Nahrát projekt ? > Ano"}));
+TYPED_TEST_P(MainViewContract, LogAddsAndExtendsLinesAndShowsTheNewest) {
+  using Lines = typename TestFixture::Lines;
+  this->Open();
+  MainView& view = this->view();
+  view.ClearLog();
+  view.AddLine("");
+  view.AddLine("Nahrát projekt ? > ");
+  view.AppendToLastLine("Ano");
+  EXPECT_EQ(this->LogLines(), (Lines{"", "Nahrát projekt ? > Ano"}));
 
-  view().ClearLog();
-  view().AppendToLastLine("...");
-  EXPECT_EQ(driver->LogLines(), Lines{"..."}) << "appending to an empty log starts a line";
+  view.ClearLog();
+  view.AppendToLastLine("...");
+  EXPECT_EQ(this->LogLines(), Lines{"..."}) << "appending to an empty log starts a line";
 
-  for (int i = 0; i < 200; ++i) view().AddLine("řádek " + std::to_string(i));
-  EXPECT_TRUE(driver->NewestLineShown());
-  driver->ScrollLogToTop();
-  ASSERT_FALSE(driver->NewestLineShown());
-  view().AppendToLastLine(".");
-  const Lines lines = driver->LogLines();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), "řádek 199.");
-  EXPECT_TRUE(driver->NewestLineShown());
+  for (int i = 0; i < 200; ++i) view.AddLine("řádek " + std::to_string(i));
+  EXPECT_TRUE(this->driver.NewestLineShown());
+  this->driver.ScrollLogToTop();
+  ASSERT_FALSE(this->driver.NewestLineShown());
+  view.AppendToLastLine(".");
+  EXPECT_EQ(this->LogLines().back(), "řádek 199.");
+  EXPECT_TRUE(this->driver.NewestLineShown());
 }
 
-TEST_P(MainViewContract, PauseBoxHoldsBackTheWindowsLogLines) {
-  Open();
-  driver->Click("chbstop");
-  ASSERT_TRUE(driver->Checked("chbstop"));
-  window->WriteLog("nevypsáno");
-  window->AppendLog("!");
-  driver->Click("chbstop");
-  window->WriteLog("vypsáno");
-  EXPECT_EQ(driver->LogLines(), (Lines{"Inicializace...", "vypsáno"}));
-}
+TYPED_TEST_P(MainViewContract, ControlsReachTheLogicAndShowWhatItSets) {
+  this->Open();
+  auto& driver = this->driver;
+  TDlgKORVEX& window = *this->window;
+  driver.Click("chbstop");
+  ASSERT_TRUE(driver.Checked("chbstop"));
+  window.WriteLog("nevypsáno");
+  window.AppendLog("!");
+  driver.Click("chbstop");
+  window.WriteLog("vypsáno");
+  driver.View().SetCanButtonsEnabled(true);
+  driver.Click("CAN0");
+  driver.Click("CAN1");
+  const typename TestFixture::Lines lines{"Inicializace...", "vypsáno", "CAN stop", "CAN start"};
+  EXPECT_EQ(this->LogLines(), lines);
+  driver.View().SetCanButtonsEnabled(false);
+  driver.Click("CAN0");
+  EXPECT_EQ(this->LogLines(), lines) << "a disabled button takes no click";
+  ASSERT_NE(window.Link.Comm, nullptr);
+  window.Link.Comm->AbortFlag = false;
+  driver.Click("Button1");
+  EXPECT_TRUE(window.Link.Comm->AbortFlag);
 
-TEST_P(MainViewContract, StatusShowsWhatTheLogicSets) {
-  Open();
-  view().SetLampBusy(true);
-  EXPECT_EQ(driver->Picture("icom"), driver->Picture("icom1"));
-  view().SetLampBusy(false);
-  EXPECT_EQ(driver->Picture("icom"), driver->Picture("icom0"));
-  view().SetProgressMaximum(7);
-  view().SetProgress(5);
-  EXPECT_EQ(driver->Progress().maximum, 7);
-  EXPECT_EQ(driver->Progress().value, 5);
-  view().SetRequestText("QQ_RD 00 01 02|");
-  view().SetAnswerText("QQ_RD 00 01 02 2A 00 00 00|");
-  EXPECT_EQ(driver->Component("Edit1").value_or(ComponentSeen{}).text, "QQ_RD 00 01 02|");
-  EXPECT_EQ(driver->Component("Edit2").value_or(ComponentSeen{}).text,
+  driver.View().SetLampBusy(true);
+  EXPECT_EQ(driver.Picture("icom"), driver.Picture("icom1"));
+  driver.View().SetLampBusy(false);
+  EXPECT_EQ(driver.Picture("icom"), driver.Picture("icom0"));
+  driver.View().SetProgressMaximum(7);
+  driver.View().SetProgress(5);
+  EXPECT_EQ(driver.ProgressMaximum(), 7);
+  EXPECT_EQ(driver.ProgressValue(), 5);
+  driver.View().SetRequestText("QQ_RD 00 01 02|");
+  driver.View().SetAnswerText("QQ_RD 00 01 02 2A 00 00 00|");
+  EXPECT_EQ(driver.Component("Edit1").value_or(ComponentSeen{}).text, "QQ_RD 00 01 02|");
+  EXPECT_EQ(driver.Component("Edit2").value_or(ComponentSeen{}).text,
             "QQ_RD 00 01 02 2A 00 00 00|");
 }
 
-TEST_P(MainViewContract, ButtonsReachTheLogic) {
-  Open();
-  view().SetCanButtonsEnabled(true);
-  driver->Click("CAN0");
-  driver->Click("CAN1");
-  EXPECT_EQ(driver->LogLines(), (Lines{"Inicializace...", "CAN stop", "CAN start"}));
-  view().SetCanButtonsEnabled(false);
-  driver->Click("CAN0");
-  EXPECT_EQ(driver->LogLines().size(), 3u);
-
-  ASSERT_NE(window->Link.Comm, nullptr);
-  window->Link.Comm->AbortFlag = false;
-  driver->Click("Button1");
-  EXPECT_TRUE(window->Link.Comm->AbortFlag);
-}
-
-TEST_P(MainViewContract, CloseWithoutPermissionIsRefusedInACzechBox) {
-  Open(driver->Boxes());
-  const std::optional<BoxSeen> seen = driver->RequestCloseAnswering("OK");
+TYPED_TEST_P(MainViewContract, CloseWithoutPermissionIsRefusedInACzechBox) {
+  this->Open(this->driver.Boxes());
+  const std::optional<BoxSeen> seen = this->driver.RequestClose("OK");
   ASSERT_TRUE(seen.has_value()) << "no box";
   EXPECT_EQ(seen->title, "Informace");
   EXPECT_EQ(seen->text, "Nemáte oprávnění k této akci.");
-  EXPECT_TRUE(seen->information_icon);
-  EXPECT_EQ(seen->buttons, Lines{"OK"});
-  EXPECT_TRUE(driver->WindowOpen());
-  EXPECT_EQ(closed, 0);
+  EXPECT_EQ(seen->icon, MessageKind::kInformation);
+  EXPECT_EQ(seen->buttons, std::vector<std::string>{"OK"});
+  EXPECT_TRUE(this->driver.WindowOpen());
+  EXPECT_EQ(this->closed, 0);
 }
 
-TEST_P(MainViewContract, IconDoubleClickPermitsTheClose) {
-  Open();
-  driver->DoubleClick("Image1");
-  const Lines lines = driver->LogLines();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), "Uzavření povoleno.");
-  driver->RequestClose();
-  EXPECT_TRUE(scripted.shown.empty());
-  EXPECT_FALSE(driver->WindowOpen());
-  EXPECT_EQ(closed, 1);
+TYPED_TEST_P(MainViewContract, IconDoubleClickPermitsTheClose) {
+  this->Open();
+  this->driver.DoubleClick("Image1");
+  EXPECT_EQ(this->LogLines().back(), "Uzavření povoleno.");
+  this->driver.RequestClose();
+  EXPECT_TRUE(this->scripted.shown.empty());
+  EXPECT_FALSE(this->driver.WindowOpen());
+  EXPECT_EQ(this->closed, 1);
 }
 
-TEST_P(MainViewContract, SecondIconDoubleClickClosesTheWindowByItself) {
-  Open();
-  driver->DoubleClick("Image1");
-  driver->DoubleClick("Image1");
-  EXPECT_EQ(closed, 0) << "the close comes from a timer, not from the click";
-  PumpUntil([&] { return closed > 0; });
-  EXPECT_EQ(closed, 1);
-  EXPECT_FALSE(driver->WindowOpen());
-  EXPECT_TRUE(scripted.shown.empty());
+TYPED_TEST_P(MainViewContract, SecondIconDoubleClickClosesTheWindowByItself) {
+  this->Open();
+  this->driver.DoubleClick("Image1");
+  this->driver.DoubleClick("Image1");
+  EXPECT_EQ(this->closed, 0) << "the close comes from a timer, not from the click";
+  this->PumpUntil([&] { return this->closed > 0; });
+  EXPECT_EQ(this->closed, 1);
+  EXPECT_FALSE(this->driver.WindowOpen());
+  EXPECT_TRUE(this->scripted.shown.empty());
 }
 
-TEST_P(MainViewContract, FirstLineReadsInicializaceOkOnceStarted) {
-  Open(scripted, true);
-  Lines lines;
-  PumpUntil([&] {
-    lines = driver->LogLines();
-    return !lines.empty() && lines.front() != "Inicializace...";
-  });
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.front(), "Inicializace...OK");
+TYPED_TEST_P(MainViewContract, FirstLineReadsInicializaceOkOnceStarted) {
+  this->Open(this->scripted, true);
+  this->PumpUntil([&] { return this->LogLines().front() != "Inicializace..."; });
+  EXPECT_EQ(this->LogLines().front(), "Inicializace...OK");
 }
+
+TYPED_TEST_P(MainViewContract, BoxesAreCzechAndAnswerAsPressed) {
+  InstallCzechTexts();
+  using enum MessageButton;
+  using enum MessageKind;
+  const std::vector<MessageButton> yes_no{kYes, kNo};
+  const std::vector<std::string> ano_ne{"&Ano", "&Ne"};
+  struct Case {
+    MessageKind kind;
+    std::vector<MessageButton> buttons;
+    const char* press;  // "": Escape
+    MessageButton answer;
+    const char* title;
+    std::vector<std::string> captions;
+  };
+  for (const Case& c :
+       {Case{kError, yes_no, "&Ano", kYes, "Chyba", ano_ne},
+        Case{kError, yes_no, "", kNo, "Chyba", ano_ne},
+        Case{kWarning, yes_no, "&Ne", kNo, "Varování", ano_ne},
+        Case{kInformation, {}, "OK", kOk, "Informace", {"OK"}},
+        Case{kConfirmation, {kOk, kCancel}, "", kCancel, "Potvrzení", {"OK", "Zpět"}}}) {
+    SCOPED_TRACE(c.title + std::string(" ") + c.press);
+    const std::optional<BoxSeen> box =
+        this->driver.ShowBox(c.kind, "Chyba komunikace !\rPřerušit ?", c.buttons, c.press);
+    ASSERT_TRUE(box.has_value()) << "no box";
+    EXPECT_EQ(box->answer, c.answer);
+    EXPECT_EQ(box->title, c.title);
+    EXPECT_EQ(box->text, "Chyba komunikace !\nPřerušit ?");
+    EXPECT_EQ(box->icon, c.kind);
+    EXPECT_EQ(box->buttons, c.captions);
+    EXPECT_EQ(box->default_button, c.captions.front());
+  }
+}
+
+REGISTER_TYPED_TEST_SUITE_P(
+    MainViewContract, WindowIsFixedWithoutMaximiseAtItsPlace,
+    EveryComponentHasItsPlaceTextHintAndState, LogAddsAndExtendsLinesAndShowsTheNewest,
+    ControlsReachTheLogicAndShowWhatItSets, CloseWithoutPermissionIsRefusedInACzechBox,
+    IconDoubleClickPermitsTheClose, SecondIconDoubleClickClosesTheWindowByItself,
+    FirstLineReadsInicializaceOkOnceStarted, BoxesAreCzechAndAnswerAsPressed);
 
 }  // namespace korvex

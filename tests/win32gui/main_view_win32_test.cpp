@@ -16,22 +16,30 @@
 namespace korvex {
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  std::string bytes(
-      static_cast<std::size_t>(
-          WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)),
-      '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, bytes.data(), static_cast<int>(bytes.size()),
-                      nullptr, nullptr);
+// With line breaks as '\n'.
+std::string Utf8(std::wstring text) {
+  for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.erase(at, 1);
+  std::string bytes(text.size() * 3, '\0');
+  bytes.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                          static_cast<int>(bytes.size()), nullptr, nullptr)));
   return bytes;
 }
 
-class Win32ViewDriver : public ViewDriver {
+std::optional<MessageKind> KindOf(HICON icon) {
+  using enum MessageKind;
+  for (auto [kind, id] : {std::pair{kWarning, IDI_WARNING},
+                          {kError, IDI_ERROR},
+                          {kInformation, IDI_INFORMATION},
+                          {kConfirmation, IDI_QUESTION}}) {
+    if (icon == LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(id))) return kind;
+  }
+  return std::nullopt;
+}
+
+class Win32ViewDriver {
  public:
   explicit Win32ViewDriver(std::function<void()> on_closed) : view_(std::move(on_closed)) {}
-
   Win32MainView& view() { return view_; }
   HWND Control(const char* name) {
     for (const ComponentDesign& design : kFormDesign) {
@@ -47,16 +55,16 @@ class Win32ViewDriver : public ViewDriver {
     return at;
   }
 
-  EventLoop& Loop() override { return loop_; }
-  MainView& View() override { return view_; }
-  void SetEvents(MainViewEvents& events) override { view_.SetEvents(events); }
-  bool Show() override {
+  EventLoop& Loop() { return loop_; }
+  MainView& View() { return view_; }
+  void SetEvents(MainViewEvents& events) { view_.SetEvents(events); }
+  bool Show() {
     shown_ = view_.Window();
     view_.Show();
     return IsWindowVisible(shown_) != FALSE;
   }
-  MessageBoxes& Boxes() override { return boxes_; }
-  bool WindowOpen() override {
+  MessageBoxes& Boxes() { return boxes_; }
+  bool WindowOpen() {
     const bool open = IsWindow(shown_) && IsWindowVisible(shown_);
     EXPECT_EQ(view_.Window() != nullptr, open) << "the view's handle and the window disagree";
     return open;
@@ -64,7 +72,7 @@ class Win32ViewDriver : public ViewDriver {
 
   // Through the system's hit test, as a mouse would: a disabled control
   // takes no click.
-  void Click(const char* name) override {
+  void Click(const char* name) {
     HWND control = Control(name);
     const RECT at = PlaceOf(control);
     const POINT middle{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
@@ -72,43 +80,51 @@ class Win32ViewDriver : public ViewDriver {
       SendMessageW(control, BM_CLICK, 0, 0);
     }
   }
-  void DoubleClick(const char* name) override {
+  void DoubleClick(const char* name) {
     SendMessageW(Control(name), WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
   }
-  void ScrollLogToTop() override {
+  void ScrollLogToTop() {
     SendMessageW(Control("Memo1"), EM_SETSEL, 0, 0);
     SendMessageW(Control("Memo1"), EM_SCROLLCARET, 0, 0);
   }
-  void RequestClose() override { SendMessageW(view_.Window(), WM_CLOSE, 0, 0); }
-  std::optional<BoxSeen> RequestCloseAnswering(const char* press) override {
-    const std::wstring caption = ToWide(press);
-    BoxProbe probe({caption.c_str()});
-    RequestClose();
-    const std::optional<SeenBox> seen = probe.Seen();
-    if (!seen) return std::nullopt;
-    BoxSeen box{Utf8(seen->title), Utf8(seen->text),
-                seen->icon == LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_INFORMATION)), {}};
-    for (const std::wstring& button : seen->buttons) box.buttons.push_back(Utf8(button));
+  std::optional<BoxSeen> RequestClose(const char* press = nullptr) {
+    const auto close = [this] { SendMessageW(view_.Window(), WM_CLOSE, 0, 0); };
+    if (press) return Answering({ToWide(press).c_str()}, close);
+    close();
+    return std::nullopt;
+  }
+  std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
+                                 const std::vector<MessageButton>& buttons, BoxAnswer answer) {
+    Win32MessageBoxes boxes;
+    MessageButton pressed = MessageButton::kOk;
+    std::optional<BoxSeen> box =
+        Answering(answer, [&] { pressed = boxes.Show(kind, text, buttons); });
+    if (box) box->answer = pressed;
     return box;
   }
+  std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
+                                 const std::vector<MessageButton>& buttons, const char* press) {
+    return ShowBox(kind, text, buttons, {ToWide(press).c_str()});
+  }
 
-  FrameSeen Frame() override {
+  FrameSeen Frame() {
     RECT client{};
     GetClientRect(view_.Window(), &client);
     RECT outer{};
     GetWindowRect(view_.Window(), &outer);
     const LONG_PTR style = GetWindowLongPtrW(view_.Window(), GWL_STYLE);
+    const auto has = [style](LONG_PTR bit) { return (style & bit) != 0; };
     return {Utf8(WindowText(view_.Window())),
             client.right,
             client.bottom,
             outer.left,
             outer.top,
-            (style & WS_THICKFRAME) != 0,
-            (style & WS_MAXIMIZEBOX) != 0,
-            (style & WS_MINIMIZEBOX) != 0,
-            (style & WS_SYSMENU) != 0};
+            has(WS_THICKFRAME),
+            has(WS_MAXIMIZEBOX),
+            has(WS_MINIMIZEBOX),
+            has(WS_SYSMENU)};
   }
-  std::optional<ComponentSeen> Component(const char* name) override {
+  std::optional<ComponentSeen> Component(const char* name) {
     HWND control = Control(name);
     if (!control) return std::nullopt;
     const RECT at = PlaceOf(control);
@@ -121,43 +137,40 @@ class Win32ViewDriver : public ViewDriver {
                          IsWindowEnabled(control) != FALSE,
                          IsWindowVisible(control) != FALSE};
   }
-  std::vector<std::string> LogLines() override {
-    std::wstring text = WindowText(Control("Memo1"));
-    std::vector<std::string> lines;
-    for (std::size_t end; (end = text.find(L"\r\n")) != std::wstring::npos;
-         text.erase(0, end + 2)) {
-      lines.push_back(Utf8(text.substr(0, end)));
-    }
-    lines.push_back(Utf8(text));
-    return lines;
-  }
-  bool NewestLineShown() override {
+  std::string LogText() { return Utf8(WindowText(Control("Memo1"))); }
+  bool NewestLineShown() {
     SCROLLINFO bar{};
     bar.cbSize = sizeof(bar);
     bar.fMask = SIF_ALL;
     GetScrollInfo(Control("Memo1"), SB_VERT, &bar);
     return bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
   }
-  bool LogReadOnly() override {
-    return (GetWindowLongPtrW(Control("Memo1"), GWL_STYLE) & ES_READONLY) != 0;
-  }
-  bool Checked(const char* name) override {
+  bool LogReadOnly() { return GetWindowLongPtrW(Control("Memo1"), GWL_STYLE) & ES_READONLY; }
+  bool Checked(const char* name) {
     return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
-  ProgressSeen Progress() override {
-    PBRANGE range{};
-    SendMessageW(Control("Bar1"), PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    return {range.iLow, range.iHigh,
-            static_cast<int>(SendMessageW(Control("Bar1"), PBM_GETPOS, 0, 0))};
-  }
-  std::string Picture(const char* name) override {
-    const LRESULT handle = std::string_view(name) == "Image1"
-                               ? SendMessageW(Control(name), STM_GETICON, 0, 0)
-                               : SendMessageW(Control(name), STM_GETIMAGE, IMAGE_BITMAP, 0);
+  int ProgressMinimum() { return SendMessageW(Control("Bar1"), PBM_GETRANGE, TRUE, 0); }
+  int ProgressMaximum() { return SendMessageW(Control("Bar1"), PBM_GETRANGE, FALSE, 0); }
+  int ProgressValue() { return SendMessageW(Control("Bar1"), PBM_GETPOS, 0, 0); }
+  std::string Picture(const char* name) {
+    const bool icon = std::string_view(name) == "Image1";
+    const LRESULT handle =
+        SendMessageW(Control(name), icon ? STM_GETICON : STM_GETIMAGE, IMAGE_BITMAP, 0);
     return handle ? std::to_string(handle) : std::string();
   }
 
  private:
+  std::optional<BoxSeen> Answering(BoxAnswer answer, const std::function<void()>& act) {
+    BoxProbe probe(answer);
+    act();
+    const std::optional<SeenBox> seen = probe.Seen();
+    if (!seen) return std::nullopt;
+    BoxSeen box{
+        Utf8(seen->title), Utf8(seen->text), KindOf(seen->icon), {}, Utf8(seen->default_button)};
+    for (const std::wstring& button : seen->buttons) box.buttons.push_back(Utf8(button));
+    return box;
+  }
+
   std::wstring HintOf(HWND control) {
     HWND tips = nullptr;
     while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr)) &&
@@ -179,25 +192,35 @@ class Win32ViewDriver : public ViewDriver {
   HWND shown_ = nullptr;
 };
 
-const ViewDriverFactory kWin32{[](std::function<void()> on_closed) {
-  return std::unique_ptr<ViewDriver>(std::make_unique<Win32ViewDriver>(std::move(on_closed)));
-}};
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, MainViewContract, Win32ViewDriver);
 
-INSTANTIATE_TEST_SUITE_P(Win32, MainViewContract, ::testing::Values(kWin32));
+using Win32MainViewTest = MainViewContract<Win32ViewDriver>;
 
-class Win32MainViewTest : public MainViewContract {
- protected:
-  Win32ViewDriver& win32() { return static_cast<Win32ViewDriver&>(*driver); }
-};
-
-TEST_P(Win32MainViewTest, OwnerHoldsTheApplicationsTitleAndTheVersionIsWhole) {
+TEST_F(Win32MainViewTest, OwnerHoldsTheApplicationsTitleAndTheVersionIsWhole) {
   Open();
-  EXPECT_EQ(WindowText(GetWindow(win32().view().Window(), GW_OWNER)), L"LumadexVX2");
-  EXPECT_GT(win32().PlaceOf(win32().Control("LabelVersion")).right, 48 + 60)
+  EXPECT_EQ(WindowText(GetWindow(driver.view().Window(), GW_OWNER)), L"LumadexVX2");
+  EXPECT_GT(driver.PlaceOf(driver.Control("LabelVersion")).right, 48 + 60)
       << "the version is cut off";
 }
 
-INSTANTIATE_TEST_SUITE_P(Win32, Win32MainViewTest, ::testing::Values(kWin32));
+TEST_F(Win32MainViewTest, BoxesTakeTypedLettersEnterAndAnyNumberOfButtons) {
+  InstallCzechTexts();
+  using enum MessageButton;
+  const std::vector<MessageButton> yes_no{kYes, kNo};
+  const auto show = [&](std::vector<MessageButton> buttons, BoxAnswer answer) {
+    return driver.ShowBox(MessageKind::kWarning, "?", buttons, answer).value_or(BoxSeen{});
+  };
+  EXPECT_EQ(show(yes_no, {L"", WM_CHAR, 'n'}).answer, kNo);
+  EXPECT_EQ(show(yes_no, {L"", WM_KEYDOWN, VK_RETURN}).answer, kYes);
+  const BoxSeen all =
+      show({kYes, kNo, kOk, kCancel, kAbort, kRetry, kIgnore, kAll, kNoToAll, kYesToAll, kHelp},
+           {L"Ne pro všechny"});
+  EXPECT_EQ(all.answer, kNoToAll);
+  EXPECT_EQ(all.buttons,
+            (std::vector<std::string>{"&Ano", "&Ne", "OK", "Zpět", "Přerušit", "Znova", "Ignorovat",
+                                      "Vše", "Ne pro všechny", "Ano pro všechny", "Nápověda"}));
+  EXPECT_EQ(all.default_button, "OK");
+}
 
 }  // namespace
 }  // namespace korvex
