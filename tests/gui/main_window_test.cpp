@@ -22,18 +22,14 @@ namespace korvex {
 namespace {
 
 std::optional<MessageKind> KindOf(QMessageBox::Icon icon) {
-  switch (icon) {
-    case QMessageBox::Warning:
-      return MessageKind::kWarning;
-    case QMessageBox::Critical:
-      return MessageKind::kError;
-    case QMessageBox::Information:
-      return MessageKind::kInformation;
-    case QMessageBox::Question:
-      return MessageKind::kConfirmation;
-    default:
-      return std::nullopt;
+  using enum MessageKind;
+  for (auto [kind, shown] : {std::pair{kWarning, QMessageBox::Warning},
+                             {kError, QMessageBox::Critical},
+                             {kInformation, QMessageBox::Information},
+                             {kConfirmation, QMessageBox::Question}}) {
+    if (icon == shown) return kind;
   }
+  return std::nullopt;
 }
 
 class QtViewDriver {
@@ -61,13 +57,10 @@ class QtViewDriver {
     form().Memo1->verticalScrollBar()->setValue(0);
   }
   std::optional<BoxSeen> RequestClose(const char* press = nullptr) {
-    const auto close = [this] {
+    return Answering(press, [this] {
       form().close();
       loop_.ProcessMessages();
-    };
-    if (press) return Answering(press, close);
-    close();
-    return std::nullopt;
+    });
   }
   std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
                                  const std::vector<MessageButton>& buttons, const char* press) {
@@ -113,10 +106,7 @@ class QtViewDriver {
     return bar->value() == bar->maximum();
   }
   bool LogReadOnly() { return form().Memo1->isReadOnly(); }
-  bool Checked(const char* name) {
-    const auto* box = qobject_cast<QCheckBox*>(Widget(name));
-    return box && box->isChecked();
-  }
+  bool PauseChecked() { return form().chbstop->isChecked(); }
   int ProgressMinimum() { return form().Bar1->minimum(); }
   int ProgressMaximum() { return form().Bar1->maximum(); }
   int ProgressValue() { return form().Bar1->value(); }
@@ -131,6 +121,10 @@ class QtViewDriver {
 
  private:
   std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
+    if (!press) {
+      act();
+      return std::nullopt;
+    }
     MessageBoxProbe probe(QString::fromUtf8(press));
     act();
     last_box = probe.seen;

@@ -1,21 +1,17 @@
 // What the main window and its message boxes must show and do, whatever the
 // toolkit, with the communicator's logic behind the window. Each toolkit's
-// test binary writes a driver and instantiates
-//   INSTANTIATE_TYPED_TEST_SUITE_P(Name, MainViewContract, Driver);
-// A driver, made with the callback to run once the window has closed, gives
-// its Loop(), View(), SetEvents(), Show() (false: no window came up), Boxes()
-// (the toolkit's own over the window) and WindowOpen(); does what a user does:
-// Click(), DoubleClick(), ScrollLogToTop() (the caret into the first line),
-// RequestClose(press) (the close box, a box it brings up answered with the
-// button `press`; none is expected without) and ShowBox(); and reads back what
-// the user sees: Frame(), Component(), LogText() (lines end in '\n'),
-// NewestLineShown(), LogReadOnly(), Checked(), Progress*() and Picture()
-// (equal for equal pictures, empty for none). Texts are UTF-8.
+// test binary instantiates it with a driver (see the Qt and Win32 ones):
+// made with the callback to run once the window has closed, a driver gives the
+// window's loop, view and boxes, does what a user does and reads back what the
+// user sees, texts in UTF-8 with '\n' line breaks. RequestClose(press) answers
+// the box the close brings up with the button `press`; none is expected
+// without. Picture() is equal for equal pictures and empty for none.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,14 +75,9 @@ class MainViewContract : public ::testing::Test {
 
   using Lines = std::vector<std::string>;
   Lines LogLines() {
-    Lines lines{""};
-    for (char c : driver.LogText()) {
-      if (c == '\n') {
-        lines.emplace_back();
-      } else {
-        lines.back() += c;
-      }
-    }
+    std::istringstream text(driver.LogText() + '\n');
+    Lines lines;
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
     return lines;
   }
   MainView& view() { return driver.View(); }
@@ -102,7 +93,7 @@ class MainViewContract : public ::testing::Test {
 
 TYPED_TEST_SUITE_P(MainViewContract);
 
-TYPED_TEST_P(MainViewContract, WindowIsFixedWithoutMaximiseAtItsPlace) {
+TYPED_TEST_P(MainViewContract, WindowAndEveryComponentAreAtTheirPlacesWithTheirTextsAndStates) {
   this->Open();
   FrameSeen frame = this->driver.Frame();
   EXPECT_EQ(frame.title, "Lumadex VX2");
@@ -118,10 +109,6 @@ TYPED_TEST_P(MainViewContract, WindowIsFixedWithoutMaximiseAtItsPlace) {
   frame = this->driver.Frame();
   EXPECT_EQ(frame.left, 100);
   EXPECT_EQ(frame.top, 50);
-}
-
-TYPED_TEST_P(MainViewContract, EveryComponentHasItsPlaceTextHintAndState) {
-  this->Open();
   auto& driver = this->driver;
   for (const DesignedComponent& c : kDesignedComponents) {
     SCOPED_TRACE(c.name);
@@ -143,7 +130,7 @@ TYPED_TEST_P(MainViewContract, EveryComponentHasItsPlaceTextHintAndState) {
     EXPECT_EQ(seen->enabled, c.enabled);
     EXPECT_EQ(seen->visible, c.visible);
   }
-  EXPECT_FALSE(driver.Checked("chbstop"));
+  EXPECT_FALSE(driver.PauseChecked());
   EXPECT_EQ(driver.ProgressMinimum(), 0);
   EXPECT_EQ(driver.ProgressMaximum(), 100);
   EXPECT_EQ(driver.ProgressValue(), 0);
@@ -183,7 +170,7 @@ TYPED_TEST_P(MainViewContract, ControlsReachTheLogicAndShowWhatItSets) {
   auto& driver = this->driver;
   TDlgKORVEX& window = *this->window;
   driver.Click("chbstop");
-  ASSERT_TRUE(driver.Checked("chbstop"));
+  ASSERT_TRUE(driver.PauseChecked());
   window.WriteLog("nevypsáno");
   window.AppendLog("!");
   driver.Click("chbstop");
@@ -289,10 +276,10 @@ TYPED_TEST_P(MainViewContract, BoxesAreCzechAndAnswerAsPressed) {
 }
 
 REGISTER_TYPED_TEST_SUITE_P(
-    MainViewContract, WindowIsFixedWithoutMaximiseAtItsPlace,
-    EveryComponentHasItsPlaceTextHintAndState, LogAddsAndExtendsLinesAndShowsTheNewest,
-    ControlsReachTheLogicAndShowWhatItSets, CloseWithoutPermissionIsRefusedInACzechBox,
-    IconDoubleClickPermitsTheClose, SecondIconDoubleClickClosesTheWindowByItself,
-    FirstLineReadsInicializaceOkOnceStarted, BoxesAreCzechAndAnswerAsPressed);
+    MainViewContract, WindowAndEveryComponentAreAtTheirPlacesWithTheirTextsAndStates,
+    LogAddsAndExtendsLinesAndShowsTheNewest, ControlsReachTheLogicAndShowWhatItSets,
+    CloseWithoutPermissionIsRefusedInACzechBox, IconDoubleClickPermitsTheClose,
+    SecondIconDoubleClickClosesTheWindowByItself, FirstLineReadsInicializaceOkOnceStarted,
+    BoxesAreCzechAndAnswerAsPressed);
 
 }  // namespace korvex

@@ -73,12 +73,10 @@ class Win32ViewDriver {
   // Through the system's hit test, as a mouse would: a disabled control
   // takes no click.
   void Click(const char* name) {
-    HWND control = Control(name);
-    const RECT at = PlaceOf(control);
-    const POINT middle{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
-    if (ChildWindowFromPointEx(view_.Window(), middle, CWP_SKIPDISABLED) == control) {
-      SendMessageW(control, BM_CLICK, 0, 0);
-    }
+    const RECT at = PlaceOf(Control(name));
+    HWND hit = ChildWindowFromPointEx(
+        view_.Window(), {(at.left + at.right) / 2, (at.top + at.bottom) / 2}, CWP_SKIPDISABLED);
+    if (hit == Control(name)) SendMessageW(hit, BM_CLICK, 0, 0);
   }
   void DoubleClick(const char* name) {
     SendMessageW(Control(name), WM_LBUTTONDBLCLK, MK_LBUTTON, 0);
@@ -88,23 +86,18 @@ class Win32ViewDriver {
     SendMessageW(Control("Memo1"), EM_SCROLLCARET, 0, 0);
   }
   std::optional<BoxSeen> RequestClose(const char* press = nullptr) {
-    const auto close = [this] { SendMessageW(view_.Window(), WM_CLOSE, 0, 0); };
-    if (press) return Answering({ToWide(press).c_str()}, close);
-    close();
-    return std::nullopt;
+    return Answering(press, [this] { SendMessageW(view_.Window(), WM_CLOSE, 0, 0); });
   }
+  // `answer`: a button's caption, or a BoxAnswer for a key.
+  template <class Answer>
   std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
-                                 const std::vector<MessageButton>& buttons, BoxAnswer answer) {
+                                 const std::vector<MessageButton>& buttons, Answer answer) {
     Win32MessageBoxes boxes;
     MessageButton pressed = MessageButton::kOk;
     std::optional<BoxSeen> box =
         Answering(answer, [&] { pressed = boxes.Show(kind, text, buttons); });
     if (box) box->answer = pressed;
     return box;
-  }
-  std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
-                                 const std::vector<MessageButton>& buttons, const char* press) {
-    return ShowBox(kind, text, buttons, {ToWide(press).c_str()});
   }
 
   FrameSeen Frame() {
@@ -146,9 +139,7 @@ class Win32ViewDriver {
     return bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
   }
   bool LogReadOnly() { return GetWindowLongPtrW(Control("Memo1"), GWL_STYLE) & ES_READONLY; }
-  bool Checked(const char* name) {
-    return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  }
+  bool PauseChecked() { return SendMessageW(Control("chbstop"), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   int ProgressMinimum() { return SendMessageW(Control("Bar1"), PBM_GETRANGE, TRUE, 0); }
   int ProgressMaximum() { return SendMessageW(Control("Bar1"), PBM_GETRANGE, FALSE, 0); }
   int ProgressValue() { return SendMessageW(Control("Bar1"), PBM_GETPOS, 0, 0); }
@@ -160,6 +151,13 @@ class Win32ViewDriver {
   }
 
  private:
+  std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
+    if (!press) {
+      act();
+      return std::nullopt;
+    }
+    return Answering(BoxAnswer{ToWide(press).c_str()}, act);
+  }
   std::optional<BoxSeen> Answering(BoxAnswer answer, const std::function<void()>& act) {
     BoxProbe probe(answer);
     act();
