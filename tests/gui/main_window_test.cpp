@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -21,24 +20,11 @@
 namespace korvex {
 namespace {
 
-std::optional<MessageKind> KindOf(QMessageBox::Icon icon) {
-  using enum MessageKind;
-  for (auto [kind, shown] : {std::pair{kWarning, QMessageBox::Warning},
-                             {kError, QMessageBox::Critical},
-                             {kInformation, QMessageBox::Information},
-                             {kConfirmation, QMessageBox::Question}}) {
-    if (icon == shown) return kind;
-  }
-  return std::nullopt;
-}
-
 class QtViewDriver {
  public:
   explicit QtViewDriver(std::function<void()> on_closed) : view_(std::move(on_closed)) {}
   MainForm& form() { return view_.Form(); }
-  QWidget* Widget(const char* name) {
-    return form().findChild<QWidget*>(QString::fromLatin1(name));
-  }
+  QWidget* Widget(const char* name) { return form().findChild<QWidget*>(name); }
 
   EventLoop& Loop() { return loop_; }
   MainView& View() { return view_; }
@@ -52,10 +38,7 @@ class QtViewDriver {
 
   void Click(const char* name) { QTest::mouseClick(Widget(name), Qt::LeftButton); }
   void DoubleClick(const char* name) { QTest::mouseDClick(Widget(name), Qt::LeftButton); }
-  void ScrollLogToTop() {
-    form().Memo1->moveCursor(QTextCursor::Start);
-    form().Memo1->verticalScrollBar()->setValue(0);
-  }
+  void ScrollLogToTop() { form().Memo1->moveCursor(QTextCursor::Start); }
   std::optional<BoxSeen> RequestClose(const char* press = nullptr) {
     return Answering(press, [this] {
       form().close();
@@ -77,16 +60,10 @@ class QtViewDriver {
     form().resize(400, 400);
     const bool resized = form().size() != size || form().minimumSize() != form().maximumSize();
     form().resize(size);
-    const Qt::WindowFlags flags = form().windowFlags();
-    return {form().windowTitle().toStdString(),
-            size.width(),
-            size.height(),
-            form().x(),
-            form().y(),
-            resized,
-            flags.testFlag(Qt::WindowMaximizeButtonHint),
-            flags.testFlag(Qt::WindowMinimizeButtonHint),
-            flags.testFlag(Qt::WindowCloseButtonHint)};
+    const auto has = [this](Qt::WindowType hint) { return form().windowFlags().testFlag(hint); };
+    return FrameSeen(form().windowTitle().toStdString(), size.width(), size.height(), form().x(),
+                     form().y(), resized, has(Qt::WindowMaximizeButtonHint),
+                     has(Qt::WindowMinimizeButtonHint), has(Qt::WindowCloseButtonHint));
   }
   std::optional<ComponentSeen> Component(const char* name) {
     const QWidget* widget = Widget(name);
@@ -96,9 +73,8 @@ class QtViewDriver {
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) text = button->text();
     if (auto* edit = qobject_cast<const QLineEdit*>(widget)) text = edit->text();
     const QRect at = widget->geometry();
-    return ComponentSeen{at.left(),           at.top(),           at.width(),
-                         at.height(),         text.toStdString(), widget->toolTip().toStdString(),
-                         widget->isEnabled(), widget->isVisible()};
+    return ComponentSeen(at.left(), at.top(), at.width(), at.height(), text.toStdString(),
+                         widget->toolTip().toStdString(), widget->isEnabled(), widget->isVisible());
   }
   std::string LogText() { return form().Memo1->toPlainText().toStdString(); }
   bool NewestLineShown() {
@@ -107,9 +83,9 @@ class QtViewDriver {
   }
   bool LogReadOnly() { return form().Memo1->isReadOnly(); }
   bool PauseChecked() { return form().chbstop->isChecked(); }
-  int ProgressMinimum() { return form().Bar1->minimum(); }
-  int ProgressMaximum() { return form().Bar1->maximum(); }
-  int ProgressValue() { return form().Bar1->value(); }
+  std::array<int, 3> Progress() {
+    return {form().Bar1->minimum(), form().Bar1->maximum(), form().Bar1->value()};
+  }
   std::string Picture(const char* name) {
     const auto* label = qobject_cast<QLabel*>(Widget(name));
     const QImage image = label ? label->pixmap().toImage() : QImage();
@@ -117,25 +93,13 @@ class QtViewDriver {
                        static_cast<std::size_t>(image.sizeInBytes()));
   }
 
-  std::optional<SeenBox> last_box;
+  std::optional<MessageBoxProbe> probe;  // the last box's
 
  private:
   std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
-    if (!press) {
-      act();
-      return std::nullopt;
-    }
-    MessageBoxProbe probe(QString::fromUtf8(press));
+    if (press) probe.emplace(QString::fromUtf8(press));
     act();
-    last_box = probe.seen;
-    if (!probe.seen) return std::nullopt;
-    BoxSeen box{probe.seen->title.toStdString(),
-                probe.seen->text.toStdString(),
-                KindOf(probe.seen->icon),
-                {},
-                probe.seen->default_button.toStdString()};
-    for (const QString& button : probe.seen->buttons) box.buttons.push_back(button.toStdString());
-    return box;
+    return press ? probe->seen : std::nullopt;
   }
 
   QtEventLoop loop_;
@@ -174,10 +138,10 @@ TEST_F(QtMainViewTest, BoxesTakeAltShortcutsAndShowTextAsPlainText) {
   InstallCzechTexts();
   driver.ShowBox(MessageKind::kError, "<b>?</b>", {MessageButton::kYes, MessageButton::kNo},
                  "&Ano");
-  ASSERT_TRUE(driver.last_box.has_value()) << "no box";
-  EXPECT_EQ(driver.last_box->format, Qt::PlainText);
-  EXPECT_EQ(driver.last_box->text, QStringLiteral("<b>?</b>"));
-  EXPECT_EQ(driver.last_box->shortcuts,
+  ASSERT_TRUE(driver.probe->seen.has_value()) << "no box";
+  EXPECT_EQ(driver.probe->format, Qt::PlainText);
+  EXPECT_EQ(driver.probe->seen->text, "<b>?</b>");
+  EXPECT_EQ(driver.probe->shortcuts,
             (std::vector<QKeySequence>{Qt::ALT | Qt::Key_A, Qt::ALT | Qt::Key_N}));
 }
 

@@ -7,24 +7,16 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMessageBox>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <optional>
 #include <vector>
 
-namespace korvex {
+#include "support/box_seen.h"
 
-struct SeenBox {
-  QString title;
-  QString text;
-  Qt::TextFormat format;
-  QMessageBox::Icon icon;
-  // Left to right as shown.
-  QStringList buttons;
-  std::vector<QKeySequence> shortcuts;
-  QString default_button;
-};
+namespace korvex {
 
 class MessageBoxProbe {
  public:
@@ -34,7 +26,10 @@ class MessageBoxProbe {
     timer_.start(10);
   }
 
-  std::optional<SeenBox> seen;
+  std::optional<BoxSeen> seen;
+  // What only a Qt box has: the text's format and the buttons' shortcuts.
+  Qt::TextFormat format = Qt::AutoText;
+  std::vector<QKeySequence> shortcuts;
 
  private:
   void Look() {
@@ -45,12 +40,16 @@ class MessageBoxProbe {
     std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
       return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
     });
-    SeenBox shown{box->windowTitle(), box->text(), box->textFormat(), box->icon(), {}, {}, {}};
+    BoxSeen shown;
+    shown.title = box->windowTitle().toStdString();
+    shown.text = box->text().toStdString();
+    shown.icon = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
     for (QAbstractButton* button : buttons) {
-      shown.buttons << button->text();
-      shown.shortcuts.push_back(button->shortcut());
+      shown.buttons.push_back(button->text().toStdString());
+      shortcuts.push_back(button->shortcut());
     }
-    if (box->defaultButton()) shown.default_button = box->defaultButton()->text();
+    if (box->defaultButton()) shown.default_button = box->defaultButton()->text().toStdString();
+    format = box->textFormat();
     seen = shown;
     if (press_.isEmpty()) {
       QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);

@@ -10,18 +10,31 @@
 #include <thread>
 #include <vector>
 
+#include "support/box_seen.h"
 #include "win32gui/wide_text.h"
 
 namespace korvex {
 
-struct SeenBox {
-  std::wstring title;
-  std::wstring text;
-  HICON icon = nullptr;
-  // Left to right as shown.
-  std::vector<std::wstring> buttons;
-  std::wstring default_button;
-};
+// A window's text in UTF-8, line breaks as '\n'.
+inline std::string Utf8(std::wstring text) {
+  for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.erase(at, 1);
+  std::string bytes(text.size() * 3, '\0');
+  bytes.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                          static_cast<int>(bytes.size()), nullptr, nullptr)));
+  return bytes;
+}
+
+// The system icon a box shows, by the name Qt gives it.
+inline std::string IconName(HICON icon) {
+  for (auto [name, id] : {std::pair{"Warning", IDI_WARNING},
+                          {"Critical", IDI_ERROR},
+                          {"Information", IDI_INFORMATION},
+                          {"Question", IDI_QUESTION}}) {
+    if (icon == LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(id))) return name;
+  }
+  return {};
+}
 
 // How the probe answers: a click on the button with a caption, or a key (a
 // key press, or a typed letter) sent where the box has its focus.
@@ -42,7 +55,7 @@ class BoxProbe {
   BoxProbe& operator=(const BoxProbe&) = delete;
 
   // What the box showed; nothing when none came within ten seconds.
-  std::optional<SeenBox> Seen() {
+  std::optional<BoxSeen> Seen() {
     if (worker_.joinable()) worker_.join();
     return seen_;
   }
@@ -67,7 +80,8 @@ class BoxProbe {
       if (!box) Sleep(10);
     }
     if (!box) return;
-    SeenBox seen{WindowText(box), {}, nullptr, {}, {}};
+    BoxSeen seen;
+    seen.title = Utf8(WindowText(box));
     HWND focus = GetDlgItem(box, LOWORD(SendMessageW(box, DM_GETDEFID, 0, 0)));
     HWND click = nullptr;
     // Children in the order they were made: icon, text, buttons left to right.
@@ -75,13 +89,13 @@ class BoxProbe {
       wchar_t name[16] = {};
       GetClassNameW(child, name, 16);
       if (std::wstring(name) == L"Button") {
-        seen.buttons.push_back(WindowText(child));
-        if (child == focus) seen.default_button = seen.buttons.back();
-        if (seen.buttons.back() == answer.click) click = child;
+        if (child == focus) seen.default_button = Utf8(WindowText(child));
+        if (WindowText(child) == answer.click) click = child;
+        seen.buttons.push_back(Utf8(WindowText(child)));
       } else if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        seen.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+        seen.icon = IconName(reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0)));
       } else {
-        seen.text = WindowText(child);
+        seen.text = Utf8(WindowText(child));
       }
     }
     seen_ = seen;
@@ -95,7 +109,7 @@ class BoxProbe {
     }
   }
 
-  std::optional<SeenBox> seen_;
+  std::optional<BoxSeen> seen_;
   std::thread worker_;
 };
 

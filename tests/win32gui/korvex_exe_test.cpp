@@ -41,10 +41,10 @@ TEST(KorvexExeTest, WithoutConfigurationItWarnsInCzechAndEndsWithItsExitStatus) 
   ASSERT_TRUE(CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              directory.Path().wstring().c_str(), &startup, &process));
   BoxProbe probe({L"OK"}, process.dwThreadId);
-  const std::optional<SeenBox> seen = probe.Seen();
+  const std::optional<BoxSeen> seen = probe.Seen();
   ASSERT_TRUE(seen.has_value()) << "no box";
-  EXPECT_EQ(seen->title, L"Varování");
-  EXPECT_EQ(seen->text, L"CHYBA při načítání konfiguračního souboru!");
+  EXPECT_EQ(seen->title, "Varování");
+  EXPECT_EQ(seen->text, "CHYBA při načítání konfiguračního souboru!");
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
   DWORD status = 0;
   GetExitCodeProcess(process.hProcess, &status);

@@ -16,27 +16,6 @@
 namespace korvex {
 namespace {
 
-// With line breaks as '\n'.
-std::string Utf8(std::wstring text) {
-  for (std::size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.erase(at, 1);
-  std::string bytes(text.size() * 3, '\0');
-  bytes.resize(static_cast<std::size_t>(
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                          static_cast<int>(bytes.size()), nullptr, nullptr)));
-  return bytes;
-}
-
-std::optional<MessageKind> KindOf(HICON icon) {
-  using enum MessageKind;
-  for (auto [kind, id] : {std::pair{kWarning, IDI_WARNING},
-                          {kError, IDI_ERROR},
-                          {kInformation, IDI_INFORMATION},
-                          {kConfirmation, IDI_QUESTION}}) {
-    if (icon == LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(id))) return kind;
-  }
-  return std::nullopt;
-}
-
 class Win32ViewDriver {
  public:
   explicit Win32ViewDriver(std::function<void()> on_closed) : view_(std::move(on_closed)) {}
@@ -107,42 +86,32 @@ class Win32ViewDriver {
     GetWindowRect(view_.Window(), &outer);
     const LONG_PTR style = GetWindowLongPtrW(view_.Window(), GWL_STYLE);
     const auto has = [style](LONG_PTR bit) { return (style & bit) != 0; };
-    return {Utf8(WindowText(view_.Window())),
-            client.right,
-            client.bottom,
-            outer.left,
-            outer.top,
-            has(WS_THICKFRAME),
-            has(WS_MAXIMIZEBOX),
-            has(WS_MINIMIZEBOX),
-            has(WS_SYSMENU)};
+    return FrameSeen(Utf8(WindowText(view_.Window())), client.right, client.bottom, outer.left,
+                     outer.top, has(WS_THICKFRAME), has(WS_MAXIMIZEBOX), has(WS_MINIMIZEBOX),
+                     has(WS_SYSMENU));
   }
   std::optional<ComponentSeen> Component(const char* name) {
     HWND control = Control(name);
     if (!control) return std::nullopt;
     const RECT at = PlaceOf(control);
-    return ComponentSeen{at.left,
-                         at.top,
-                         at.right - at.left,
-                         at.bottom - at.top,
-                         Utf8(WindowText(control)),
-                         Utf8(HintOf(control)),
-                         IsWindowEnabled(control) != FALSE,
-                         IsWindowVisible(control) != FALSE};
+    return ComponentSeen(at.left, at.top, at.right - at.left, at.bottom - at.top,
+                         Utf8(WindowText(control)), Utf8(HintOf(control)),
+                         IsWindowEnabled(control) != FALSE, IsWindowVisible(control) != FALSE);
   }
   std::string LogText() { return Utf8(WindowText(Control("Memo1"))); }
   bool NewestLineShown() {
-    SCROLLINFO bar{};
-    bar.cbSize = sizeof(bar);
-    bar.fMask = SIF_ALL;
+    SCROLLINFO bar{sizeof(bar), SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(Control("Memo1"), SB_VERT, &bar);
     return bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
   }
   bool LogReadOnly() { return GetWindowLongPtrW(Control("Memo1"), GWL_STYLE) & ES_READONLY; }
   bool PauseChecked() { return SendMessageW(Control("chbstop"), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-  int ProgressMinimum() { return SendMessageW(Control("Bar1"), PBM_GETRANGE, TRUE, 0); }
-  int ProgressMaximum() { return SendMessageW(Control("Bar1"), PBM_GETRANGE, FALSE, 0); }
-  int ProgressValue() { return SendMessageW(Control("Bar1"), PBM_GETPOS, 0, 0); }
+  std::array<int, 3> Progress() {
+    HWND bar = Control("Bar1");
+    return {static_cast<int>(SendMessageW(bar, PBM_GETRANGE, TRUE, 0)),
+            static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0)),
+            static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0))};
+  }
   std::string Picture(const char* name) {
     const bool icon = std::string_view(name) == "Image1";
     const LRESULT handle =
@@ -161,12 +130,7 @@ class Win32ViewDriver {
   std::optional<BoxSeen> Answering(BoxAnswer answer, const std::function<void()>& act) {
     BoxProbe probe(answer);
     act();
-    const std::optional<SeenBox> seen = probe.Seen();
-    if (!seen) return std::nullopt;
-    BoxSeen box{
-        Utf8(seen->title), Utf8(seen->text), KindOf(seen->icon), {}, Utf8(seen->default_button)};
-    for (const std::wstring& button : seen->buttons) box.buttons.push_back(Utf8(button));
-    return box;
+    return probe.Seen();
   }
 
   std::wstring HintOf(HWND control) {
@@ -204,12 +168,11 @@ TEST_F(Win32MainViewTest, OwnerHoldsTheApplicationsTitleAndTheVersionIsWhole) {
 TEST_F(Win32MainViewTest, BoxesTakeTypedLettersEnterAndAnyNumberOfButtons) {
   InstallCzechTexts();
   using enum MessageButton;
-  const std::vector<MessageButton> yes_no{kYes, kNo};
   const auto show = [&](std::vector<MessageButton> buttons, BoxAnswer answer) {
     return driver.ShowBox(MessageKind::kWarning, "?", buttons, answer).value_or(BoxSeen{});
   };
-  EXPECT_EQ(show(yes_no, {L"", WM_CHAR, 'n'}).answer, kNo);
-  EXPECT_EQ(show(yes_no, {L"", WM_KEYDOWN, VK_RETURN}).answer, kYes);
+  EXPECT_EQ(show({kYes, kNo}, {L"", WM_CHAR, 'n'}).answer, kNo);
+  EXPECT_EQ(show({kYes, kNo}, {L"", WM_KEYDOWN, VK_RETURN}).answer, kYes);
   const BoxSeen all =
       show({kYes, kNo, kOk, kCancel, kAbort, kRetry, kIgnore, kAll, kNoToAll, kYesToAll, kHelp},
            {L"Ne pro všechny"});
