@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -68,12 +67,10 @@ class QtViewDriver {
   std::optional<ComponentSeen> Component(const char* name) {
     const QWidget* widget = Widget(name);
     if (!widget) return std::nullopt;
-    QString text;
-    if (auto* label = qobject_cast<const QLabel*>(widget)) text = label->text();
-    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) text = button->text();
-    if (auto* edit = qobject_cast<const QLineEdit*>(widget)) text = edit->text();
     const QRect at = widget->geometry();
-    return ComponentSeen(at.left(), at.top(), at.width(), at.height(), text.toStdString(),
+    // Labels, buttons and edits all have their text as this property.
+    const std::string text = widget->property("text").toString().toStdString();
+    return ComponentSeen(at.left(), at.top(), at.width(), at.height(), text,
                          widget->toolTip().toStdString(), widget->isEnabled(), widget->isVisible());
   }
   std::string LogText() { return form().Memo1->toPlainText().toStdString(); }

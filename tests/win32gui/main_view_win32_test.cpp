@@ -113,9 +113,8 @@ class Win32ViewDriver {
             static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0))};
   }
   std::string Picture(const char* name) {
-    const bool icon = std::string_view(name) == "Image1";
-    const LRESULT handle =
-        SendMessageW(Control(name), icon ? STM_GETICON : STM_GETIMAGE, IMAGE_BITMAP, 0);
+    const UINT get = std::string_view(name) == "Image1" ? STM_GETICON : STM_GETIMAGE;
+    const LRESULT handle = SendMessageW(Control(name), get, IMAGE_BITMAP, 0);
     return handle ? std::to_string(handle) : std::string();
   }
 
@@ -134,9 +133,9 @@ class Win32ViewDriver {
   }
 
   std::wstring HintOf(HWND control) {
-    HWND tips = nullptr;
-    while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr)) &&
-           GetWindow(tips, GW_OWNER) != view_.Window()) {
+    HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+    while (tips && GetWindow(tips, GW_OWNER) != view_.Window()) {
+      tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr);
     }
     wchar_t text[256] = {};
     TTTOOLINFOW tool{};
