@@ -8,9 +8,6 @@
 namespace korvex {
 namespace {
 
-constexpr std::size_t kPrefixSize = 2;
-constexpr std::size_t kValueSize = 4;
-
 // QQ_RD CC CC CC VV VV VV VV| for one item read.
 std::string HostReadAnswer(std::string_view code, std::string_view value) {
   std::string text = "QQ_RD";
@@ -88,13 +85,13 @@ RunLoop::EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
   // A read answer carries exactly four value bytes per code asked for; any
   // other length is a late answer to another request, never values to pass on.
   if (sent && !write &&
-      answer.size() - kPrefixSize != entry->Data.size() / kItemCodeSize * kValueSize) {
+      answer.size() - kCommandSize != entry->Data.size() / kItemCodeSize * kItemValueSize) {
     sent = false;
   }
   if (sent) {
     if (!write) {
-      QueueReadAnswers(std::string_view(request).substr(kPrefixSize),
-                       std::string_view(answer).substr(kPrefixSize));
+      QueueReadAnswers(std::string_view(request).substr(kCommandSize),
+                       std::string_view(answer).substr(kCommandSize));
       SendWaitingAnswers();
     }
     DeleteTran(entry, pass);
@@ -122,8 +119,8 @@ void RunLoop::EndPass(TTranList& pass, bool user_stopped, bool aborted) {
 void RunLoop::QueueReadAnswers(std::string_view codes, std::string_view values) {
   for (; codes.size() >= kItemCodeSize; codes.remove_prefix(kItemCodeSize)) {
     PushText(channel_.AnswerTexts,
-             HostReadAnswer(codes.substr(0, kItemCodeSize), values.substr(0, kValueSize)));
-    values.remove_prefix(kValueSize);
+             HostReadAnswer(codes.substr(0, kItemCodeSize), values.substr(0, kItemValueSize)));
+    values.remove_prefix(kItemValueSize);
   }
 }
 

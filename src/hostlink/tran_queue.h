@@ -9,11 +9,12 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "protocol/item_layout.h"
+
 namespace korvex {
 
 inline constexpr std::uint8_t kKindWrite = 15;
 inline constexpr std::uint8_t kKindRead = 16;
-inline constexpr std::size_t kItemCodeSize = 3;
 inline constexpr std::size_t kWriteRecordSize = 7;
 // At most this many reads or writes travel in one merged request.
 inline constexpr int kMaxJoined = 32;

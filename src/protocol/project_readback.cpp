@@ -4,20 +4,18 @@
 #include <cstdio>
 
 #include "protocol/answer_fit.h"
+#include "protocol/item_layout.h"
 
 namespace korvex {
 namespace {
 
-constexpr std::size_t kCodeSize = 3;
 constexpr std::size_t kRecordSize = 7;
-constexpr std::size_t kValueSize = 4;
-constexpr std::size_t kAnswerPrefixSize = 2;
 // As many codes as the RUN loop merges into one read.
 constexpr std::size_t kCodesPerRead = 32;
 
 std::uint32_t ValueAt(std::string_view bytes, std::size_t offset) {
   std::uint32_t value = 0;
-  for (std::size_t i = kValueSize; i > 0; --i) {
+  for (std::size_t i = kItemValueSize; i > 0; --i) {
     value = value << 8 | static_cast<std::uint8_t>(bytes[offset + i - 1]);
   }
   return value;
@@ -30,8 +28,8 @@ std::optional<std::vector<ItemDifference>> CompareWithController(
   std::vector<ItemDifference> items;
   for (const std::string& record : records) {
     if (record.size() != kRecordSize) continue;
-    const std::string code = record.substr(0, kCodeSize);
-    const std::uint32_t value = ValueAt(record, kCodeSize);
+    const std::string code = record.substr(0, kItemCodeSize);
+    const std::uint32_t value = ValueAt(record, kItemCodeSize);
     const auto known =
         std::find_if(items.begin(), items.end(),
                      [&code](const ItemDifference& item) { return item.code == code; });
@@ -48,7 +46,7 @@ std::optional<std::vector<ItemDifference>> CompareWithController(
     std::string answer;
     if (!read(request, answer) || !AnswerFitsRequest(request, answer)) return std::nullopt;
     for (std::size_t i = first; i < end; ++i) {
-      items[i].controller = ValueAt(answer, kAnswerPrefixSize + (i - first) * kValueSize);
+      items[i].controller = ValueAt(answer, kCommandSize + (i - first) * kItemValueSize);
     }
   }
   std::erase_if(items, [](const ItemDifference& item) { return item.project == item.controller; });

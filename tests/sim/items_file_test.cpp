@@ -8,7 +8,7 @@
 namespace vx2::sim {
 namespace {
 
-std::vector<ItemValue> Parsed(std::string_view text) {
+std::vector<ItemValue> ItemsOf(std::string_view text) {
   std::vector<ItemValue> items;
   ItemsFileError error;
   EXPECT_TRUE(ParseItemsText(text, items, error)) << error.line << ": " << error.reason;
@@ -24,7 +24,7 @@ ItemsFileError Failure(std::string_view text) {
 }
 
 TEST(ItemsFile, PairsInFileOrderWithCommentsAndBlankLines) {
-  const std::vector<ItemValue> items = Parsed(
+  const std::vector<ItemValue> items = ItemsOf(
       "# project values\n"
       "000102 42\n"
       "\n"
@@ -37,8 +37,8 @@ TEST(ItemsFile, PairsInFileOrderWithCommentsAndBlankLines) {
                                            {{0xA4, 0x01, 0xA2}, 0x1234ABCD},
                                            {{0x00, 0x00, 0x00}, 4294967295u},
                                            {{0x00, 0x01, 0x03}, 0}}));
-  EXPECT_TRUE(Parsed("").empty());
-  EXPECT_TRUE(Parsed("# nothing\n\n").empty());
+  EXPECT_TRUE(ItemsOf("").empty());
+  EXPECT_TRUE(ItemsOf("# nothing\n\n").empty());
 }
 
 TEST(ItemsFile, ErrorsNameTheLineAndChangeNothing) {

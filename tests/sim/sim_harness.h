@@ -34,6 +34,10 @@ class RunningSim {
   int port_ = 0;
 };
 
+inline bool Contains(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
 struct Finished {
   std::optional<int> status;  // nothing: still running at the limit, killed
   std::string output;         // standard output and error, interleaved

@@ -19,10 +19,6 @@ Finished Ctl(const RunningSim& sim, std::vector<std::string> arguments) {
   return RunToEnd(VX2CTL_BINARY, arguments);
 }
 
-bool Contains(const std::string& text, std::string_view part) {
-  return text.find(part) != std::string::npos;
-}
-
 // The run ended with `status` and said each of `says`.
 void ExpectRun(const Finished& run, int status, const std::vector<std::string>& says) {
   EXPECT_EQ(run.status, status) << run.output;

@@ -28,10 +28,6 @@ std::chrono::milliseconds Since(std::chrono::steady_clock::time_point start) {
                                                                start);
 }
 
-bool Contains(const std::string& text, std::string_view part) {
-  return text.find(part) != std::string::npos;
-}
-
 TEST(Vx2simBinary, ReadsAndWritesSeveralTransactionsOnOneConnection) {
   const std::filesystem::path items =
       std::filesystem::path(testing::TempDir()) / "vx2sim_binary_items.txt";

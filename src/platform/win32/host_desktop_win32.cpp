@@ -6,21 +6,18 @@
 #include <cstdint>
 
 #include "common/host_record.h"
+#include "platform/win32/windows_error_text.h"
 
 namespace korvex {
 namespace {
 
-constexpr const char* kWindowClass = "KorvexHostDesktop";
+constexpr const char* kChannelWindowClass = "KorvexHostDesktop";
 // RegisterWindowMessageA hands out numbers from this range only.
 constexpr UINT kFirstRegisteredMessage = 0xC000;
 constexpr UINT kLastRegisteredMessage = 0xFFFF;
 // wParam values whose lParam is an atom: a request, an answer or a text to pass on.
 constexpr WPARAM kRequest = 1;
 constexpr WPARAM kAnswer = 2;
-
-std::string ErrorText(DWORD error) {
-  return "(chyba Windows " + std::to_string(error) + ")";
-}
 
 std::string ThreadDesktopName() {
   char name[256] = "";
@@ -39,7 +36,7 @@ HWND WindowOf(std::int64_t handle) {
 BOOL CALLBACK CollectOfThisKind(HWND window, LPARAM into) {
   char name[64];
   const int n = GetClassNameA(window, name, sizeof name);
-  if (std::string_view(name, n > 0 ? static_cast<std::size_t>(n) : 0) == kWindowClass) {
+  if (std::string_view(name, n > 0 ? static_cast<std::size_t>(n) : 0) == kChannelWindowClass) {
     reinterpret_cast<std::vector<std::int64_t>*>(into)->push_back(
         reinterpret_cast<std::intptr_t>(window));
   }
@@ -71,7 +68,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARA
 
 }  // namespace
 
-Win32HostDesktop::Win32HostDesktop(EventLoop&, std::string desktop) : desktop_(std::move(desktop)) {}
+Win32HostDesktop::Win32HostDesktop(EventLoop&, std::string desktop)
+    : desktop_(std::move(desktop)) {}
 
 Win32HostDesktop::~Win32HostDesktop() {
   if (window_) {
@@ -93,8 +91,8 @@ std::uint32_t Win32HostDesktop::RegisterMessage(std::string_view name, std::stri
   }
   const UINT number = NumberOf(name);
   if (number == 0) {
-    problem = "Zprávu " + std::string(name) + " nelze zaregistrovat " + ErrorText(GetLastError()) +
-              "; kanál k nadřízené aplikaci je vypnut.";
+    problem = "Zprávu " + std::string(name) + " nelze zaregistrovat (" +
+              WindowsErrorText(GetLastError()) + "); kanál k nadřízené aplikaci je vypnut.";
     return 0;
   }
   registered_.insert(number);
@@ -113,17 +111,18 @@ bool Win32HostDesktop::Join(std::string& problem) {
   WNDCLASSA kind{};
   kind.lpfnWndProc = &WindowProcedure;
   kind.hInstance = instance;
-  kind.lpszClassName = kWindowClass;
+  kind.lpszClassName = kChannelWindowClass;
   // Several windows of one process share the class.
   if (!RegisterClassA(&kind) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    problem = "Třídu okna kanálu nelze zaregistrovat " + ErrorText(GetLastError()) + ".";
+    problem = "Třídu okna kanálu nelze zaregistrovat (" + WindowsErrorText(GetLastError()) + ").";
     return false;
   }
   // Top-level and never shown: a broadcast reaches it, the user does not see it.
-  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, instance, this);
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kChannelWindowClass, "", WS_POPUP, 0, 0, 0, 0,
+                            nullptr, nullptr, instance, this);
   if (!window_) {
-    problem = "Okno kanálu k nadřízené aplikaci nelze vytvořit " + ErrorText(GetLastError()) + ".";
+    problem = "Okno kanálu k nadřízené aplikaci nelze vytvořit (" +
+              WindowsErrorText(GetLastError()) + ").";
     return false;
   }
   return true;
@@ -156,7 +155,7 @@ bool Win32HostDesktop::CarriesAtom(std::uint32_t message, std::uint64_t wparam) 
 }
 
 std::uint16_t Win32HostDesktop::AtomFor(std::uint32_t message, std::uint64_t wparam,
-                                       std::string_view text) const {
+                                        std::string_view text) const {
   if (!CarriesAtom(message, wparam)) return 0;
   // An atom's name ends at its first zero byte and holds at most 255 bytes.
   const std::string name(text.substr(0, std::min(text.find('\0'), kRecordTextMax)));

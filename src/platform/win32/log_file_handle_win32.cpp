@@ -4,12 +4,10 @@
 
 #include <algorithm>
 
+#include "platform/win32/windows_error_text.h"
+
 namespace korvex {
 namespace {
-
-std::string ErrorText(DWORD error) {
-  return "chyba Windows " + std::to_string(error);
-}
 
 std::wstring Wide(const std::string& utf8) {
   const int size = static_cast<int>(utf8.size());
@@ -35,7 +33,7 @@ std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path, cons
     const DWORD error = GetLastError();
     refusal = error == ERROR_SHARING_VIOLATION ? LogFileRefusal::kHeldByAnother
                                                : LogFileRefusal::kCannotOpen;
-    reason = ErrorText(error);
+    reason = WindowsErrorText(error);
     return nullptr;
   }
   LARGE_INTEGER size{};
@@ -60,7 +58,7 @@ bool LogFileHandle::Append(std::string_view bytes, std::string& reason) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
     if (!WriteFile(Native(native_), bytes.data() + done, chunk, &written, nullptr) ||
         written == 0) {
-      reason = ErrorText(GetLastError());
+      reason = WindowsErrorText(GetLastError());
       LARGE_INTEGER before{};
       before.QuadPart = static_cast<LONGLONG>(size_);
       if (done > 0 && SetFilePointerEx(Native(native_), before, nullptr, FILE_BEGIN)) {

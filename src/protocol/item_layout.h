@@ -1,0 +1,14 @@
+// How item requests and their answers are laid out: a two-letter command
+// ("Qq", "Qx", "QQ", "QX"), then three bytes for each item's code in a
+// request and four bytes for each value in an answer.
+#pragma once
+
+#include <cstddef>
+
+namespace korvex {
+
+inline constexpr std::size_t kCommandSize = 2;
+inline constexpr std::size_t kItemCodeSize = 3;
+inline constexpr std::size_t kItemValueSize = 4;
+
+}  // namespace korvex
