@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-5}
-cmake --preset fuzz >/dev/null
+scripts/configure-preset.sh fuzz
 cmake --build --preset fuzz -j "$(nproc)" --target korvex_fuzz_targets
 
 scratch=$(mktemp -d)

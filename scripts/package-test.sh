@@ -10,7 +10,7 @@ scripts/install-deps.sh
 
 # `--target package` would build the tests and benchmarks too; the packages
 # need only the programs, the library and the packed pages and changelogs.
-cmake --preset release >/dev/null
+scripts/configure-preset.sh release
 cmake --build --preset release -j "$(nproc)" \
   --target korvex korvex-headless vx2sim vx2ctl tolma_tool tolma package_files
 rm -f build/release/*.deb

@@ -32,7 +32,7 @@ else
 fi
 targets=(vx2sim "$korvex_target")
 if [ "$mode" = host ]; then targets+=(tolma_tool); else targets+=(vx2ctl); fi
-cmake --preset release >/dev/null
+scripts/configure-preset.sh release
 cmake --build --preset release -j "$(nproc)" --target "${targets[@]}"
 
 # Everything of this run lives in one folder: the communicator's working

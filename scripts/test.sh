@@ -40,7 +40,7 @@ finish() {
 }
 
 phase "Sestavení: asan"
-cmake --preset asan >/dev/null
+scripts/configure-preset.sh asan
 cmake --build --preset asan -j "$jobs"
 
 # Most integration tests wait on sockets and processes, not on the processor:
@@ -49,7 +49,7 @@ phase "Testy: asan, souběžně sestavení win64"
 linux_log=build/asan/test-output.txt
 ctest --preset asan -j $((2 * jobs)) >"$linux_log" 2>&1 &
 linux_tests=$!
-cmake --preset win64 -DKORVEX_LINUX_BUILD="$PWD/build/asan" >/dev/null
+scripts/configure-preset.sh win64 -DKORVEX_LINUX_BUILD="$PWD/build/asan"
 cmake --build --preset win64 -j "$jobs"
 finish "$linux_tests" "$linux_log" "Testy: asan"
 
