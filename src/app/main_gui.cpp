@@ -4,18 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "app/log_options.h"
+#include "app/run_communicator.h"
 #include "gui/main_form.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
 #include "gui/utf8_text.h"
-#include "platform/posix/host_desktop_posix.h"
-#include "platform/tcp_socket_client.h"
-#include "platform/posix/serial_port_posix.h"
-#include "platform/termination_signals.h"
 #include "shell/form_layout.h"
-#include "shell/korvex_window.h"
 
 int main(int argc, char** argv) {
   korvex::BlockTerminationSignals();
@@ -42,21 +37,12 @@ int main(int argc, char** argv) {
   korvex::QtMainView view([&loop] { loop.Quit(); });
   korvex::OperationsLog log(view, log_options);
   korvex::QtMessageBoxes boxes(&view.Form());
-  korvex::TcpSocketClient socket;
-  korvex::PosixHostDesktop desktop(loop);
-  korvex::SystemSerialPort serial_port;
-  korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
-                            std::move(arguments));
-  log.Attach(window);
-  view.SetEvents(window);
-  korvex::TerminationSignals termination(loop, [&window](int signal) {
-    window.TerminationSignal(signal);
+  korvex::FrontEndSteps steps;
+  steps.prepare = [&view](korvex::TDlgKORVEX& window) { view.SetEvents(window); };
+  steps.show = [&view] { view.Form().show(); };
+  steps.after_signal = [] {
     // An open box would hold the window in its own loop; it goes as by Escape.
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
-  });
-  window.FormCreate();
-  view.Form().show();
-  loop.Run();
-  window.FormDestroy();
-  return static_cast<int>(window.Outcome);
+  };
+  return korvex::RunCommunicator(loop, log, boxes, std::move(arguments), steps);
 }

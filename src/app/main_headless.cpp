@@ -7,14 +7,11 @@
 #include <vector>
 
 #include "app/czech_cli.h"
-#include "app/log_options.h"
+#include "app/run_communicator.h"
 #include "console/console_message_boxes.h"
 #include "console/console_output.h"
 #include "console/console_view.h"
-#include "native_platform.h"
 #include "platform/console_setup.h"
-#include "platform/termination_signals.h"
-#include "shell/korvex_window.h"
 
 namespace {
 
@@ -80,17 +77,7 @@ int main(int argc, char** argv) {
   if (!korvex::HostModeArguments(window_arguments)) {
     boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
   }
-  korvex::NativeSocketClient socket;
-  korvex::NativeHostDesktop desktop(loop);
-  korvex::NativeSerialPort serial_port;
-  korvex::TDlgKORVEX window({loop, log.View(), boxes, socket, desktop, serial_port},
-                            std::move(window_arguments));
-  log.Attach(window);
-  window.VerifyUpload = verify;
-  korvex::TerminationSignals signals(loop,
-                                     [&window](int signal) { window.TerminationSignal(signal); });
-  window.FormCreate();
-  loop.Run();
-  window.FormDestroy();
-  return static_cast<int>(window.Outcome);
+  korvex::FrontEndSteps steps;
+  steps.prepare = [verify](korvex::TDlgKORVEX& window) { window.VerifyUpload = verify; };
+  return korvex::RunCommunicator(loop, log, boxes, std::move(window_arguments), steps);
 }

@@ -150,18 +150,9 @@ void QtEventLoop::HandleMessage() {
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void QtEventLoop::Synchronize(const std::function<void()>& call) {
-  if (QThread::currentThread() == context_.thread()) {
-    call();
-    return;
-  }
-  QMetaObject::invokeMethod(
-      &context_, [&call] { call(); }, Qt::BlockingQueuedConnection);
-}
-
-void QtEventLoop::CheckSynchronize() {
-  // Synchronised calls are the only calls posted to the context object.
-  QCoreApplication::sendPostedEvents(&context_, QEvent::MetaCall);
+void QtEventLoop::WakeForPostedCall() {
+  // Any of the loop's dispatches, a modal box's included, runs them.
+  QMetaObject::invokeMethod(&context_, [this] { RunPostedCalls(); }, Qt::QueuedConnection);
 }
 
 void QtEventLoop::Sleep(int milliseconds) {

@@ -5,29 +5,28 @@
 #include <QObject>
 #include <memory>
 
-#include "platform/event_loop.h"
+#include "platform/posted_call_loop.h"
 
 class QEventLoop;
 
 namespace korvex {
 
-class QtEventLoop : public EventLoop {
+class QtEventLoop : public PostedCallLoop {
  public:
   QtEventLoop();
   ~QtEventLoop() override;
-  QtEventLoop(const QtEventLoop&) = delete;
-  QtEventLoop& operator=(const QtEventLoop&) = delete;
 
   std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
                                      std::function<void()> on_tick) override;
   std::unique_ptr<IoWatch> WatchIo(IoHandle handle, std::function<void(IoEvent)> handler) override;
   void ProcessMessages() override;
   void HandleMessage() override;
-  void Synchronize(const std::function<void()>& call) override;
-  void CheckSynchronize() override;
   void Sleep(int milliseconds) override;
   void Run() override;
   void Quit() override;
+
+ protected:
+  void WakeForPostedCall() override;
 
  private:
   // Lives on the loop thread: the target of synchronised calls and the

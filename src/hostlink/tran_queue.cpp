@@ -67,6 +67,15 @@ void TTranList::Remember(const TTranFronta& entry) {
   ++identities_[Identity(entry)];
 }
 
+void TTranList::Insert(TTranFronta* entry, TTranFronta* prev, TTranFronta* next) {
+  entry->Prev = prev;
+  entry->Next = next;
+  (prev != nullptr ? prev->Next : head_) = entry;
+  (next != nullptr ? next->Prev : tail_) = entry;
+  ++count_;
+  Remember(*entry);
+}
+
 void TTranList::Forget(const TTranFronta& entry) {
   auto it = identities_.find(Identity(entry));
   if (it != identities_.end() && --it->second == 0) identities_.erase(it);
@@ -87,30 +96,12 @@ void AddTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint1
     if (fronta.tail_ != fronta.head_ && Identity(*fronta.tail_) == identity) --inner;
     if (inner > 0) return;
   }
-  TTranFronta* entry = NewEntry(key1, kind, key2, key3, data);
-  entry->Prev = fronta.tail_;
-  if (fronta.tail_ != nullptr) {
-    fronta.tail_->Next = entry;
-  } else {
-    fronta.head_ = entry;
-  }
-  fronta.tail_ = entry;
-  ++fronta.count_;
-  fronta.Remember(*entry);
+  fronta.Insert(NewEntry(key1, kind, key2, key3, data), fronta.tail_, nullptr);
 }
 
 void PushTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
               std::uint8_t key3, std::string_view data) {
-  TTranFronta* entry = NewEntry(key1, kind, key2, key3, data);
-  entry->Next = fronta.head_;
-  if (fronta.head_ != nullptr) {
-    fronta.head_->Prev = entry;
-  } else {
-    fronta.tail_ = entry;
-  }
-  fronta.head_ = entry;
-  ++fronta.count_;
-  fronta.Remember(*entry);
+  fronta.Insert(NewEntry(key1, kind, key2, key3, data), nullptr, fronta.head_);
 }
 
 int TranCount(const TTranList& list) {

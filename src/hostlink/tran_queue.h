@@ -57,6 +57,8 @@ class TTranList {
   friend TTranFronta* FindTranCode(std::string_view, TTranList&, bool, bool&);
 
   void Remember(const TTranFronta& entry);
+  // Links `entry` in between `prev` and `next` (nullptr: the list's end).
+  void Insert(TTranFronta* entry, TTranFronta* prev, TTranFronta* next);
   void Forget(const TTranFronta& entry);
   int Carrying(const std::string& identity) const;
 

@@ -56,7 +56,7 @@ class DispatchingLoop::LoopWatch : public IoWatch {
   std::shared_ptr<WatchState> state_;
 };
 
-DispatchingLoop::DispatchingLoop() : loop_thread_(std::this_thread::get_id()) {}
+DispatchingLoop::DispatchingLoop() = default;
 
 DispatchingLoop::~DispatchingLoop() = default;
 
@@ -106,28 +106,9 @@ void DispatchingLoop::PollDescriptors(int timeout_ms) {
   }
 }
 
-bool DispatchingLoop::AnythingReady() const {
-  if (!ready_.empty()) return true;
-  std::lock_guard lock(posted_mutex_);
-  return !posted_.empty();
-}
+bool DispatchingLoop::AnythingReady() const { return !ready_.empty() || AnyPostedCall(); }
 
-bool DispatchingLoop::RunOnePostedCall() {
-  PostedCall* posted = nullptr;
-  {
-    std::lock_guard lock(posted_mutex_);
-    if (posted_.empty()) return false;
-    posted = posted_.front();
-    posted_.pop_front();
-  }
-  (*posted->call)();
-  {
-    std::lock_guard lock(posted_mutex_);
-    posted->done = true;
-  }
-  posted_done_.notify_all();
-  return true;
-}
+void DispatchingLoop::WakeForPostedCall() { poller_.Wake(); }
 
 bool DispatchingLoop::DispatchOneReadyDescriptor() {
   while (!ready_.empty()) {
@@ -192,8 +173,7 @@ bool DispatchingLoop::DispatchOne() {
 }
 
 void DispatchingLoop::ProcessMessages() {
-  while (RunOnePostedCall()) {
-  }
+  RunPostedCalls();
   PollDescriptors(0);
   while (DispatchOneReadyDescriptor()) {
   }
@@ -217,23 +197,6 @@ void DispatchingLoop::ProcessMessages() {
 
 void DispatchingLoop::HandleMessage() {
   while (!DispatchOne()) WaitForEvents(NextDue());
-}
-
-void DispatchingLoop::Synchronize(const std::function<void()>& call) {
-  if (std::this_thread::get_id() == loop_thread_) {
-    call();
-    return;
-  }
-  PostedCall posted{&call};
-  std::unique_lock lock(posted_mutex_);
-  posted_.push_back(&posted);
-  poller_.Wake();
-  posted_done_.wait(lock, [&posted] { return posted.done; });
-}
-
-void DispatchingLoop::CheckSynchronize() {
-  while (RunOnePostedCall()) {
-  }
 }
 
 void DispatchingLoop::Run() {

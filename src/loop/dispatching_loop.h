@@ -4,33 +4,26 @@
 // what "waiting" means.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
-#include "platform/event_loop.h"
 #include "platform/io_poller.h"
+#include "platform/posted_call_loop.h"
 
 namespace korvex {
 
-class DispatchingLoop : public EventLoop {
+class DispatchingLoop : public PostedCallLoop {
  public:
   DispatchingLoop();
   ~DispatchingLoop() override;
-  DispatchingLoop(const DispatchingLoop&) = delete;
-  DispatchingLoop& operator=(const DispatchingLoop&) = delete;
 
   std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
                                      std::function<void()> on_tick) override;
   std::unique_ptr<IoWatch> WatchIo(IoHandle handle, std::function<void(IoEvent)> handler) override;
   void ProcessMessages() override;
   void HandleMessage() override;
-  void Synchronize(const std::function<void()>& call) override;
-  void CheckSynchronize() override;
   void Run() override;
   void Quit() override;
 
@@ -48,18 +41,14 @@ class DispatchingLoop : public EventLoop {
   void PollDescriptors(int timeout_ms);
   bool AnythingReady() const;
 
+  void WakeForPostedCall() override;
+
  private:
   struct TimerState;
   struct WatchState;
   class LoopTimer;
   class LoopWatch;
-  struct PostedCall {
-    const std::function<void()>* call;
-    bool done = false;
-  };
-
   bool DispatchOne();
-  bool RunOnePostedCall();
   bool DispatchOneReadyDescriptor();
   bool FireOneDueTimer();
   void FireTimer(const std::shared_ptr<TimerState>& timer);
@@ -67,7 +56,6 @@ class DispatchingLoop : public EventLoop {
   void Unregister(const TimerState* timer);
   void Unregister(const WatchState* watch);
 
-  std::thread::id loop_thread_;
   IoPoller poller_;
   bool quit_ = false;
   std::uint64_t next_order_ = 0;
@@ -78,10 +66,6 @@ class DispatchingLoop : public EventLoop {
     IoEvent event;
   };
   std::deque<Ready> ready_;
-
-  mutable std::mutex posted_mutex_;
-  std::condition_variable posted_done_;
-  std::deque<PostedCall*> posted_;
 };
 
 }  // namespace korvex

@@ -45,7 +45,10 @@ enum class IoEvent { kReadable, kWritable };
 
 class EventLoop {
  public:
+  EventLoop() = default;
   virtual ~EventLoop() = default;
+  EventLoop(const EventLoop&) = delete;
+  EventLoop& operator=(const EventLoop&) = delete;
 
   // Creates a disabled timer owned by the caller.
   virtual std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,

@@ -33,6 +33,22 @@ class IoPoller {
   void Wake();
 
  private:
+  // Fills `ready` from what the system's poll left in `entries`, the
+  // wake-up's first: an entry with any of the `readable` bits is readable,
+  // else one with any of the `writable` bits writable.
+  template <typename PollEntry>
+  static void TakeReadiness(const std::vector<PollEntry>& entries, int readable, int writable,
+                            std::vector<Readiness>& ready) {
+    ready.assign(entries.size() - 1, Readiness::kNone);
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+      if (entries[i].revents & readable) {
+        ready[i - 1] = Readiness::kReadable;
+      } else if (entries[i].revents & writable) {
+        ready[i - 1] = Readiness::kWritable;
+      }
+    }
+  }
+
   struct State;
   std::unique_ptr<State> state_;
 };

@@ -33,15 +33,7 @@ bool IoPoller::Poll(const std::vector<Interest>& interests, int timeout_ms,
     while (read(state_->wake_fd, &count, sizeof count) > 0) {
     }
   }
-  ready.assign(interests.size(), Readiness::kNone);
-  for (std::size_t i = 1; i < fds.size(); ++i) {
-    const short ev = fds[i].revents;
-    if (ev & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) {
-      ready[i - 1] = Readiness::kReadable;
-    } else if (ev & POLLOUT) {
-      ready[i - 1] = Readiness::kWritable;
-    }
-  }
+  TakeReadiness(fds, POLLIN | POLLERR | POLLHUP | POLLNVAL, POLLOUT, ready);
   return true;
 }
 

@@ -1,11 +1,7 @@
 #include "platform/win32/event_loop_win32.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
 #include <map>
-#include <mutex>
-#include <thread>
 
 #include "platform/win32/winsock_win32.h"
 
@@ -65,11 +61,6 @@ struct Win32EventLoop::State {
     bool writable = false;
     std::function<void(IoEvent)> handler;
   };
-  struct PostedCall {
-    const std::function<void()>* call;
-    bool done = false;
-  };
-
   // Starts a full period from now; an armed timer is set anew, not killed.
   void Arm(TimerState& timer) {
     ++timer.arming;
@@ -131,23 +122,6 @@ struct Win32EventLoop::State {
     }
   }
 
-  bool RunOnePostedCall() {
-    PostedCall* posted = nullptr;
-    {
-      std::lock_guard lock(posted_mutex);
-      if (posted_calls.empty()) return false;
-      posted = posted_calls.front();
-      posted_calls.pop_front();
-    }
-    (*posted->call)();
-    {
-      std::lock_guard lock(posted_mutex);
-      posted->done = true;
-    }
-    posted_done.notify_all();
-    return true;
-  }
-
   void Dispatch(MSG& message) {
     if (message.message == WM_QUIT) {
       quit = true;
@@ -158,16 +132,12 @@ struct Win32EventLoop::State {
   }
 
   HWND window = nullptr;
-  std::thread::id loop_thread = std::this_thread::get_id();
+  std::function<void()> run_posted_calls;
   bool quit = false;
   UINT_PTR next_timer_id = 1;
   UINT next_socket_message = 0;
   std::map<UINT_PTR, std::shared_ptr<TimerState>> timers;
   std::map<SOCKET, std::shared_ptr<WatchState>> watches;
-
-  std::mutex posted_mutex;
-  std::condition_variable posted_done;
-  std::deque<PostedCall*> posted_calls;
 };
 
 namespace {
@@ -182,8 +152,7 @@ LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, L
       case kWakeMessage:
         return 0;
       case kSynchronizeMessage:
-        while (state->RunOnePostedCall()) {
-        }
+        state->run_posted_calls();
         return 0;
       default:
         if (message >= kFirstSocketMessage && message < kFirstSocketMessage + kSocketMessages) {
@@ -265,6 +234,7 @@ class LoopWatch : public IoWatch {
 }  // namespace
 
 Win32EventLoop::Win32EventLoop() : state_(std::make_unique<State>()) {
+  state_->run_posted_calls = [this] { RunPostedCalls(); };
   StartWinsock();
   state_->window = CreateWindowExA(0, MAKEINTATOM(RegisterLoopClass()), "", 0, 0, 0, 0, 0,
                                    HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -313,21 +283,8 @@ void Win32EventLoop::HandleMessage() {
   state_->Dispatch(message);
 }
 
-void Win32EventLoop::Synchronize(const std::function<void()>& call) {
-  if (std::this_thread::get_id() == state_->loop_thread) {
-    call();
-    return;
-  }
-  State::PostedCall posted{&call};
-  std::unique_lock lock(state_->posted_mutex);
-  state_->posted_calls.push_back(&posted);
+void Win32EventLoop::WakeForPostedCall() {
   PostMessageA(state_->window, kSynchronizeMessage, 0, 0);
-  state_->posted_done.wait(lock, [&posted] { return posted.done; });
-}
-
-void Win32EventLoop::CheckSynchronize() {
-  while (state_->RunOnePostedCall()) {
-  }
 }
 
 void Win32EventLoop::Sleep(int milliseconds) {

@@ -5,30 +5,29 @@
 
 #include <memory>
 
-#include "platform/event_loop.h"
+#include "platform/posted_call_loop.h"
 
 namespace korvex {
 
-class Win32EventLoop : public EventLoop {
+class Win32EventLoop : public PostedCallLoop {
  public:
   Win32EventLoop();
   ~Win32EventLoop() override;
-  Win32EventLoop(const Win32EventLoop&) = delete;
-  Win32EventLoop& operator=(const Win32EventLoop&) = delete;
 
   std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
                                      std::function<void()> on_tick) override;
   std::unique_ptr<IoWatch> WatchIo(IoHandle handle, std::function<void(IoEvent)> handler) override;
   void ProcessMessages() override;
   void HandleMessage() override;
-  void Synchronize(const std::function<void()>& call) override;
-  void CheckSynchronize() override;
   void Sleep(int milliseconds) override;
   void Run() override;
   void Quit() override;
 
   // What the loop's window procedure, timers and watches share.
   struct State;
+
+ protected:
+  void WakeForPostedCall() override;
 
  private:
   std::unique_ptr<State> state_;

@@ -52,15 +52,7 @@ bool IoPoller::Poll(const std::vector<Interest>& interests, int timeout_ms,
     while (recv(state_->wake[0], drained, sizeof drained, 0) > 0) {
     }
   }
-  ready.assign(interests.size(), Readiness::kNone);
-  for (std::size_t i = 1; i < fds.size(); ++i) {
-    const SHORT ev = fds[i].revents;
-    if (ev & (POLLRDNORM | POLLERR | POLLHUP | POLLNVAL)) {
-      ready[i - 1] = Readiness::kReadable;
-    } else if (ev & POLLWRNORM) {
-      ready[i - 1] = Readiness::kWritable;
-    }
-  }
+  TakeReadiness(fds, POLLRDNORM | POLLERR | POLLHUP | POLLNVAL, POLLWRNORM, ready);
   return true;
 }
 
