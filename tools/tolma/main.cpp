@@ -194,18 +194,10 @@ int Read(tolma::HostSession& session, const Command& command) {
   return 0;
 }
 
-using Run = int (*)(tolma::HostSession&, const Command&);
+using Runner = int (*)(tolma::HostSession&, const Command&);
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  korvex::PrepareConsoleOutput();
-  CLI::App app{
-      "Nadřízená aplikace komunikátoru z příkazového řádku: ohlásí se jako okno hostitele "
-      "na ploše kanálu, najde komunikátor a posílá mu požadavky.",
-      "tolma"};
-  vx2::UseCzechCommandLine(app);
-  Command command;
+// The options every command shares; returns --wait, whose presence counts.
+CLI::Option* AddSharedOptions(CLI::App& app, Command& command) {
   app.add_option("--desktop", command.desktop,
                  "Adresář plochy kanálu (jinak $TOLMA_DESKTOP, $XDG_RUNTIME_DIR/tolma "
                  "nebo /tmp/tolma-<uid>); na Windows jméno plochy.")
@@ -223,62 +215,107 @@ int main(int argc, char** argv) {
       ->type_name("S")
       ->check(vx2::SecondsUpTo(3600))
       ->capture_default_str();
-  app.require_subcommand(1);
-  app.fallthrough();
+  return wait_option;
+}
 
-  CLI::App* listen = app.add_subcommand(
-      "listen", "Vypisuje každou zprávu, která přijde, do Ctrl+C (nebo do --wait).");
-  CLI::App* send = app.add_subcommand(
-      "send", "Pošle jeden text požadavku a vypíše texty, které přijdou do --wait.");
-  send->add_option("text", command.text, "Text požadavku, např. \"QQ_RD 00 01 02|\" (| se doplní).")
-      ->type_name("TEXT")
-      ->required();
-  std::vector<std::string> read_codes;
-  CLI::App* read = app.add_subcommand("read", "Přečte položky přes komunikátor.");
-  read->add_option("kódy", read_codes, "Kódy položek, např. 000102 000103.")
-      ->type_name("KÓD")
-      ->required();
-  std::string write_code;
-  std::string write_value;
-  CLI::App* write = app.add_subcommand("write", "Zapíše hodnotu položky přes komunikátor.");
-  write->add_option("kód", write_code, "Kód položky, např. 000102.")->type_name("KÓD")->required();
-  write->add_option("hodnota", write_value, "Hodnota: desítkově, nebo šestnáctkově s 0x.")
-      ->type_name("HODNOTA")
-      ->required();
-  CLI::App* close =
-      app.add_subcommand("close", "Požádá komunikátor o ukončení a čeká na \"KORVEX CLOSED|\".");
-  CLI::App* stats = app.add_subcommand(
-      "stats", "Vyžádá si statistiku spojení (\"STATS|\") a vypíše ji jako tabulku.");
-  const std::pair<CLI::App*, Run> commands[] = {{listen, Listen}, {send, Send}, {read, Read},
-                                                {write, Write},   {close, Close}, {stats, Stats}};
-  for (const auto& [name, run] : commands) name->group("Příkazy");
+// The commands, one subcommand each, and what their arguments become.
+class Commands {
+ public:
+  Commands(CLI::App& app, Command& command) : command_(command) {
+    app.require_subcommand(1);
+    app.fallthrough();
+    listen_ = app.add_subcommand(
+        "listen", "Vypisuje každou zprávu, která přijde, do Ctrl+C (nebo do --wait).");
+    send_ = app.add_subcommand(
+        "send", "Pošle jeden text požadavku a vypíše texty, které přijdou do --wait.");
+    send_
+        ->add_option("text", command.text,
+                     "Text požadavku, např. \"QQ_RD 00 01 02|\" (| se doplní).")
+        ->type_name("TEXT")
+        ->required();
+    read_ = app.add_subcommand("read", "Přečte položky přes komunikátor.");
+    read_->add_option("kódy", read_codes_, "Kódy položek, např. 000102 000103.")
+        ->type_name("KÓD")
+        ->required();
+    write_ = app.add_subcommand("write", "Zapíše hodnotu položky přes komunikátor.");
+    write_->add_option("kód", write_code_, "Kód položky, např. 000102.")
+        ->type_name("KÓD")
+        ->required();
+    write_->add_option("hodnota", write_value_, "Hodnota: desítkově, nebo šestnáctkově s 0x.")
+        ->type_name("HODNOTA")
+        ->required();
+    CLI::App* close =
+        app.add_subcommand("close", "Požádá komunikátor o ukončení a čeká na \"KORVEX CLOSED|\".");
+    CLI::App* stats = app.add_subcommand(
+        "stats", "Vyžádá si statistiku spojení (\"STATS|\") a vypíše ji jako tabulku.");
+    table_ = {{listen_, Listen}, {send_, Send},  {read_, Read},
+              {write_, Write},   {close, Close}, {stats, Stats}};
+    for (const auto& [subcommand, run] : table_) subcommand->group("Příkazy");
+  }
+  Commands(const Commands&) = delete;
+  Commands& operator=(const Commands&) = delete;
 
+  // Completes the parsed command's arguments; false with the reason when
+  // they do not hold.
+  bool Check(std::string& error) {
+    std::string& text = command_.text;
+    if (send_->parsed() && (text.empty() || text.back() != '|')) text += '|';
+    if (send_->parsed() && text.size() > 255) error = "text požadavku má nejvýše 255 bajtů";
+    return error.empty() &&
+           (!read_->parsed() || vx2::ctl::ParseReadArguments(read_codes_, command_.codes, error)) &&
+           (!write_->parsed() ||
+            vx2::ctl::ParseWriteArguments(write_code_, write_value_, command_.record, error));
+  }
+
+  // Joins the desktop and runs the parsed command; the exit status.
+  int Run() const {
+    tolma::HostSession session;
+    std::string error;
+    if (!session.Open(command_.desktop, error, static_cast<int>(command_.lock_wait * 1000))) {
+      return Fail(error);
+    }
+    // listen announces itself its own way; the rest first find the communicator.
+    if (!listen_->parsed() && !session.Announce(command_.to, error)) return Fail(error);
+    for (const auto& [subcommand, run] : table_) {
+      if (subcommand->parsed()) return run(session, command_);
+    }
+    return 2;
+  }
+
+ private:
+  Command& command_;
+  CLI::App* listen_ = nullptr;
+  CLI::App* send_ = nullptr;
+  CLI::App* read_ = nullptr;
+  CLI::App* write_ = nullptr;
+  std::vector<std::string> read_codes_;
+  std::string write_code_;
+  std::string write_value_;
+  std::vector<std::pair<CLI::App*, Runner>> table_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
+  CLI::App app{
+      "Nadřízená aplikace komunikátoru z příkazového řádku: ohlásí se jako okno hostitele "
+      "na ploše kanálu, najde komunikátor a posílá mu požadavky.",
+      "tolma"};
+  vx2::UseCzechCommandLine(app);
+  Command command;
+  const CLI::Option* wait_option = AddSharedOptions(app, command);
+  Commands commands(app, command);
   try {
     vx2::ParseArguments(app, argc, argv);
   } catch (const CLI::ParseError& end) {
     return vx2::ReportParseEnd(app, end, std::cout, std::cerr);
   }
   command.wait_given = wait_option->count() > 0;
-  std::string& text = command.text;
   std::string error;
-  if (send->parsed() && (text.empty() || text.back() != '|')) text += '|';
-  if (send->parsed() && text.size() > 255) error = "text požadavku má nejvýše 255 bajtů";
-  if (!error.empty() ||
-      (read->parsed() && !vx2::ctl::ParseReadArguments(read_codes, command.codes, error)) ||
-      (write->parsed() &&
-       !vx2::ctl::ParseWriteArguments(write_code, write_value, command.record, error))) {
+  if (!commands.Check(error)) {
     std::cerr << vx2::BadCommandLineText(app, error);
     return 2;
   }
-
-  tolma::HostSession session;
-  if (!session.Open(command.desktop, error, static_cast<int>(command.lock_wait * 1000))) {
-    return Fail(error);
-  }
-  // listen announces itself its own way; the rest first find the communicator.
-  if (!listen->parsed() && !session.Announce(command.to, error)) return Fail(error);
-  for (const auto& [name, run] : commands) {
-    if (name->parsed()) return run(session, command);
-  }
-  return 2;
+  return commands.Run();
 }
