@@ -150,7 +150,7 @@ void QtEventLoop::HandleMessage() {
   QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void QtEventLoop::WakeForPostedCall() {
+void QtEventLoop::Wake() {
   // Any of the loop's dispatches, a modal box's included, runs them.
   QMetaObject::invokeMethod(&context_, [this] { RunPostedCalls(); }, Qt::QueuedConnection);
 }

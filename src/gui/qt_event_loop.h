@@ -5,13 +5,13 @@
 #include <QObject>
 #include <memory>
 
-#include "platform/posted_call_loop.h"
+#include "platform/wakeable_loop.h"
 
 class QEventLoop;
 
 namespace korvex {
 
-class QtEventLoop : public PostedCallLoop {
+class QtEventLoop : public WakeableLoop {
  public:
   QtEventLoop();
   ~QtEventLoop() override;
@@ -22,11 +22,13 @@ class QtEventLoop : public PostedCallLoop {
   void ProcessMessages() override;
   void HandleMessage() override;
   void Sleep(int milliseconds) override;
+  // In a QEventLoop of its own: Qt deletes what was retired with deleteLater
+  // only when control returns to such a loop.
   void Run() override;
   void Quit() override;
 
  protected:
-  void WakeForPostedCall() override;
+  void Wake() override;
 
  private:
   // Lives on the loop thread: the target of synchronised calls and the

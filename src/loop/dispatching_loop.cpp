@@ -56,10 +56,6 @@ class DispatchingLoop::LoopWatch : public IoWatch {
   std::shared_ptr<WatchState> state_;
 };
 
-DispatchingLoop::DispatchingLoop() = default;
-
-DispatchingLoop::~DispatchingLoop() = default;
-
 std::unique_ptr<Timer> DispatchingLoop::CreateTimer(std::string name, int interval_ms,
                                                     std::function<void()> on_tick) {
   auto state = std::make_shared<TimerState>();
@@ -108,7 +104,7 @@ void DispatchingLoop::PollDescriptors(int timeout_ms) {
 
 bool DispatchingLoop::AnythingReady() const { return !ready_.empty() || AnyPostedCall(); }
 
-void DispatchingLoop::WakeForPostedCall() { poller_.Wake(); }
+void DispatchingLoop::Wake() { poller_.Wake(); }
 
 bool DispatchingLoop::DispatchOneReadyDescriptor() {
   while (!ready_.empty()) {
@@ -198,12 +194,5 @@ void DispatchingLoop::ProcessMessages() {
 void DispatchingLoop::HandleMessage() {
   while (!DispatchOne()) WaitForEvents(NextDue());
 }
-
-void DispatchingLoop::Run() {
-  while (!quit_) HandleMessage();
-  quit_ = false;
-}
-
-void DispatchingLoop::Quit() { quit_ = true; }
 
 }  // namespace korvex

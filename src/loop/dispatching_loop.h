@@ -10,22 +10,17 @@
 #include <vector>
 
 #include "platform/io_poller.h"
-#include "platform/posted_call_loop.h"
+#include "platform/wakeable_loop.h"
 
 namespace korvex {
 
-class DispatchingLoop : public PostedCallLoop {
+class DispatchingLoop : public WakeableLoop {
  public:
-  DispatchingLoop();
-  ~DispatchingLoop() override;
-
   std::unique_ptr<Timer> CreateTimer(std::string name, int interval_ms,
                                      std::function<void()> on_tick) override;
   std::unique_ptr<IoWatch> WatchIo(IoHandle handle, std::function<void(IoEvent)> handler) override;
   void ProcessMessages() override;
   void HandleMessage() override;
-  void Run() override;
-  void Quit() override;
 
   // Milliseconds on this loop's clock.
   virtual std::int64_t Now() const = 0;
@@ -41,7 +36,7 @@ class DispatchingLoop : public PostedCallLoop {
   void PollDescriptors(int timeout_ms);
   bool AnythingReady() const;
 
-  void WakeForPostedCall() override;
+  void Wake() override;
 
  private:
   struct TimerState;
@@ -57,7 +52,6 @@ class DispatchingLoop : public PostedCallLoop {
   void Unregister(const WatchState* watch);
 
   IoPoller poller_;
-  bool quit_ = false;
   std::uint64_t next_order_ = 0;
   std::vector<std::shared_ptr<TimerState>> timers_;
   std::vector<std::shared_ptr<WatchState>> watches_;

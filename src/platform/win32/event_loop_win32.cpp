@@ -8,9 +8,9 @@
 namespace korvex {
 namespace {
 
-// Messages of the loop's own window.
+// The loop's own window's message that wakes the loop and runs the calls
+// posted to it.
 constexpr UINT kSynchronizeMessage = WM_APP + 1;
-constexpr UINT kWakeMessage = WM_APP + 2;
 // Each watch has a message of its own (wParam: the socket, lParam: the event
 // and its error), so an event a closed socket left in the queue never reaches
 // a later watch of a socket that got the same number.
@@ -122,18 +122,16 @@ struct Win32EventLoop::State {
     }
   }
 
-  void Dispatch(MSG& message) {
-    if (message.message == WM_QUIT) {
-      quit = true;
-      return;
-    }
+  // False for WM_QUIT, which is the loop's to act on.
+  bool Dispatch(MSG& message) {
+    if (message.message == WM_QUIT) return false;
     TranslateMessage(&message);
     DispatchMessageA(&message);
+    return true;
   }
 
   HWND window = nullptr;
   std::function<void()> run_posted_calls;
-  bool quit = false;
   UINT_PTR next_timer_id = 1;
   UINT next_socket_message = 0;
   std::map<UINT_PTR, std::shared_ptr<TimerState>> timers;
@@ -148,8 +146,6 @@ LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, L
     switch (message) {
       case WM_TIMER:
         state->FireTimer(wparam);
-        return 0;
-      case kWakeMessage:
         return 0;
       case kSynchronizeMessage:
         state->run_posted_calls();
@@ -273,34 +269,24 @@ std::unique_ptr<IoWatch> Win32EventLoop::WatchIo(IoHandle handle,
 void Win32EventLoop::ProcessMessages() {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    state_->Dispatch(message);
+    if (!state_->Dispatch(message)) Quit();
   }
 }
 
 void Win32EventLoop::HandleMessage() {
   MSG message;
   if (GetMessageA(&message, nullptr, 0, 0) < 0) return;
-  state_->Dispatch(message);
+  if (!state_->Dispatch(message)) Quit();
 }
 
-void Win32EventLoop::WakeForPostedCall() {
+void Win32EventLoop::Wake() {
+  // GetMessageA may be blocked while a sent message (a host's answer) is
+  // handled inside it; a posted message makes it return.
   PostMessageA(state_->window, kSynchronizeMessage, 0, 0);
 }
 
 void Win32EventLoop::Sleep(int milliseconds) {
   ::Sleep(static_cast<DWORD>(std::max(milliseconds, 0)));
-}
-
-void Win32EventLoop::Run() {
-  while (!state_->quit) HandleMessage();
-  state_->quit = false;
-}
-
-void Win32EventLoop::Quit() {
-  state_->quit = true;
-  // Run may be blocked in GetMessageA while a sent message (a host's answer)
-  // is handled inside it; a posted message makes it return and see the flag.
-  PostMessageA(state_->window, kWakeMessage, 0, 0);
 }
 
 }  // namespace korvex

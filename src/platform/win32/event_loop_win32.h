@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "platform/posted_call_loop.h"
+#include "platform/wakeable_loop.h"
 
 namespace korvex {
 
-class Win32EventLoop : public PostedCallLoop {
+class Win32EventLoop : public WakeableLoop {
  public:
   Win32EventLoop();
   ~Win32EventLoop() override;
@@ -20,14 +20,12 @@ class Win32EventLoop : public PostedCallLoop {
   void ProcessMessages() override;
   void HandleMessage() override;
   void Sleep(int milliseconds) override;
-  void Run() override;
-  void Quit() override;
 
   // What the loop's window procedure, timers and watches share.
   struct State;
 
  protected:
-  void WakeForPostedCall() override;
+  void Wake() override;
 
  private:
   std::unique_ptr<State> state_;

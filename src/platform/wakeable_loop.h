@@ -1,6 +1,7 @@
 // The part of a message loop that every platform does the same way: calls
 // another thread hands to the loop thread in Synchronize wait in a queue until
-// the loop thread runs them, and their caller waits until then.
+// the loop thread runs them, and their caller waits until then; Run handles
+// messages until Quit. Both wake the loop thread's wait.
 #pragma once
 
 #include <condition_variable>
@@ -13,7 +14,7 @@
 
 namespace korvex {
 
-class PostedCallLoop : public EventLoop {
+class WakeableLoop : public EventLoop {
  public:
   void Synchronize(const std::function<void()>& call) final {
     if (std::this_thread::get_id() == loop_thread_) {
@@ -23,16 +24,26 @@ class PostedCallLoop : public EventLoop {
     PostedCall posted{&call};
     std::unique_lock lock(posted_mutex_);
     posted_.push_back(&posted);
-    WakeForPostedCall();
+    Wake();
     posted_done_.wait(lock, [&posted] { return posted.done; });
   }
 
   void CheckSynchronize() final { RunPostedCalls(); }
 
+  void Run() override {
+    while (!quit_) HandleMessage();
+    quit_ = false;
+  }
+
+  void Quit() override {
+    quit_ = true;
+    Wake();
+  }
+
  protected:
-  // Makes the loop thread run the posted calls soon. Called on the posting
-  // thread, which holds the queue until the loop thread takes the call.
-  virtual void WakeForPostedCall() = 0;
+  // Makes the loop thread's wait for a message return soon. Called on the
+  // loop thread or on one that holds the queue of posted calls.
+  virtual void Wake() = 0;
 
   void RunPostedCalls() {
     while (RunOnePostedCall()) {
@@ -69,6 +80,7 @@ class PostedCallLoop : public EventLoop {
 
   // The loop runs on the thread that creates it.
   const std::thread::id loop_thread_ = std::this_thread::get_id();
+  bool quit_ = false;
   mutable std::mutex posted_mutex_;
   std::condition_variable posted_done_;
   std::deque<PostedCall*> posted_;
