@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/recorded_timer.h"
+
 namespace korvex {
 namespace {
 
@@ -19,80 +21,52 @@ void Retire(QObject* object) {
   object->deleteLater();
 }
 
-class QtTimer : public Timer {
+// The record is shared with the tick connection, which outlives the timer
+// when its own handler destroys it.
+struct QtTimerRecord : TimerRecord {
+  QPointer<QTimer> timer;
+};
+
+class QtTimer : public RecordedTimer<QtTimerRecord> {
  public:
   QtTimer(QObject& parent, std::string name, int interval_ms, std::function<void()> on_tick)
-      : state_(std::make_shared<State>()) {
-    state_->name = std::move(name);
-    state_->interval = std::max(interval_ms, 0);
-    state_->handler = std::move(on_tick);
+      : RecordedTimer(std::make_shared<QtTimerRecord>()) {
+    record_->name = std::move(name);
+    record_->interval = std::max(interval_ms, 0);
+    record_->handler = std::move(on_tick);
     // Single shot, restarted after each tick: the next period starts when the
-    // handler has returned, and nothing fires while it runs.
+    // handler has returned, and nothing fires while it runs. A disabled
+    // timer's tick is dropped.
     auto* timer = new QTimer(&parent);
-    timer->setObjectName(QString::fromStdString(state_->name));
+    timer->setObjectName(QString::fromStdString(record_->name));
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);
-    state_->timer = timer;
-    QObject::connect(timer, &QTimer::timeout, timer, [weak = std::weak_ptr<State>(state_)] {
-      if (const auto state = weak.lock()) Tick(*state);
-    });
+    record_->timer = timer;
+    QObject::connect(timer, &QTimer::timeout, timer,
+                     [weak = std::weak_ptr<QtTimerRecord>(record_)] {
+                       if (const auto record = weak.lock()) Tick(*record);
+                     });
   }
 
   ~QtTimer() override {
-    state_->enabled = false;
-    if (state_->timer) state_->timer->stop();
-    Retire(state_->timer);
+    record_->enabled = false;
+    if (record_->timer) record_->timer->stop();
+    Retire(record_->timer);
   }
-
-  const std::string& Name() const override { return state_->name; }
-  int Interval() const override { return state_->interval; }
-
-  void SetInterval(int milliseconds) override {
-    state_->interval = std::max(milliseconds, 0);
-    if (state_->enabled && state_->timer) state_->timer->start(state_->interval);
-  }
-
-  bool Enabled() const override { return state_->enabled; }
-
-  void SetEnabled(bool enabled) override {
-    if (enabled == state_->enabled) return;
-    state_->enabled = enabled;
-    if (!state_->timer) return;
-    if (enabled) {
-      state_->timer->start(state_->interval);
-    } else {
-      state_->timer->stop();
-    }
-  }
-
-  void SetOnTimer(std::function<void()> handler) override { state_->handler = std::move(handler); }
 
  private:
-  struct State {
-    std::string name;
-    int interval = 0;
-    bool enabled = false;
-    bool running = false;
-    std::function<void()> handler;
-    QPointer<QTimer> timer;
-  };
-
-  static void Tick(State& state) {
-    // A tick that falls due while the handler pumps events is dropped.
-    if (!state.enabled || state.running) return;
-    state.running = true;
-    // A copy: the handler may replace itself or destroy its timer.
-    const std::function<void()> handler = state.handler;
-    if (handler) handler();
-    state.running = false;
-    if (state.enabled && state.timer && !state.timer->isActive()) {
-      state.timer->start(state.interval);
-    }
+  void StartPeriod(QtTimerRecord& record) override {
+    if (record.timer) record.timer->start(record.interval);
   }
 
-  // Shared with the tick connection, which outlives this object when the
-  // timer is destroyed by its own handler.
-  std::shared_ptr<State> state_;
+  static void Tick(QtTimerRecord& record) {
+    // A tick that falls due while the handler pumps events is dropped.
+    if (!record.enabled || record.running) return;
+    RunTimerHandler(record);
+    if (record.enabled && record.timer && !record.timer->isActive()) {
+      record.timer->start(record.interval);
+    }
+  }
 };
 
 class QtIoWatch : public IoWatch {

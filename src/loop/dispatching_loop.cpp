@@ -2,16 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/recorded_timer.h"
+
 namespace korvex {
 
-struct DispatchingLoop::TimerState {
-  std::string name;
-  int interval = 0;
-  bool enabled = false;
-  bool running = false;
+struct DispatchingLoop::TimerState : TimerRecord {
   std::int64_t due = 0;
   std::uint64_t order = 0;
-  std::function<void()> handler;
 };
 
 struct DispatchingLoop::WatchState {
@@ -20,28 +17,16 @@ struct DispatchingLoop::WatchState {
   std::function<void(IoEvent)> handler;
 };
 
-class DispatchingLoop::LoopTimer : public Timer {
+class DispatchingLoop::LoopTimer : public RecordedTimer<TimerState> {
  public:
   LoopTimer(DispatchingLoop& loop, std::shared_ptr<TimerState> state)
-      : loop_(loop), state_(std::move(state)) {}
-  ~LoopTimer() override { loop_.Unregister(state_.get()); }
-
-  const std::string& Name() const override { return state_->name; }
-  int Interval() const override { return state_->interval; }
-  void SetInterval(int milliseconds) override {
-    state_->interval = std::max(milliseconds, 0);
-    if (state_->enabled) state_->due = loop_.Now() + state_->interval;
-  }
-  bool Enabled() const override { return state_->enabled; }
-  void SetEnabled(bool enabled) override {
-    if (enabled && !state_->enabled) state_->due = loop_.Now() + state_->interval;
-    state_->enabled = enabled;
-  }
-  void SetOnTimer(std::function<void()> handler) override { state_->handler = std::move(handler); }
+      : RecordedTimer(std::move(state)), loop_(loop) {}
+  ~LoopTimer() override { loop_.Unregister(record_.get()); }
 
  private:
+  void StartPeriod(TimerState& timer) override { timer.due = loop_.Now() + timer.interval; }
+
   DispatchingLoop& loop_;
-  std::shared_ptr<TimerState> state_;
 };
 
 class DispatchingLoop::LoopWatch : public IoWatch {
@@ -121,11 +106,8 @@ bool DispatchingLoop::DispatchOneReadyDescriptor() {
 }
 
 void DispatchingLoop::FireTimer(const std::shared_ptr<TimerState>& timer) {
-  timer->running = true;
   const std::int64_t due = timer->due;
-  auto handler = timer->handler;
-  if (handler) handler();
-  timer->running = false;
+  RunTimerHandler(*timer);
   // A handler that re-armed its timer has set the next period itself.
   if (timer->due != due) return;
   const std::int64_t now = Now();

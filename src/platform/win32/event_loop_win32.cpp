@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/recorded_timer.h"
 #include "platform/win32/winsock_win32.h"
 
 namespace korvex {
@@ -40,17 +41,12 @@ ATOM RegisterLoopClass() {
 }  // namespace
 
 struct Win32EventLoop::State {
-  struct TimerState {
+  struct TimerState : TimerRecord {
     UINT_PTR id = 0;
-    std::string name;
-    int interval = 0;
-    bool enabled = false;
     // A disabled timer is left armed until its next tick: a timer enabled
     // and disabled around every transaction then costs one call, not two.
     bool armed = false;
-    bool running = false;
     std::uint64_t arming = 0;  // counts the times the period was restarted
-    std::function<void()> handler;
   };
   struct WatchState {
     SOCKET socket = INVALID_SOCKET;
@@ -97,10 +93,7 @@ struct Win32EventLoop::State {
     if (timer->running) return;
     Disarm(*timer);
     const std::uint64_t arming = timer->arming;
-    timer->running = true;
-    auto handler = timer->handler;
-    if (handler) handler();
-    timer->running = false;
+    RunTimerHandler(*timer);
     // The next period starts now, unless the handler has re-armed or
     // stopped the timer or it has gone.
     if (timer->enabled && timer->arming == arming && timers.count(id)) Arm(*timer);
@@ -161,33 +154,21 @@ LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, L
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
-class LoopTimer : public Timer {
+using TimerState = Win32EventLoop::State::TimerState;
+
+class LoopTimer : public RecordedTimer<TimerState> {
  public:
-  using TimerState = Win32EventLoop::State::TimerState;
-
   LoopTimer(Win32EventLoop::State& loop, std::shared_ptr<TimerState> state)
-      : loop_(loop), state_(std::move(state)) {}
+      : RecordedTimer(std::move(state)), loop_(loop) {}
   ~LoopTimer() override {
-    loop_.Disarm(*state_);
-    loop_.timers.erase(state_->id);
+    loop_.Disarm(*record_);
+    loop_.timers.erase(record_->id);
   }
-
-  const std::string& Name() const override { return state_->name; }
-  int Interval() const override { return state_->interval; }
-  void SetInterval(int milliseconds) override {
-    state_->interval = std::max(milliseconds, 0);
-    if (state_->enabled) loop_.Arm(*state_);
-  }
-  bool Enabled() const override { return state_->enabled; }
-  void SetEnabled(bool enabled) override {
-    if (enabled && !state_->enabled) loop_.Arm(*state_);
-    state_->enabled = enabled;
-  }
-  void SetOnTimer(std::function<void()> handler) override { state_->handler = std::move(handler); }
 
  private:
+  void StartPeriod(TimerState& timer) override { loop_.Arm(timer); }
+
   Win32EventLoop::State& loop_;
-  std::shared_ptr<TimerState> state_;
 };
 
 class LoopWatch : public IoWatch {
