@@ -79,23 +79,9 @@ void RequestInterpreter::HandleRequest(TTextList& list) {
   const HostRequest request = InterpretRequest(text);
   switch (request.kind) {
     case RequestKind::kRead:
-      ++statistics_.requests_read;
-      window_.AddHostTran(kKindRead, request.fields);
-      window_.SetAnswerText(text);
-      break;
     case RequestKind::kReadSeries:
-      ++statistics_.requests_series;
-      // The last code byte wraps without carrying into the one before.
-      for (int j = 0; j < kSeriesLength; ++j) {
-        std::string code = request.fields;
-        code[2] = static_cast<char>(static_cast<std::uint8_t>(code[2]) + j);
-        window_.AddHostTran(kKindRead, code);
-      }
-      window_.SetAnswerText(text);
-      break;
     case RequestKind::kWrite:
-      ++statistics_.requests_write;
-      window_.AddHostTran(kKindWrite, request.fields);
+      QueueTransactions(request);
       window_.SetAnswerText(text);
       break;
     case RequestKind::kClose:
@@ -111,6 +97,23 @@ void RequestInterpreter::HandleRequest(TTextList& list) {
       break;
   }
   PopText(list);
+}
+
+void RequestInterpreter::QueueTransactions(const HostRequest& request) {
+  if (request.kind == RequestKind::kWrite) {
+    ++statistics_.requests_write;
+    window_.AddHostTran(kKindWrite, request.fields);
+    return;
+  }
+  // A series reads the code and the codes after it; the last code byte
+  // wraps without carrying into the one before.
+  const bool series = request.kind == RequestKind::kReadSeries;
+  ++(series ? statistics_.requests_series : statistics_.requests_read);
+  for (int j = 0; j < (series ? kSeriesLength : 1); ++j) {
+    std::string code = request.fields;
+    code[2] = static_cast<char>(static_cast<std::uint8_t>(code[2]) + j);
+    window_.AddHostTran(kKindRead, code);
+  }
 }
 
 }  // namespace korvex

@@ -35,6 +35,9 @@ class RequestInterpreter {
   void HandleRequest(TTextList& list);
 
  private:
+  // A read, a read of a series or a write becomes its queue entries.
+  void QueueTransactions(const HostRequest& request);
+
   LinkWindow& window_;
   LinkStatistics& statistics_;
   StatisticsReport& report_;
