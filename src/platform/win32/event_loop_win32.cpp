@@ -9,9 +9,9 @@
 namespace korvex {
 namespace {
 
-// The loop's own window's message that wakes the loop and runs the calls
-// posted to it.
-constexpr UINT kSynchronizeMessage = WM_APP + 1;
+// The loop's own window's message that wakes the loop; the calls posted to
+// it run then.
+constexpr UINT kWakeMessage = WM_APP + 1;
 // Each watch has a message of its own (wParam: the socket, lParam: the event
 // and its error), so an event a closed socket left in the queue never reaches
 // a later watch of a socket that got the same number.
@@ -140,7 +140,7 @@ LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, L
       case WM_TIMER:
         state->FireTimer(wparam);
         return 0;
-      case kSynchronizeMessage:
+      case kWakeMessage:
         state->run_posted_calls();
         return 0;
       default:
@@ -263,7 +263,7 @@ void Win32EventLoop::HandleMessage() {
 void Win32EventLoop::Wake() {
   // GetMessageA may be blocked while a sent message (a host's answer) is
   // handled inside it; a posted message makes it return.
-  PostMessageA(state_->window, kSynchronizeMessage, 0, 0);
+  PostMessageA(state_->window, kWakeMessage, 0, 0);
 }
 
 void Win32EventLoop::Sleep(int milliseconds) {
