@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/system_serial_port.h"
-#include "platform/win32/win32_dcb.h"
+#include "platform/win32/dcb_win32.h"
 #include "support/serial_port_contract.h"
 
 namespace korvex {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/win32/win32_dcb.h"
+#include "platform/win32/dcb_win32.h"
 
 namespace korvex {
 namespace {
