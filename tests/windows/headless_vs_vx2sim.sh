@@ -9,14 +9,7 @@ headless=$1 vx2ctl=$2 vx2sim=$3
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 source "$(dirname "$0")/script_work.sh"
 
-"$vx2sim" --port 0 >"$work/sim.txt" 2>&1 &
-sim_pid=$!
-port=
-for _ in $(seq 100); do
-  port=$(grep -ao 'připraven na 127.0.0.1:[0-9]*' "$work/sim.txt" | cut -d: -f2) && break
-  sleep 0.1
-done
-[ -n "$port" ] || fail "vx2sim se nespustil"
+start_sim "$vx2sim"
 
 sed "s/^TCP 127.0.0.1 1998/TCP 127.0.0.1 $port/" "$source_dir/examples/upload/lumadex.ini" >"$work/lumadex.ini"
 status=0

@@ -48,14 +48,7 @@ resource "$installed/korvex.exe" 24 | grep Microsoft.Windows.Common-Controls >/d
   fail "korvex.exe: manifest bez společných ovládacích prvků 6"
 [ "$(resource "$installed/korvex.exe" 14 | wc -c)" -gt 0 ] || fail "korvex.exe: bez ikony"
 
-"$WINE" "$installed/vx2sim.exe" --port 0 >"$work/sim.txt" 2>&1 &
-sim_pid=$!
-port=
-for _ in $(seq 300); do
-  port=$(grep -ao 'připraven na 127.0.0.1:[0-9]*' "$work/sim.txt" | cut -d: -f2) && break
-  sleep 0.1
-done
-[ -n "$port" ] || fail "vx2sim.exe se nespustil"
+start_sim "$WINE" "$installed/vx2sim.exe"
 sed -i "s/^TCP 127.0.0.1 1998/TCP 127.0.0.1 $port/" "$installed/lumadex.ini"
 (cd "$installed" && "$WINE" ./korvex-headless.exe >"$work/out.txt" 2>"$work/err.txt") ||
   fail "korvex-headless.exe skončil s chybou"
