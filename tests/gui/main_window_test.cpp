@@ -44,13 +44,10 @@ class QtViewDriver {
       loop_.ProcessMessages();
     });
   }
-  std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
-                                 const std::vector<MessageButton>& buttons, const char* press) {
-    MessageButton answer = MessageButton::kOk;
-    std::optional<BoxSeen> box =
-        Answering(press, [&] { answer = boxes_.Show(kind, text, buttons); });
-    if (box) box->answer = answer;
-    return box;
+  std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
+    if (press) probe.emplace(QString::fromUtf8(press));
+    act();
+    return press ? probe->seen : std::nullopt;
   }
 
   FrameSeen Frame() {
@@ -94,12 +91,6 @@ class QtViewDriver {
   std::optional<MessageBoxProbe> probe;  // the last box's
 
  private:
-  std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
-    if (press) probe.emplace(QString::fromUtf8(press));
-    act();
-    return press ? probe->seen : std::nullopt;
-  }
-
   QtEventLoop loop_;
   QtMainView view_;
   QtMessageBoxes boxes_{&view_.Form()};
@@ -134,7 +125,7 @@ TEST_F(QtMainViewTest, ShowsTheDrawnPicturesAndWholeTextsInTheWindowsFont) {
 
 TEST_F(QtMainViewTest, BoxesTakeAltShortcutsAndShowTextAsPlainText) {
   InstallCzechTexts();
-  driver.ShowBox(MessageKind::kError, "<b>?</b>", {MessageButton::kYes, MessageButton::kNo},
+  ShowBox(MessageKind::kError, "<b>?</b>", {MessageButton::kYes, MessageButton::kNo},
                  "&Ano");
   ASSERT_TRUE(driver.probe->seen.has_value()) << "no box";
   EXPECT_EQ(driver.probe->format, Qt::PlainText);

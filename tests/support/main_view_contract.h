@@ -3,9 +3,9 @@
 // test binary instantiates it with a driver (see the Qt and Win32 ones):
 // made with the callback to run once the window has closed, a driver gives the
 // window's loop, view and boxes, does what a user does and reads back what the
-// user sees, texts in UTF-8 with '\n' line breaks. RequestClose(press) answers
-// the box the close brings up with the button `press`; none is expected
-// without. Picture() is equal for equal pictures and empty for none;
+// user sees, texts in UTF-8 with '\n' line breaks. Answering(press, act) and
+// RequestClose(press) answer the box that `act` or the close brings up with
+// the button `press`; none is expected without. Picture() is equal for equal pictures and empty for none;
 // Progress() is the bar's minimum, maximum and value.
 #pragma once
 
@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -59,6 +60,16 @@ class MainViewContract : public ::testing::Test {
     ASSERT_TRUE(driver.Show());
   }
   void Open() { Open(scripted); }
+
+  template <class Press>
+  std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
+                                 const std::vector<MessageButton>& buttons, Press press) {
+    MessageButton answer = MessageButton::kOk;
+    std::optional<BoxSeen> box =
+        driver.Answering(press, [&] { answer = driver.Boxes().Show(kind, text, buttons); });
+    if (box) box->answer = answer;
+    return box;
+  }
 
   // Pumps the loop until `done`; a broken window fails instead of hanging.
   void PumpUntil(const std::function<bool()>& done) {
@@ -245,7 +256,7 @@ TYPED_TEST_P(MainViewContract, BoxesAreCzechAndAnswerAsPressed) {
             kConfirmation, {kOk, kCancel}, "", kCancel, "Potvrzení", "Question", {"OK", "Zpět"}}}) {
     SCOPED_TRACE(c.title + std::string(" ") + c.press);
     const std::optional<BoxSeen> box =
-        this->driver.ShowBox(c.kind, "Chyba komunikace !\rPřerušit ?", c.buttons, c.press);
+        this->ShowBox(c.kind, "Chyba komunikace !\rPřerušit ?", c.buttons, c.press);
     ASSERT_TRUE(box.has_value()) << "no box";
     EXPECT_EQ(box->answer, c.answer);
     EXPECT_EQ(box->title, c.title);

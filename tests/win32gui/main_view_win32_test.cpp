@@ -67,16 +67,18 @@ class Win32ViewDriver {
   std::optional<BoxSeen> RequestClose(const char* press = nullptr) {
     return Answering(press, [this] { SendMessageW(view_.Window(), WM_CLOSE, 0, 0); });
   }
-  // `answer`: a button's caption, or a BoxAnswer for a key.
-  template <class Answer>
-  std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
-                                 const std::vector<MessageButton>& buttons, Answer answer) {
-    Win32MessageBoxes boxes;
-    MessageButton pressed = MessageButton::kOk;
-    std::optional<BoxSeen> box =
-        Answering(answer, [&] { pressed = boxes.Show(kind, text, buttons); });
-    if (box) box->answer = pressed;
-    return box;
+  // `press`: a button's caption, or a BoxAnswer for a key.
+  std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
+    if (!press) {
+      act();
+      return std::nullopt;
+    }
+    return Answering(BoxAnswer{ToWide(press).c_str()}, act);
+  }
+  std::optional<BoxSeen> Answering(BoxAnswer answer, const std::function<void()>& act) {
+    BoxProbe probe(answer);
+    act();
+    return probe.Seen();
   }
 
   FrameSeen Frame() {
@@ -119,19 +121,6 @@ class Win32ViewDriver {
   }
 
  private:
-  std::optional<BoxSeen> Answering(const char* press, const std::function<void()>& act) {
-    if (!press) {
-      act();
-      return std::nullopt;
-    }
-    return Answering(BoxAnswer{ToWide(press).c_str()}, act);
-  }
-  std::optional<BoxSeen> Answering(BoxAnswer answer, const std::function<void()>& act) {
-    BoxProbe probe(answer);
-    act();
-    return probe.Seen();
-  }
-
   std::wstring HintOf(HWND control) {
     HWND tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
     while (tips && GetWindow(tips, GW_OWNER) != view_.Window()) {
@@ -168,7 +157,7 @@ TEST_F(Win32MainViewTest, BoxesTakeTypedLettersEnterAndAnyNumberOfButtons) {
   InstallCzechTexts();
   using enum MessageButton;
   const auto show = [&](std::vector<MessageButton> buttons, BoxAnswer answer) {
-    return driver.ShowBox(MessageKind::kWarning, "?", buttons, answer).value_or(BoxSeen{});
+    return ShowBox(MessageKind::kWarning, "?", buttons, answer).value_or(BoxSeen{});
   };
   EXPECT_EQ(show({kYes, kNo}, {L"", WM_CHAR, 'n'}).answer, kNo);
   EXPECT_EQ(show({kYes, kNo}, {L"", WM_KEYDOWN, VK_RETURN}).answer, kYes);

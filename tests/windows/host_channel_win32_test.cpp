@@ -56,12 +56,20 @@ class Communicator {
   HANDLE process_ = nullptr;
 };
 
-TEST(HostChannelWin32, AHostThatDoesNotHandleTheNoticeHoldsTheCommunicatorFiveSeconds) {
+// This thread's window on the desktop, the channel's message registered.
+class HostChannelWin32 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string problem;
+    message = host.RegisterMessage("MSG_TOLMA", problem);
+    ASSERT_NE(message, 0u) << problem;
+  }
   NativeEventLoop loop;
-  Win32HostDesktop host(loop);
-  std::string problem;
-  const std::uint32_t message = host.RegisterMessage("MSG_TOLMA", problem);
-  ASSERT_NE(message, 0u) << problem;
+  Win32HostDesktop host{loop};
+  std::uint32_t message = 0;
+};
+
+TEST_F(HostChannelWin32, AHostThatDoesNotHandleTheNoticeHoldsTheCommunicatorFiveSeconds) {
   Communicator korvex;
   // The desktop's other window, once it is there, is the communicator's.
   std::vector<std::int64_t> windows;
@@ -90,13 +98,8 @@ TEST(HostChannelWin32, AHostThatDoesNotHandleTheNoticeHoldsTheCommunicatorFiveSe
 
 // tolma's wait for an answer: the answer comes as a sent message, which
 // GetMessageA handles without returning, and the receiver ends the loop.
-TEST(HostChannelWin32, AnAnswerThatEndsTheLoopEndsRunAtOnce) {
-  NativeEventLoop loop;
-  Win32HostDesktop host(loop);
-  std::string problem;
-  const std::uint32_t message = host.RegisterMessage("MSG_TOLMA", problem);
-  ASSERT_NE(message, 0u) << problem;
-  host.SetReceiver([&loop](const HostMessage&) { loop.Quit(); });
+TEST_F(HostChannelWin32, AnAnswerThatEndsTheLoopEndsRunAtOnce) {
+  host.SetReceiver([this](const HostMessage&) { loop.Quit(); });
   const auto window = reinterpret_cast<HWND>(host.OwnHandle());
   const DWORD loop_thread = GetCurrentThreadId();
   std::atomic<bool> done{false};
@@ -118,12 +121,7 @@ TEST(HostChannelWin32, AnAnswerThatEndsTheLoopEndsRunAtOnce) {
   EXPECT_FALSE(rescued) << "Run returned only when another message came";
 }
 
-TEST(HostChannelWin32, AWParamBeyond32BitsIsNoKindTheChannelKnows) {
-  NativeEventLoop loop;
-  Win32HostDesktop host(loop);
-  std::string problem;
-  const std::uint32_t message = host.RegisterMessage("MSG_TOLMA", problem);
-  ASSERT_NE(message, 0u) << problem;
+TEST_F(HostChannelWin32, AWParamBeyond32BitsIsNoKindTheChannelKnows) {
   std::vector<HostMessage> got;
   host.SetReceiver([&got](const HostMessage& received) { got.push_back(received); });
   const WPARAM request_in_low_half = (WPARAM{1} << 32) | 1;
@@ -133,7 +131,7 @@ TEST(HostChannelWin32, AWParamBeyond32BitsIsNoKindTheChannelKnows) {
 }
 
 // The owner of the turn ends without letting go, as a killed tolma does.
-TEST(HostChannelWin32, ATurnLeftByAKilledTolmaIsTakenAgain) {
+TEST(DesktopTurnWin32, ATurnLeftByAKilledTolmaIsTakenAgain) {
   const std::string desktop = "korvex-test-turn-" + std::to_string(GetCurrentProcessId());
   auto left = std::make_unique<tolma::DesktopTurn>();
   std::string error;
