@@ -59,14 +59,11 @@ class Communicator {
 // This thread's window on the desktop, the channel's message registered.
 class HostChannelWin32 : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string problem;
-    message = host.RegisterMessage("MSG_TOLMA", problem);
-    ASSERT_NE(message, 0u) << problem;
-  }
+  void SetUp() override { ASSERT_NE(message, 0u) << problem; }
   NativeEventLoop loop;
   Win32HostDesktop host{loop};
-  std::uint32_t message = 0;
+  std::string problem;
+  const std::uint32_t message = host.RegisterMessage("MSG_TOLMA", problem);
 };
 
 TEST_F(HostChannelWin32, AHostThatDoesNotHandleTheNoticeHoldsTheCommunicatorFiveSeconds) {
