@@ -29,10 +29,11 @@ constexpr int kClose = 0;  // an ending besides SIGTERM and SIGINT
 
 struct LinkFaultCase {
   const char* name;
-  bool serial = false;                     // else TCP
-  std::vector<std::string> sim_options{};  // the faults; the items are kItems
-  std::string settings{};                  // lumadex.ini after the link's line
-  std::vector<std::string> host{};         // the host's reads, pause_ms apart
+  bool serial = false;  // else TCP
+  // The faults, by default a slow controller; the items are kItems.
+  std::vector<std::string> sim_options{"--delay", "300"};
+  std::string settings{};           // lumadex.ini after the link's line
+  std::vector<std::string> host{};  // the host's reads, pause_ms apart
   int pause_ms = 0;
   bool each_answered = false;  // within pause_ms
   int least_answers = 0;
@@ -157,7 +158,6 @@ std::vector<std::string> Twice(std::vector<std::string> texts) {
   texts.insert(texts.end(), texts.begin(), texts.end());
   return texts;
 }
-const std::vector<std::string> kSlow{"--delay", "300"};
 
 const LinkFaultCase kLinks[] = {
     {.name = "LateAnswersOnASerialLine",
@@ -181,27 +181,16 @@ const LinkFaultCase kLinks[] = {
      .host = Twice(kLateReads),
      .pause_ms = 700,
      .least_answers = 1},
-    {.name = "SlowControllerWritesDrainedAtClose", .sim_options = kSlow, .writes = 10},
-    {.name = "SlowControllerWritesDrainedAtSigterm",
-     .sim_options = kSlow,
-     .writes = 10,
-     .endings = {SIGTERM}},
-    {.name = "SlowControllerWritesDrainedAtSigint",
-     .sim_options = kSlow,
-     .writes = 10,
-     .endings = {SIGINT}},
-    {.name = "DrainBeyondItsBoundCounted",
-     .sim_options = kSlow,
-     .writes = 60,
-     .all_written = false},
+    {.name = "SlowControllerWritesDrainedAtClose", .writes = 10},
+    {.name = "SlowControllerWritesDrainedAtSigterm", .writes = 10, .endings = {SIGTERM}},
+    {.name = "SlowControllerWritesDrainedAtSigint", .writes = 10, .endings = {SIGINT}},
+    {.name = "DrainBeyondItsBoundCounted", .writes = 60, .all_written = false},
     // Twenty writes would take six seconds.
     {.name = "SecondCloseEndsTheDrain",
-     .sim_options = kSlow,
      .writes = 20,
      .endings = {kClose, kClose},
      .all_written = false},
     {.name = "SecondSignalEndsTheDrain",
-     .sim_options = kSlow,
      .writes = 20,
      .endings = {SIGTERM, SIGINT},
      .all_written = false},

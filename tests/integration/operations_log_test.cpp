@@ -194,13 +194,14 @@ TEST_P(LogFileFaults, NeverHoldTheCommunicator) {
   }
 }
 
-using std::filesystem::perms;
+constexpr auto kOwner = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+constexpr auto kGroup = std::filesystem::perms::group_read;
+const auto kNothing = [](const std::string&) { return -1; };
 INSTANTIATE_TEST_SUITE_P(
     , LogFileFaults,
     ::testing::Values(LogFileCase{"FifoWithoutReader",
                                   [](const std::string& log) { return mkfifo(log.c_str(), 0600); },
-                                  "není to obyčejný soubor",
-                                  perms::owner_read | perms::owner_write},
+                                  "není to obyčejný soubor", kOwner},
                       LogFileCase{"HeldByAnotherCommunicator",
                                   [](const std::string& log) {
                                     const int fd = open(log.c_str(), O_WRONLY | O_CREAT, 0644);
@@ -209,20 +210,16 @@ INSTANTIATE_TEST_SUITE_P(
                                     return fd;
                                   },
                                   "zapisuje do něj jiný komunikátor",
-                                  perms::owner_read | perms::owner_write | perms::group_read |
-                                      perms::others_read},
-                      LogFileCase{"NewFilesOwnerOnly", [](const std::string&) { return -1; },
-                                  nullptr, perms::owner_read | perms::owner_write},
+                                  kOwner | kGroup | std::filesystem::perms::others_read},
+                      LogFileCase{"NewFilesOwnerOnly", kNothing, nullptr, kOwner},
                       LogFileCase{"OperatorsModeKeptThroughRotation",
                                   [](const std::string& log) {
                                     close(open(log.c_str(), O_WRONLY | O_CREAT, 0600));
                                     chmod(log.c_str(), 0640);
                                     return -1;
                                   },
-                                  nullptr,
-                                  perms::owner_read | perms::owner_write | perms::group_read},
-                      LogFileCase{"FullFileKeepsWholeLines", [](const std::string&) { return -1; },
-                                  nullptr, perms::owner_read | perms::owner_write, 1}),
+                                  nullptr, kOwner | kGroup},
+                      LogFileCase{"FullFileKeepsWholeLines", kNothing, nullptr, kOwner, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
