@@ -146,7 +146,7 @@ TEST_F(SerialLink, AfterAFailureTheNextRequestWaitsForAQuietPurgedLine) {
       Arrive(kAnswer);
     };
     ASSERT_TRUE(link.Transaction(kRead, answer));
-    EXPECT_EQ(answer, Hex("51 78 04 03 02 01"));
+    EXPECT_EQ(answer, kAnswerData);
     const auto calls = serial_port.Calls();
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "PurgeComm " + std::to_string(kPurgeRxAbort)),
               c.answered ? 0 : 1);
