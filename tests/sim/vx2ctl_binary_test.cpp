@@ -122,7 +122,7 @@ TEST(Vx2ctlBinary, ConfigurationFileGivesTheLinkAndOptionsOverrideIt) {
   ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "crc", "--config", config.Path()}), 0,
             {"\nABCD\n", "Host: 127.0.0.1 : " + std::to_string(sim.Port())});
   // An option given beside the file wins: address 4 gets no answer.
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--config", config.Path(), "--address", "4", "crc"}), 1,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", config.Path(), "--address", "4", "crc"}), 1,
             {"řadič neodpověděl včas"});
 }
 
@@ -166,7 +166,7 @@ TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
     ExpectRun(run, 2, {"vx2ctl: konfigurační soubor " + config.Path() + c.error});
     EXPECT_FALSE(Contains(run.output, "COM/TCP-Vardos")) << run.output;
   }
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--config", "/nonexistent/lumadex.ini", "crc"}), 2,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--config", "/nonexistent/lumadex.ini", "crc"}), 2,
             {"/nonexistent/lumadex.ini nelze přečíst"});
 }
 
@@ -187,9 +187,9 @@ TEST(Vx2ctlOnALine, ByDeviceByComAndByConfigurationAndBusyOrMissingLines) {
 
   korvex::SystemSerialPort holder([&sim](int) { return sim.Device(); });
   ASSERT_NE(holder.Open(1), korvex::kNoPort);
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--serial", sim.Device(), "firmware"}), 1,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", sim.Device(), "firmware"}), 1,
             {"nelze otevřít (linku už používá jiný program)"});
-  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--verbose", "--serial", "/dev/korvex-no-such-line", "crc"}), 1,
+  ExpectRun(RunToEnd(VX2CTL_BINARY, {"--serial", "/dev/korvex-no-such-line", "crc"}), 1,
             {"sériovou linku /dev/korvex-no-such-line nelze otevřít (zařízení neexistuje)"});
 }
 
