@@ -22,6 +22,23 @@ std::string Identity(const TTranFronta& e) {
   return Identity(e.Key1, e.Kind, e.Key2, e.Key3, e.Data);
 }
 
+// The item a write record at `at` names, with the keys of its entry.
+std::string WriteItem(std::uint8_t key1, std::uint16_t key2, std::uint8_t key3,
+                      std::string_view data, std::size_t at) {
+  return Identity(key1, kKindWrite, key2, key3, data.substr(at, kItemCodeSize));
+}
+
+// Calls `each(index, item, value)` for every whole write record of `entry`.
+template <typename Each>
+void ForEachWrite(const TTranFronta& entry, Each each) {
+  if (entry.Kind != kKindWrite) return;
+  for (std::size_t i = 0; (i + 1) * kWriteRecordSize <= entry.Data.size(); ++i) {
+    const std::size_t at = i * kWriteRecordSize;
+    each(i, WriteItem(entry.Key1, entry.Key2, entry.Key3, entry.Data, at),
+         std::string_view(entry.Data).substr(at + kItemCodeSize, kItemValueSize));
+  }
+}
+
 bool BeginsWithControlCode(const std::string& data) {
   return data.size() >= kItemCodeSize && data[0] == 0 && data[1] == 0 && data[2] == 0;
 }
@@ -43,8 +60,12 @@ TTranList::TTranList(TTranList&& other) noexcept
     : head_(std::exchange(other.head_, nullptr)),
       tail_(std::exchange(other.tail_, nullptr)),
       count_(std::exchange(other.count_, 0)),
-      identities_(std::move(other.identities_)) {
+      first_place_(other.first_place_),
+      last_place_(other.last_place_),
+      identities_(std::move(other.identities_)),
+      writes_(std::move(other.writes_)) {
   other.identities_.clear();
+  other.writes_.clear();
 }
 
 TTranList& TTranList::operator=(TTranList&& other) noexcept {
@@ -53,8 +74,12 @@ TTranList& TTranList::operator=(TTranList&& other) noexcept {
     head_ = std::exchange(other.head_, nullptr);
     tail_ = std::exchange(other.tail_, nullptr);
     count_ = std::exchange(other.count_, 0);
+    first_place_ = other.first_place_;
+    last_place_ = other.last_place_;
     identities_ = std::move(other.identities_);
+    writes_ = std::move(other.writes_);
     other.identities_.clear();
+    other.writes_.clear();
   }
   return *this;
 }
@@ -65,9 +90,14 @@ TTranList::~TTranList() {
 
 void TTranList::Remember(const TTranFronta& entry) {
   ++identities_[Identity(entry)];
+  ForEachWrite(entry, [this, &entry](std::size_t i, std::string item, std::string_view value) {
+    writes_[std::move(item)][{entry.Place, i}] = value;
+  });
 }
 
 void TTranList::Insert(TTranFronta* entry, TTranFronta* prev, TTranFronta* next) {
+  // Entries join at an end only.
+  entry->Place = next == nullptr ? ++last_place_ : --first_place_;
   entry->Prev = prev;
   entry->Next = next;
   (prev != nullptr ? prev->Next : head_) = entry;
@@ -79,6 +109,17 @@ void TTranList::Insert(TTranFronta* entry, TTranFronta* prev, TTranFronta* next)
 void TTranList::Forget(const TTranFronta& entry) {
   auto it = identities_.find(Identity(entry));
   if (it != identities_.end() && --it->second == 0) identities_.erase(it);
+  ForEachWrite(entry, [this, &entry](std::size_t i, const std::string& item, std::string_view) {
+    auto values = writes_.find(item);
+    if (values == writes_.end()) return;
+    values->second.erase({entry.Place, i});
+    if (values->second.empty()) writes_.erase(values);
+  });
+}
+
+const std::string* TTranList::LastWrite(const std::string& item) const {
+  auto values = writes_.find(item);
+  return values == writes_.end() ? nullptr : &values->second.rbegin()->second;
 }
 
 int TTranList::Carrying(const std::string& identity) const {
@@ -88,7 +129,10 @@ int TTranList::Carrying(const std::string& identity) const {
 
 void AddTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
              std::uint8_t key3, std::string_view data) {
-  if (fronta.head_ != nullptr) {
+  if (kind == kKindWrite && data.size() == kWriteRecordSize) {
+    const std::string* last = fronta.LastWrite(WriteItem(key1, key2, key3, data, 0));
+    if (last != nullptr && *last == data.substr(kItemCodeSize)) return;
+  } else if (fronta.head_ != nullptr) {
     // An equal entry anywhere but at the head or the tail refuses the new one.
     const std::string identity = Identity(key1, kind, key2, key3, data);
     int inner = fronta.Carrying(identity);

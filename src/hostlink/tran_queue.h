@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,11 +30,15 @@ struct TTranFronta {
   TTranFronta* Next = nullptr;
   TTranFronta* Prev = nullptr;
   std::string Data;
+  // Where the entry stands in its list, kept by the list: a smaller place
+  // stands nearer the head.
+  std::int64_t Place = 0;
 };
 
-// The head variable of a list. Beside the head it keeps the tail, the count
-// and how many entries carry each identity, so that appending and counting
-// need no walk: a project of 100 000 items loads in linear time.
+// The head variable of a list. Beside the head it keeps the tail, the count,
+// how many entries carry each identity and the queued values of each item's
+// writes in order, so that appending and counting need no walk: a project of
+// 100 000 items loads in linear time.
 class TTranList {
  public:
   TTranList() = default;
@@ -61,16 +66,29 @@ class TTranList {
   void Insert(TTranFronta* entry, TTranFronta* prev, TTranFronta* next);
   void Forget(const TTranFronta& entry);
   int Carrying(const std::string& identity) const;
+  // The value bytes of the last write queued for `item` (WriteItem), or null
+  // when none is queued.
+  const std::string* LastWrite(const std::string& item) const;
+
+  // A write record's place: its entry's place and its index in the entry.
+  using RecordPlace = std::pair<std::int64_t, std::size_t>;
 
   TTranFronta* head_ = nullptr;
   TTranFronta* tail_ = nullptr;
   int count_ = 0;
+  std::int64_t first_place_ = 0;
+  std::int64_t last_place_ = 0;
   std::unordered_map<std::string, int> identities_;
+  std::unordered_map<std::string, std::map<RecordPlace, std::string>> writes_;
 };
 
-// Appends unless an equal entry stands between the head and the tail (the
-// head and the tail themselves never refuse). Equal: the same keys and, for
-// reads and writes, the same Data byte for byte.
+// Appends unless the entry is a duplicate. A write of one record is one when
+// the last write queued for its item (same keys and code) has the same value:
+// an earlier equal write with another one after it must not keep the host's
+// last value from the controller. Any other entry is one when an equal entry
+// stands between the head and the tail (the head and the tail themselves
+// never refuse); equal: the same keys and, for reads and writes, the same
+// Data byte for byte.
 void AddTran(TTranList& fronta, std::uint8_t key1, std::uint8_t kind, std::uint16_t key2,
              std::uint8_t key3, std::string_view data);
 // Inserts at the head, without a duplicate test.

@@ -28,6 +28,17 @@ bool Equal(const ModelEntry& e, const ModelEntry& n) {
 }
 
 void ModelAdd(Model& m, const ModelEntry& n) {
+  if (n.kind == 15 && n.data.size() == 7) {
+    std::string last_value;
+    for (const ModelEntry& e : m) {
+      if (e.kind != 15 || e.key1 != n.key1 || e.key2 != n.key2 || e.key3 != n.key3) continue;
+      for (std::size_t at = 0; at + 7 <= e.data.size(); at += 7) {
+        if (e.data.compare(at, 3, n.data, 0, 3) == 0) last_value = e.data.substr(at + 3, 4);
+      }
+    }
+    if (last_value != n.data.substr(3)) m.push_back(n);
+    return;
+  }
   int last = -1;
   for (int i = 0; i + 1 < static_cast<int>(m.size()); ++i) {
     if (Equal(m[i], n)) last = i;
@@ -150,6 +161,15 @@ TEST(TranQueue, RulesAsWritten) {
   AddTran(others, 1, 9, 0, 0, "z");
   AddTran(others, 1, 9, 0, 0, "w");
   EXPECT_EQ(TranCount(others), 3) << "other kinds compare keys only";
+
+  TTranList writes;
+  for (const int value : {1, 2, 1, 2, 1, 2, 3, 2, 2}) {
+    AddTran(writes, 1, 15, 0, 0, Hex("40 00 01") + static_cast<char>(value) + Hex("00 00 00"));
+  }
+  ASSERT_EQ(TranCount(writes), 8) << "a write repeats only the last one to its item";
+  std::string values;
+  for (const TTranFronta* e = writes.Head(); e != nullptr; e = e->Next) values += e->Data[3];
+  EXPECT_EQ(values, "\1\2\1\2\1\2\3\2");
 
   TTranList reads;
   for (int i = 0; i < 70; ++i) {
