@@ -43,9 +43,9 @@ int Probe(double timeout) {
       "časový limit %.1f s: transakce skončila po %.3f s (%s), "
       "špička paměti %ld KiB (před transakcí %ld KiB)\n",
       timeout, took.count(),
-      answered              ? "odpověď"
-      : link.Comm->TimedOut ? "bez odpovědi"
-                            : "jinak",
+      answered                ? "odpověď"
+      : link.Comm->TimedOut() ? "bez odpovědi"
+                              : "jinak",
       PeakResidentKiB(), rss_before);
   return 0;
 }

@@ -40,7 +40,7 @@ int Probe() {
     std::printf("pty simulátoru se nepodařilo otevřít\n");
     return 1;
   }
-  link.Comm->ShowProgress = false;
+  link.Comm->SetQuiet();
   int right = 0;
   int wrong = 0;
   int none = 0;

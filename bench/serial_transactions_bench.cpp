@@ -59,7 +59,7 @@ void EngineTransactions(benchmark::State& state) {
     state.SkipWithError("simulator's pty not opened");
     return;
   }
-  link.Comm->ShowProgress = false;
+  link.Comm->SetQuiet();
   std::string answer;
   for (auto _ : state) {
     if (!link.Transaction(kRequest, answer) || answer.size() != kAnswerFrameSize - kFrameOverhead) {

@@ -74,14 +74,14 @@ void Engine(benchmark::State& state, Operations operations) {
     file = RotatingLogFile::Open({(directory.Path() / "korvex.log").string()}, problem);
     logged = std::make_unique<LoggedView>(window, file.get(), "korvex.log", problem);
     log = logged.get();
-    link.Comm->Stats = &statistics;
+    link.Comm->SetStats(&statistics);
     if (operations == Operations::kTrace) link.Comm->SetTrace(logged.get());
   }
   if (!link.Open(TLinkSetup{}, tcp, log) || !link.Comm->WaitConnect()) {
     state.SkipWithError("simulator not reachable");
     return;
   }
-  link.Comm->ShowProgress = false;
+  link.Comm->SetQuiet();
   std::string answer;
   for (auto _ : state) {
     if (!link.Transaction(kReadRequest, answer)) {
@@ -91,7 +91,7 @@ void Engine(benchmark::State& state, Operations operations) {
   }
   state.SetItemsProcessed(state.iterations());
   link.Comm->SetTrace(nullptr);
-  link.Comm->LogMemo = nullptr;
+  link.Comm->SetLogMemo(nullptr);
 }
 
 void EngineTransactions(benchmark::State& state) {

@@ -45,13 +45,12 @@ void RunLoop::RunPass() {
   pass_ = &pass;
   JoinTran(kKindRead, pass);
   TVardosComm& comm = *link_.Comm;
-  comm.ShowProgress = false;
   const int maximum = TranCount(pass);
   exchange_.StartQueueProgress(maximum);
-  comm.AbortFlag = false;
+  comm.BeginPass();
   int failures = 0;
   bool user_stopped = false;
-  while (!pass.Empty() && !user_stopped && !comm.AbortFlag) {
+  while (!pass.Empty() && !user_stopped && !comm.AbortFlag()) {
     switch (SendFirstEntry(pass)) {
       case EntryOutcome::kSent:
         failures = 0;
@@ -64,7 +63,7 @@ void RunLoop::RunPass() {
     }
     exchange_.ShowQueueProgress(maximum, pass);
   }
-  EndPass(pass, user_stopped, comm.AbortFlag);
+  EndPass(pass, user_stopped, comm.AbortFlag());
 }
 
 RunLoop::EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {

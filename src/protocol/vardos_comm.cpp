@@ -24,13 +24,13 @@ TVardosComm::TVardosComm(EventLoop& loop) : loop_(loop) {}
 TVardosComm::~TVardosComm() {
   Close();
   // The port outlives the engine.
-  if (Serial) Serial->OnRxData = nullptr;
-  LogMemo = nullptr;
+  if (serial_) serial_->OnRxData = nullptr;
+  log_memo_ = nullptr;
 }
 
 void TVardosComm::Setup(TSerial& serial, SocketClient& socket) {
-  Timer = loop_.CreateTimer("VARDOS_COMM_TIMER", kCommTimerInterval, [this] { OnCommTimer(); });
-  Serial = &serial;
+  timer_ = loop_.CreateTimer("VARDOS_COMM_TIMER", kCommTimerInterval, [this] { OnCommTimer(); });
+  serial_ = &serial;
   serial.SetOpen(false);
   serial.OnRxData = [this](TSerial&) { OnSerialRxData(); };
   serial.SetCheckParity(false);
@@ -42,31 +42,41 @@ void TVardosComm::Setup(TSerial& serial, SocketClient& socket) {
   serial.SetFlowMode(eFlowControl::fcNone);
   serial.SetBaudrate(38400);
   serial.SetPort(1);
-  RxBuffer.clear();
-  Elapsed = 0.0;
-  ResponseTimeout = 3.0;
-  TimedOut = false;
-  MasterAddress = 0;
-  Address = 1;
-  Retranslation = 1;
-  AbortFlag = false;
-  Client = std::make_unique<TMyTCPClient>(loop_, socket);
+  rx_buffer_.clear();
+  elapsed_ = 0.0;
+  response_timeout_ = 3.0;
+  timed_out_ = false;
+  master_address_ = 0;
+  address_ = 1;
+  retranslation_ = 1;
+  abort_flag_ = false;
+  client_ = std::make_unique<TMyTCPClient>(loop_, socket);
 }
 
 void TVardosComm::Close() {
-  Closing = true;
+  closing_ = true;
   // The timer handler never runs when we get here from the loop thread, so
   // InTimer is clear and the timer can go.
-  Timer.reset();
+  timer_.reset();
   // The port is closed when SetOpen returns.
-  if (Serial && Serial->Opened()) Serial->SetOpen(false);
+  if (serial_ && serial_->Opened()) serial_->SetOpen(false);
   // Also a connect still under way: it must not complete after the close.
-  if (Client) Client->Disconnect();
+  if (client_) client_->Disconnect();
+}
+
+void TVardosComm::ApplySettings(const TLinkSetup& link, const TTCPsetup& tcp) {
+  response_timeout_ = link.Timeout;
+  master_address_ = 0;
+  address_ = static_cast<std::uint8_t>(link.Address);
+  retranslation_ = static_cast<std::uint8_t>(link.Retranslation);
+  client_->Host = tcp.Host;
+  client_->Port = static_cast<int>(tcp.Port & 0xFFFF);
+  use_tcp_ = tcp.Active;
 }
 
 bool TVardosComm::OpenSerial(const TLinkSetup& link, bool open) {
-  if (!Serial) return false;
-  TSerial& serial = *Serial;
+  if (!serial_) return false;
+  TSerial& serial = *serial_;
   // Closed first, so that none of the settings reopens it.
   serial.SetOpen(false);
   serial.SetPort(static_cast<std::uint8_t>(link.Port & 0xFF));
@@ -92,125 +102,152 @@ void TVardosComm::OnSerialRxData() {
   // As on TCP: one event takes at most the buffer's limit, and the buffer
   // keeps the newest bytes, so a peer that sends without pause holds neither
   // the loop nor the memory.
-  InRx = true;
+  in_rx_ = true;
   std::string received;
   std::uint8_t byte = 0;
-  while (received.size() < kRxBufferLimit && Serial && Serial->ReadByte(byte) > 0) {
+  while (received.size() < kRxBufferLimit && serial_ && serial_->ReadByte(byte) > 0) {
     received.push_back(static_cast<char>(byte));
   }
   if (!received.empty()) heard_ = true;
   if (trace_ && !received.empty()) TraceBytes("←", received);
-  RxBuffer += received;
-  if (RxBuffer.size() > kRxBufferLimit) RxBuffer.erase(0, RxBuffer.size() - kRxBufferLimit);
-  InRx = false;
+  rx_buffer_ += received;
+  if (rx_buffer_.size() > kRxBufferLimit) rx_buffer_.erase(0, rx_buffer_.size() - kRxBufferLimit);
+  in_rx_ = false;
 }
 
 bool TVardosComm::BuildFrame(std::string_view request, std::string& frame) const {
-  return WrapFrame(Retranslation, {kFrameKind, MasterAddress, Address, MasterAddress}, request,
-                   frame);
+  return WrapFrame(retranslation_, {kFrameKind, master_address_, address_, master_address_},
+                   request, frame);
 }
 
 bool TVardosComm::ParseAnswer(std::string& buffer, std::string& answer, FrameFault* fault) const {
-  return TakeFrame(buffer, FrameCheck{MasterAddress, 7, Address}, answer, fault);
+  return TakeFrame(buffer, FrameCheck{master_address_, 7, address_}, answer, fault);
 }
 
 bool TVardosComm::PollAnswer(std::string& answer) {
-  if (InRx) return false;
-  return ParseAnswer(UseTCP ? Client->RxBuffer : RxBuffer, answer, &discarded_);
+  if (in_rx_) return false;
+  return ParseAnswer(use_tcp_ ? client_->RxBuffer : rx_buffer_, answer, &discarded_);
+}
+
+void TVardosComm::SetTimerMode(eTimerMode mode) {
+  timer_mode_ = mode;
+  if (timer_) timer_->SetEnabled(mode != eTimerMode::tmIdle);
 }
 
 void TVardosComm::StartTimer(eTimerMode mode) {
-  TimerMode = mode;
-  Elapsed = 0.0;
-  TimedOut = false;
-  if (Timer) Timer->SetEnabled(true);
+  SetTimerMode(mode);
+  elapsed_ = 0.0;
+  timed_out_ = false;
 }
 
 void TVardosComm::OnCommTimer() {
-  InTimer = true;
-  if (TimerMode == eTimerMode::tmSettle) {
+  in_timer_ = true;
+  if (timer_mode_ == eTimerMode::tmSettle) {
     SettleTick();
-    InTimer = false;
+    in_timer_ = false;
     return;
   }
-  Elapsed += kTickSeconds;
-  ++DotTicks;
-  const bool answer_wait = TimerMode == eTimerMode::tmAnswer;
-  const double limit = answer_wait ? ResponseTimeout : kConnectLimitSeconds;
-  if (answer_wait && ShowProgress && DotTicks >= kTicksPerDot) {
-    DotTicks = 0;
+  elapsed_ += kTickSeconds;
+  ++dot_ticks_;
+  const bool answer_wait = timer_mode_ == eTimerMode::tmAnswer;
+  const double limit = answer_wait ? response_timeout_ : kConnectLimitSeconds;
+  if (answer_wait && show_progress_ && dot_ticks_ >= kTicksPerDot) {
+    dot_ticks_ = 0;
     LogAppend(".");
   }
-  if (Elapsed > limit) {
-    Elapsed = 0.0;
-    TimedOut = true;
-    if (answer_wait && ShowProgress) {
+  if (elapsed_ > limit) {
+    elapsed_ = 0.0;
+    timed_out_ = true;
+    if (answer_wait && show_progress_) {
       LogAppend("bez odpovědi!");
       LogLine("");
     }
-    Timer->SetEnabled(false);
+    SetTimerMode(eTimerMode::tmIdle);
   }
-  InTimer = false;
+  in_timer_ = false;
 }
 
 void TVardosComm::StartSettling() {
-  if (!Timer) return;
-  settling_ = true;
+  if (!timer_) return;
   heard_ = false;
   quiet_ticks_ = 0;
   settling_ticks_ = 0;
-  TimerMode = eTimerMode::tmSettle;
-  Timer->SetEnabled(true);
+  SetTimerMode(eTimerMode::tmSettle);
 }
 
 void TVardosComm::SettleTick() {
   ++settling_ticks_;
   quiet_ticks_ = heard_ ? 0 : quiet_ticks_ + 1;
   heard_ = false;
-  const int guard = std::max(1, static_cast<int>(std::lround(ResponseTimeout / kTickSeconds)));
+  const int guard = std::max(1, static_cast<int>(std::lround(response_timeout_ / kTickSeconds)));
   if (quiet_ticks_ >= guard || settling_ticks_ >= kSettleLimitGuards * guard) FinishSettling();
 }
 
 void TVardosComm::FinishSettling() {
-  settling_ = false;
-  Timer->SetEnabled(false);
-  RxBuffer.clear();
-  if (Serial && Serial->Opened()) Serial->PurgeRx();
+  SetTimerMode(eTimerMode::tmIdle);
+  rx_buffer_.clear();
+  if (serial_ && serial_->Opened()) serial_->PurgeRx();
 }
 
 bool TVardosComm::WaitConnect() {
-  if (!Client) return false;
-  if (Client->Connected) return true;
+  if (!client_) return false;
+  if (client_->Connected) return true;
   StartTimer(eTimerMode::tmConnect);
   // The connect completes, fails or times out in the event loop; each of
   // these wakes the wait, so it never spins.
-  while (Client && !Client->Connected && !Client->ConnectFailed && !TimedOut && !AbortFlag &&
-         !Closing) {
+  while (client_ && !client_->Connected && !client_->ConnectFailed && !timed_out_ && !abort_flag_ &&
+         !closing_) {
     loop_.HandleMessage();
   }
-  return Client && Client->Connected;
+  return client_ && client_->Connected;
+}
+
+bool TVardosComm::ConnectTcp() {
+  if (client_->Connect()) return true;
+  // The connect goes on in the event loop; the link is open only once it
+  // stands, so a refusal counts the same however soon it comes.
+  const bool connected = WaitConnect();
+  SetTimerMode(eTimerMode::tmIdle);
+  if (!connected) client_->Disconnect();
+  return connected;
+}
+
+void TVardosComm::ClearAbort() {
+  abort_flag_ = false;
+  timed_out_ = false;
+}
+
+void TVardosComm::BeginPass() {
+  SetQuiet();
+  abort_flag_ = false;
+}
+
+void TVardosComm::BeginClose() {
+  closing_ = true;
+  abort_flag_ = true;
+  log_memo_ = nullptr;
 }
 
 void TVardosComm::AbortTransaction() {
-  if (Busy) AbortFlag = true;
-  if (UseTCP && Client && Client->Connected) Client->Disconnect();
+  if (busy_) abort_flag_ = true;
+  if (use_tcp_ && client_ && client_->Connected) client_->Disconnect();
 }
 
 void TVardosComm::LogLine(std::string_view text) {
-  if (LogMemo) LogMemo->AddLine(text);
+  if (log_memo_) log_memo_->AddLine(text);
 }
 
 void TVardosComm::LogAppend(std::string_view text) {
-  if (LogMemo) LogMemo->AppendToLastLine(text);
+  if (log_memo_) log_memo_->AppendToLastLine(text);
 }
 
 void TVardosComm::SetTrace(LogSink* trace) {
   trace_ = trace;
-  if (!Client) return;
+  if (!client_) return;
   if (trace) {
-    Client->OnReceived = [this](std::string_view chunk) { TraceBytes("←", chunk); };
+    client_->OnReceived = [this](std::string_view chunk) { TraceBytes("←", chunk); };
   } else {
-    Client->OnReceived = nullptr;
+    client_->OnReceived = nullptr;
   }
 }
 
@@ -234,52 +271,52 @@ void TVardosComm::TraceBytes(std::string_view direction, std::string_view bytes)
 
 void TVardosComm::Count(bool result, bool link_up, std::chrono::steady_clock::time_point sent) {
   if (result) {
-    Stats->Succeeded(std::chrono::duration_cast<std::chrono::microseconds>(
+    stats_->Succeeded(std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - sent));
-  } else if (AbortFlag || Closing) {
-    Stats->Failed(TransactionFailure::kAborted);
+  } else if (abort_flag_ || closing_) {
+    stats_->Failed(TransactionFailure::kAborted);
   } else if (!link_up) {
-    Stats->Failed(TransactionFailure::kNoLink);
+    stats_->Failed(TransactionFailure::kNoLink);
   } else if (discarded_ == FrameFault::kCheckByte) {
-    Stats->Failed(TransactionFailure::kBadCheck);
+    stats_->Failed(TransactionFailure::kBadCheck);
   } else if (discarded_ == FrameFault::kAddress) {
-    Stats->Failed(TransactionFailure::kWrongAddress);
+    stats_->Failed(TransactionFailure::kWrongAddress);
   } else {
-    Stats->Failed(TransactionFailure::kTimeout);
+    stats_->Failed(TransactionFailure::kTimeout);
   }
 }
 
 bool TVardosComm::SendOverTcp(std::string_view frame) {
-  if (!Client->Connected) {
-    if (Client->Client().Connected()) Client->Disconnect();
-    Client->Connect();
+  if (!client_->Connected) {
+    if (client_->Client().Connected()) client_->Disconnect();
+    client_->Connect();
     if (!WaitConnect()) return false;
     // Our connect does not block the loop, so it ends in WaitConnect almost
     // every time; once it stands, the answer gets its own time-out as after a
     // connect that came back connected.
-    TimerMode = eTimerMode::tmAnswer;
-    Elapsed = 0.0;
+    SetTimerMode(eTimerMode::tmAnswer);
+    elapsed_ = 0.0;
   }
-  return Client->WriteString(frame);
+  return client_->WriteString(frame);
 }
 
 void TVardosComm::SendOverSerial(std::string_view frame) {
-  if (!Serial) return;
-  Serial->WriteString(frame);
+  if (!serial_) return;
+  serial_->WriteString(frame);
   // The time-out runs while the output queue drains, and ends the wait as
   // "X com" does: a line held by its flow control must not hang us. The wait
   // yields a millisecond a turn, as the connection wait does.
-  while (!AbortFlag && !TimedOut && !Closing && Serial->TxWaiting() != 0) {
+  while (!abort_flag_ && !timed_out_ && !closing_ && serial_->TxWaiting() != 0) {
     loop_.ProcessMessages();
     loop_.Sleep(1);
   }
 }
 
 bool TVardosComm::AnswerReady(std::string_view request, std::string& answer) {
-  if (Closing) return false;
+  if (closing_) return false;
   // Look through everything that has arrived, so an answer is taken in the
   // event that completed it, however much noise came before it.
-  const std::string& buffer = UseTCP ? Client->RxBuffer : RxBuffer;
+  const std::string& buffer = use_tcp_ ? client_->RxBuffer : rx_buffer_;
   for (;;) {
     const std::size_t before = buffer.size();
     if (PollAnswer(answer)) {
@@ -294,34 +331,31 @@ bool TVardosComm::AnswerReady(std::string_view request, std::string& answer) {
 bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   std::string frame;
   if (!BuildFrame(request, frame)) {
-    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) +
-            " bajtů, nejvýše " + std::to_string(kMaxFrameData) + "), neodeslán.");
+    LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) + " bajtů, nejvýše " +
+            std::to_string(kMaxFrameData) + "), neodeslán.");
     return false;
   }
-  Busy = true;
-  AbortFlag = false;
+  busy_ = true;
+  abort_flag_ = false;
   // Whatever the controller still sends for a failed request must be gone
   // before the next request goes out: answers carry no item codes.
-  while (settling_ && !UseTCP && !AbortFlag && !Closing) loop_.HandleMessage();
-  if (AbortFlag || Closing) {
-    if (AbortFlag) LogLine("Přerušeno uživatelem!");
-    if (Stats) Stats->Failed(TransactionFailure::kAborted);
-    Busy = false;
+  while (!LineSettled() && !use_tcp_ && !abort_flag_ && !closing_) loop_.HandleMessage();
+  if (abort_flag_ || closing_) {
+    if (abort_flag_) LogLine("Přerušeno uživatelem!");
+    if (stats_) stats_->Failed(TransactionFailure::kAborted);
+    busy_ = false;
     return false;
   }
-  TimerMode = eTimerMode::tmAnswer;
-  Elapsed = 0.0;
-  TimedOut = false;
-  if (Timer) Timer->SetEnabled(true);
-  RxBuffer.clear();
+  StartTimer(eTimerMode::tmAnswer);
+  rx_buffer_.clear();
   discarded_ = FrameFault::kNone;
   const auto sent =
-      Stats ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+      stats_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
 
   // A frame that could not be sent leaves the link down, which ends the
   // receive loop at its first pass.
   if (trace_) TraceBytes("→", frame);
-  if (UseTCP) {
+  if (use_tcp_) {
     SendOverTcp(frame);
   } else {
     SendOverSerial(frame);
@@ -331,22 +365,22 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   bool ready = false;
   bool link_up = true;
   for (;;) {
-    link_up = !UseTCP || Client->Connected;
+    link_up = !use_tcp_ || client_->Connected;
     ready = AnswerReady(request, received);
-    if (AbortFlag || TimedOut || ready || !link_up || Closing) break;
+    if (abort_flag_ || timed_out_ || ready || !link_up || closing_) break;
     loop_.HandleMessage();
   }
 
-  if (Timer) Timer->SetEnabled(false);
-  if (UseTCP) Client->Disconnect();
-  if (AbortFlag) LogLine("Přerušeno uživatelem!");
+  SetTimerMode(eTimerMode::tmIdle);
+  if (use_tcp_) client_->Disconnect();
+  if (abort_flag_) LogLine("Přerušeno uživatelem!");
   // A complete answer counts even when the peer closed right after sending
   // it: the controller has carried out the request.
-  const bool result = ready && !AbortFlag && !TimedOut && !Closing;
-  if (Stats) Count(result, link_up, sent);
+  const bool result = ready && !abort_flag_ && !timed_out_ && !closing_;
+  if (stats_) Count(result, link_up, sent);
   if (result) answer = std::move(received);
-  if (!result && !UseTCP && !Closing) StartSettling();
-  Busy = false;
+  if (!result && !use_tcp_ && !closing_) StartSettling();
+  busy_ = false;
   return result;
 }
 

@@ -40,7 +40,7 @@ namespace {
 // A program that had the port open before us is not kept out by our lock.
 void WarnOfOtherHolders(TVardosComm& comm, int port) {
   std::string names;
-  for (const std::string& holder : comm.Serial->OtherHolders()) {
+  for (const std::string& holder : comm.Serial()->OtherHolders()) {
     names += (names.empty() ? "" : ", ") + holder;
   }
   if (names.empty()) return;
@@ -52,62 +52,43 @@ void WarnOfOtherHolders(TVardosComm& comm, int port) {
 
 bool TVardosLink::Open(const TLinkSetup& link, const TTCPsetup& tcp, LogSink* log) {
   TVardosComm& comm = *Comm;
-  comm.LogMemo = log;
+  comm.SetLogMemo(log);
   comm.LogLine(kLinkVersionLine);
   link_ = link;
   tcp_ = tcp;
   // The serial port is opened only for a serial link; for TCP it stays closed.
   const bool serial_open = comm.OpenSerial(link, !tcp.Active);
-  comm.ResponseTimeout = link.Timeout;
-  comm.MasterAddress = 0;
-  comm.Address = static_cast<std::uint8_t>(link.Address);
-  comm.Retranslation = static_cast<std::uint8_t>(link.Retranslation);
-  comm.Client->Host = tcp.Host;
-  comm.Client->Port = static_cast<int>(tcp.Port & 0xFFFF);
+  comm.ApplySettings(link, tcp);
 
   if (tcp.Active) {
-    SocketClient& socket = comm.Client->Client();
+    SocketClient& socket = comm.Client()->Client();
     comm.LogLine("TCP/IP, Indy verze: " + socket.VersionText());
     comm.LogLine("Tento počítač: " + socket.LocalHostName());
-    comm.LogLine("Host: " + comm.Client->Host + " : " + std::to_string(comm.Client->Port));
+    comm.LogLine("Host: " + comm.Client()->Host + " : " + std::to_string(comm.Client()->Port));
   } else {
     comm.LogLine(SerialLinkDescription(link, UserDecimalSeparator()));
     if (serial_open) WarnOfOtherHolders(comm, link.Port);
   }
-  comm.AbortFlag = false;
-  comm.TimedOut = false;
-  comm.UseTCP = tcp.Active;
-  Opened = tcp.Active ? ConnectTcp() : serial_open;
+  comm.ClearAbort();
+  Opened = tcp.Active ? comm.ConnectTcp() : serial_open;
   return Opened;
 }
 
 bool TVardosLink::Reopen() {
   TVardosComm& comm = *Comm;
   const bool serial_open = comm.OpenSerial(link_, !tcp_.Active);
-  comm.AbortFlag = false;
-  comm.TimedOut = false;
-  Opened = tcp_.Active ? ConnectTcp() : serial_open;
+  comm.ClearAbort();
+  Opened = tcp_.Active ? comm.ConnectTcp() : serial_open;
   return Opened;
 }
 
 bool TVardosLink::DeviceGone() const {
-  return !tcp_.Active && Comm && Comm->Serial && Comm->Serial->DeviceGone();
+  return !tcp_.Active && Comm && Comm->Serial() && Comm->Serial()->DeviceGone();
 }
 
 void TVardosLink::Drop() {
-  if (Comm && Comm->Serial) Comm->Serial->SetOpen(false);
+  if (Comm && Comm->Serial()) Comm->Serial()->SetOpen(false);
   Opened = false;
-}
-
-bool TVardosLink::ConnectTcp() {
-  TVardosComm& comm = *Comm;
-  if (comm.Client->Connect()) return true;
-  // The connect goes on in the event loop; the link is open only once it
-  // stands, so a refusal counts the same however soon it comes.
-  const bool connected = comm.WaitConnect();
-  if (comm.Timer) comm.Timer->SetEnabled(false);
-  if (!connected) comm.Client->Disconnect();
-  return connected;
 }
 
 void TVardosLink::Close() {
@@ -122,7 +103,7 @@ void TVardosLink::Done() {
 bool TVardosLink::Transaction(std::string_view request, std::string& answer) {
   if (!Comm) return false;
   if (!Opened) {
-    if (Comm->Stats) Comm->Stats->Failed(TransactionFailure::kNoLink);
+    if (Comm->Stats()) Comm->Stats()->Failed(TransactionFailure::kNoLink);
     return false;
   }
   return Comm->Transaction(request, answer);

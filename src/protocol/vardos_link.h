@@ -41,8 +41,6 @@ class TVardosLink {
   EventLoop* Owner = nullptr;
 
  private:
-  bool ConnectTcp();
-
   TLinkSetup link_;
   TTCPsetup tcp_;
 };

@@ -85,7 +85,7 @@ void TDlgKORVEX::FormCreate() {
   view.SetCanButtonsEnabled(false);
   Link.Init(platform_.loop);
   Link.Setup(Serial1, platform_.socket);
-  Link.Comm->Stats = &Statistics;
+  Link.Comm->SetStats(&Statistics);
   Link.Comm->SetTrace(trace_);
   TimerStatsFile->SetEnabled(Report.HasFile());
   TimerStartup->SetEnabled(true);
@@ -98,7 +98,7 @@ bool TDlgKORVEX::FormClose() {
     return false;
   }
   TVardosComm* comm = Link.Comm.get();
-  if (comm) comm->Closing = true;
+  if (comm) comm->BeginClose();
   TimerStartup->SetEnabled(false);
   Timer1->SetEnabled(false);
   TimerRemote->SetEnabled(false);
@@ -107,10 +107,6 @@ bool TDlgKORVEX::FormClose() {
   TimerStatsAnswer->SetEnabled(false);
   TimerStatsFile->SetEnabled(false);
   TimerDrain->SetEnabled(false);
-  if (comm) {
-    comm->AbortFlag = true;
-    comm->LogMemo = nullptr;
-  }
   ClearTran(Fronta);
   FreeTexts(Channel.RequestTexts);
   FreeTexts(Channel.AnswerTexts);
@@ -226,7 +222,7 @@ void TDlgKORVEX::Image1DblClick() {
 }
 
 void TDlgKORVEX::Button1Click() {
-  if (Link.Comm) Link.Comm->AbortFlag = true;
+  if (Link.Comm) Link.Comm->Abort();
 }
 
 void TDlgKORVEX::CAN0Click() {
@@ -261,7 +257,7 @@ void TDlgKORVEX::TimerRemoteTimer() {
     // The close waits, armed, until the start-up sequence has returned, so
     // that the sequence never goes on over a torn-down link; meanwhile its
     // waits end at once, as they would under the close.
-    if (CloseCode == 1 && Link.Comm) Link.Comm->AbortFlag = true;
+    if (CloseCode == 1 && Link.Comm) Link.Comm->Abort();
     return;
   }
   TimerRemote->SetEnabled(false);
@@ -273,8 +269,8 @@ void TDlgKORVEX::TimerRemoteTimer() {
   TimerRun->SetEnabled(false);
   TimerLink->SetEnabled(false);
   if (TVardosComm* comm = Link.Comm.get()) {
-    comm->AbortFlag = true;
-    if (comm->UseTCP) comm->AbortTransaction();
+    comm->Abort();
+    if (comm->UseTCP()) comm->AbortTransaction();
   }
   if (const std::int64_t silent = SendAnswer("KORVEX CLOSED"))
     Channel.LogSilentHost(silent, "pokračuji.");

@@ -18,7 +18,7 @@ void TDlgKORVEX::TimerLinkTimer() {
   // Never under a transaction that is waiting: its port must not change.
   // Looked at again soon, or a tick in step with the retries would always
   // fall inside one.
-  if (Link.Comm->Busy) {
+  if (Link.Comm->Busy()) {
     TimerLink->SetInterval(kLinkBusyRecheck);
     return;
   }

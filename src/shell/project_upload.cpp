@@ -15,11 +15,10 @@ void TDlgKORVEX::Timer1Timer() {
   Exchange.StartQueueProgress(maximum);
   TVardosComm& comm = *Link.Comm;
   int failures = 0;
-  comm.ShowProgress = false;
-  comm.AbortFlag = false;
+  comm.BeginPass();
   bool stop = false;
 
-  while (!Fronta.Empty() && !stop && !comm.AbortFlag) {
+  while (!Fronta.Empty() && !stop && !comm.AbortFlag()) {
     TTranFronta* entry = Fronta.Head();
     if (entry->Kind == kKindWrite) {
       std::string answer;
@@ -42,11 +41,11 @@ void TDlgKORVEX::Timer1Timer() {
   // part of the project.
   if (stop) {
     AppendLog("CHYBA !");
-  } else if (!comm.AbortFlag) {
+  } else if (!comm.AbortFlag()) {
     AppendLog("OK.");
   }
-  if (comm.AbortFlag) WriteLog("Přerušeno.");
-  if (stop || comm.AbortFlag) {
+  if (comm.AbortFlag()) WriteLog("Přerušeno.");
+  if (stop || comm.AbortFlag()) {
     Outcome = RunOutcome::kUploadFailed;
   } else if (VerifyUpload) {
     VerifyUploadedProject();

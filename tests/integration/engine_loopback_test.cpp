@@ -42,13 +42,13 @@ TEST(EngineOverLoopback, FloodingPeerLeavesTheTimeOutAndXComWorking) {
   std::string answer;
   auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(link.Transaction(kRead, answer));
-  EXPECT_TRUE(link.Comm->TimedOut);
+  EXPECT_TRUE(link.Comm->TimedOut());
   // Real time, so a generous margin; the fault took seconds more.
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
   EXPECT_TRUE(Contains(log.lines, ".bez odpovědi!"));
 
-  link.Comm->ResponseTimeout = 3.0;
-  auto x_com = loop.CreateTimer("X com", 200, [&link] { link.Comm->AbortFlag = true; });
+  link.Comm->SetResponseTimeout(3.0);
+  auto x_com = loop.CreateTimer("X com", 200, [&link] { link.Comm->Abort(); });
   x_com->SetEnabled(true);
   start = std::chrono::steady_clock::now();
   EXPECT_FALSE(link.Transaction(kRead, answer));

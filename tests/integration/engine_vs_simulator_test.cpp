@@ -8,8 +8,8 @@
 
 #include "common/text_helpers.h"
 #include "loop/real_time_loop.h"
-#include "platform/tcp_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
+#include "platform/tcp_socket_client.h"
 #include "protocol/frame.h"
 #include "protocol/service_commands.h"
 #include "protocol/vardos_link.h"
@@ -105,7 +105,7 @@ TEST_F(EngineVsSimulator, MissingOrInvalidAnswersTimeOutWithTheNotice) {
     std::string answer = "unchanged";
     EXPECT_FALSE(Read(answer));
     EXPECT_EQ(answer, "unchanged");
-    EXPECT_TRUE(link.Comm->TimedOut);
+    EXPECT_TRUE(link.Comm->TimedOut());
     ASSERT_GE(log.lines.size(), 2u);
     EXPECT_TRUE(log.lines[log.lines.size() - 2].ends_with(".bez odpovědi!"))
         << log.lines[log.lines.size() - 2];
@@ -119,10 +119,10 @@ TEST_F(EngineVsSimulator, MissingOrInvalidAnswersTimeOutWithTheNotice) {
 TEST_F(EngineVsSimulator, AnswerTooLateTimesOut) {
   Start({"--delay", "1000"}, 0.3);
   ASSERT_TRUE(connected);
-  link.Comm->ShowProgress = false;
+  link.Comm->SetQuiet();
   std::string answer;
   EXPECT_FALSE(Read(answer));
-  EXPECT_TRUE(link.Comm->TimedOut);
+  EXPECT_TRUE(link.Comm->TimedOut());
   EXPECT_EQ(log.lines.back(), "Host: 127.0.0.1 : " + std::to_string(tcp.Port));
 }
 
@@ -152,11 +152,11 @@ TEST_F(EngineVsSimulator, AFaultOnTheFirstAnswerOnlyFailsOneAttempt) {
 TEST_F(EngineVsSimulator, RefusedConnectionFailsWithoutWaiting) {
   Start({"--refuse"});
   EXPECT_FALSE(connected);
-  EXPECT_TRUE(link.Comm->Client->ConnectFailed);
-  EXPECT_EQ(link.Comm->Client->LastError(), "spojení odmítnuto");
+  EXPECT_TRUE(link.Comm->Client()->ConnectFailed);
+  EXPECT_EQ(link.Comm->Client()->LastError(), "spojení odmítnuto");
   std::string answer;
   EXPECT_FALSE(Read(answer));
-  EXPECT_FALSE(link.Comm->TimedOut) << "the refusal ends the wait, not the time-out";
+  EXPECT_FALSE(link.Comm->TimedOut()) << "the refusal ends the wait, not the time-out";
 }
 
 TEST_F(EngineVsSimulator, TenThousandTransactionsLeaveNoDescriptorBehind) {

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "loop/real_time_loop.h"
-#include "platform/tcp_socket_client.h"
 #include "platform/posix/serial_port_posix.h"
+#include "platform/tcp_socket_client.h"
 #include "protocol/vardos_link.h"
 #include "support/bytes.h"
 #include "support/recording_view.h"
@@ -75,7 +75,7 @@ TEST_F(SerialVsSimulator, EachAnswerTheSimulatorCanGive) {
     std::string answer = "unchanged";
     EXPECT_EQ(link.Transaction(kReadItem, answer), c.answered);
     EXPECT_EQ(answer, c.answered ? "Qx" + Hex("2A 00 00 00") : "unchanged");
-    EXPECT_EQ(link.Comm->TimedOut, !c.answered);
+    EXPECT_EQ(link.Comm->TimedOut(), !c.answered);
     Stop();
   }
 }

@@ -5,8 +5,8 @@
 // window's loop, view and boxes, does what a user does and reads back what the
 // user sees, texts in UTF-8 with '\n' line breaks. Answering(press, act) and
 // RequestClose(press) answer the box that `act` or the close brings up with
-// the button `press`; none is expected without. Picture() is equal for equal pictures and empty for none;
-// Progress() is the bar's minimum, maximum and value.
+// the button `press`; none is expected without. Picture() is equal for equal pictures and empty for
+// none; Progress() is the bar's minimum, maximum and value.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -183,9 +183,9 @@ TYPED_TEST_P(MainViewContract, ControlsReachTheLogicAndShowWhatItSets) {
   driver.Click("CAN0");
   EXPECT_EQ(this->LogLines(), lines) << "a disabled button takes no click";
   ASSERT_NE(window.Link.Comm, nullptr);
-  window.Link.Comm->AbortFlag = false;
+  window.Link.Comm->ClearAbort();
   driver.Click("Button1");
-  EXPECT_TRUE(window.Link.Comm->AbortFlag);
+  EXPECT_TRUE(window.Link.Comm->AbortFlag());
 
   driver.View().SetLampBusy(true);
   EXPECT_EQ(driver.Picture("icom"), driver.Picture("icom1"));

@@ -22,7 +22,7 @@ TEST_F(Window, CreationShowsVersionIdleLampAndTheFirstLogLine) {
   EXPECT_EQ(window->TcpSetup.Host, "127.0.0.1");
   EXPECT_EQ(window->TcpSetup.Port, 1998u);
   ASSERT_NE(window->Link.Comm, nullptr);
-  EXPECT_NE(window->Link.Comm->Timer, nullptr);
+  EXPECT_NE(window->Link.Comm->Timer(), nullptr);
   EXPECT_FALSE(window->Link.Opened);
 }
 
@@ -32,8 +32,8 @@ TEST_F(Window, TimerIntervalsAreThoseOfTheWindow) {
   EXPECT_EQ(window->Timer1->Interval(), 1000);
   EXPECT_EQ(window->TimerRemote->Interval(), 100);
   EXPECT_EQ(window->TimerRun->Interval(), 100);
-  EXPECT_EQ(window->Link.Comm->Timer->Interval(), 100);
-  EXPECT_EQ(window->Link.Comm->Timer->Name(), "VARDOS_COMM_TIMER");
+  EXPECT_EQ(window->Link.Comm->Timer()->Interval(), 100);
+  EXPECT_EQ(window->Link.Comm->Timer()->Name(), "VARDOS_COMM_TIMER");
 }
 
 TEST_F(Window, FirstStartupTickCompletesTheFirstLineAndRunsTheSequenceOnce) {
@@ -58,7 +58,7 @@ TEST_F(Window, CloseWithoutPermissionShowsTheBoxAndKeepsTheWindow) {
   EXPECT_EQ(boxes.shown[0].buttons, std::vector<MessageButton>{MessageButton::kOk});
   EXPECT_EQ(MessageTitle(boxes.shown[0].kind), "Informace");
   EXPECT_FALSE(view.closed);
-  EXPECT_FALSE(window->Link.Comm->Closing) << "a refused close changes nothing";
+  EXPECT_FALSE(window->Link.Comm->Closing()) << "a refused close changes nothing";
 }
 
 TEST_F(Window, FirstDoubleClickPermitsTheCloseBox) {
@@ -70,7 +70,7 @@ TEST_F(Window, FirstDoubleClickPermitsTheCloseBox) {
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_TRUE(view.closed);
   EXPECT_FALSE(window->TimerStartup->Enabled()) << "the close stops every timer";
-  EXPECT_EQ(window->Link.Comm->Timer, nullptr) << "the link is closed";
+  EXPECT_EQ(window->Link.Comm->Timer(), nullptr) << "the link is closed";
 }
 
 TEST_F(Window, SecondDoubleClickClosesHundredMillisecondsLater) {
@@ -113,7 +113,7 @@ TEST_F(Window, PauseBoxHoldsBackWindowLinesButNotEngineLines) {
   window->TimerStartup->SetEnabled(false);
   window->AppendLog("OK");
   // The link has its log before the box is ticked, as after the start-up.
-  window->Link.Comm->LogMemo = &view;
+  window->Link.Comm->SetLogMemo(&view);
   window->chbstopClick(true);
   window->WriteLog("skryto");
   window->AppendLog(" taky");
@@ -136,7 +136,7 @@ TEST_F(Window, CanButtonsLogTheirLines) {
 TEST_F(Window, XComSetsTheAbortFlagOnly) {
   Create();
   window->Button1Click();
-  EXPECT_TRUE(window->Link.Comm->AbortFlag);
+  EXPECT_TRUE(window->Link.Comm->AbortFlag());
   EXPECT_EQ(view.lines.size(), 1u);
   EXPECT_FALSE(window->FormCanResize());
 }

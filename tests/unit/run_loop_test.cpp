@@ -74,7 +74,7 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   EXPECT_FALSE(view.lamp_busy);
   EXPECT_FALSE(window->Run.Busy());
   EXPECT_TRUE(window->Fronta.Empty());
-  EXPECT_FALSE(window->Link.Comm->ShowProgress);
+  EXPECT_FALSE(window->Link.Comm->ShowProgress());
 }
 
 TEST_F(RunLoop, WriteSetsReadsOfItsItemAsideAndReadsItAgainNextPass) {
@@ -196,7 +196,8 @@ TEST_F(RunLoop, SilentHostCostsOneWaitPerPass) {
   Read(Q);
   Advance(100);
   EXPECT_EQ(Answers().size(), 2u);
-  EXPECT_EQ(view.lines.back(), "Nadřízená aplikace (popisovač 111) neodpověděla do 5 s; pokračuji.");
+  EXPECT_EQ(view.lines.back(),
+            "Nadřízená aplikace (popisovač 111) neodpověděla do 5 s; pokračuji.");
   EXPECT_EQ(window->HostWnd, 222);
 }
 

@@ -47,7 +47,7 @@ TEST_F(SerialLink, OpenConfiguresEachLineKindAndDescribesIt) {
     setup.Modem = c.modem;
     ASSERT_TRUE(Open(setup));
     EXPECT_TRUE(link.Opened);
-    EXPECT_FALSE(comm().UseTCP);
+    EXPECT_FALSE(comm().UseTCP());
     EXPECT_THAT(log.lines, ElementsAre("COM/TCP-Vardos, v.1.303", c.description));
     serial_port.holders = {"ModemManager (812)", "cat (4711)"};
     log.lines.clear();
@@ -99,7 +99,7 @@ TEST_F(SerialLink, AnswerSplitAcrossReceiveEventsIsTakenWithItsLastByte) {
   EXPECT_EQ(answer, kAnswerData);
   EXPECT_EQ(loop.Now() - start, 200) << "taken in the event that completed it";
   EXPECT_EQ(serial_port.Written(), std::vector<std::string>{kReadFrame});
-  EXPECT_TRUE(comm().RxBuffer.empty());
+  EXPECT_TRUE(comm().RxBuffer().empty());
   EXPECT_EQ(serial_port.InputLeft(), 0u);
 }
 
@@ -109,10 +109,10 @@ TEST_F(SerialLink, OutputThatDoesNotDrainEndsWithTheTimeOutOrXCom) {
   std::string answer;
   const std::int64_t start = loop.Now();
   EXPECT_FALSE(link.Transaction(kRead, answer));
-  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_TRUE(comm().TimedOut());
   EXPECT_NEAR(loop.Now() - start, 1100, 1) << "the drain yields a millisecond a turn";
 
-  Later(250, [this] { comm().AbortFlag = true; });
+  Later(250, [this] { comm().Abort(); });
   EXPECT_FALSE(link.Transaction(kRead, answer));
   EXPECT_EQ(log.lines.back(), "Přerušeno uživatelem!");
 }

@@ -39,7 +39,7 @@ TEST_F(Transactions, OpenDescribesTheTcpLink) {
                                       "Tento počítač: testhost", "Host: 127.0.0.1 : 1998"}));
   EXPECT_EQ(socket.last_host, "127.0.0.1");
   EXPECT_EQ(socket.last_port, 1998);
-  EXPECT_TRUE(comm().UseTCP);
+  EXPECT_TRUE(comm().UseTCP());
 }
 
 TEST_F(Transactions, SerialLinkDescriptionWithDefaults) {
@@ -65,8 +65,8 @@ TEST_F(Transactions, ReadReturnsTheAnswerDataAndClosesTheConnection) {
   EXPECT_EQ(answer, kAnswerData);
   EXPECT_EQ(socket.written, std::vector<std::string>{kReadFrame});
   EXPECT_EQ(socket.open_sockets, 0) << "every transaction ends its connection";
-  EXPECT_FALSE(comm().Timer->Enabled());
-  EXPECT_FALSE(comm().Busy);
+  EXPECT_FALSE(comm().Timer()->Enabled());
+  EXPECT_FALSE(comm().Busy());
 }
 
 TEST_F(Transactions, TwoTransactionsMakeTwoConnections) {
@@ -111,7 +111,7 @@ TEST_F(Transactions, OpenIsTrueOnlyWhenTheConnectionStandsHoweverLateTheOutcome)
 
 TEST_F(Transactions, XComEndsTheConnectWaitOfOpen) {
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
-  Later(500, [this] { comm().AbortFlag = true; });
+  Later(500, [this] { comm().Abort(); });
   EXPECT_FALSE(Open());
   EXPECT_EQ(loop.Now(), 500);
   EXPECT_EQ(socket.open_sockets, 0) << "the connect under way is dropped";
@@ -123,9 +123,9 @@ TEST_F(Transactions, CloseEndsAConnectUnderWay) {
   Later(1000, [this] {
     link.Close();
     EXPECT_EQ(socket.open_sockets, 0);
-    EXPECT_FALSE(comm().Client->Connecting());
+    EXPECT_FALSE(comm().Client()->Connecting());
   });
-  Later(5000, [this] { comm().AbortFlag = true; });  // so that a fault fails instead of hanging
+  Later(5000, [this] { comm().Abort(); });  // so that a fault fails instead of hanging
   const std::int64_t start = loop.Now();
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
@@ -139,13 +139,13 @@ TEST_F(Transactions, FailedWriteTakesTheLinkDownAtOnce) {
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
   EXPECT_EQ(loop.Now(), start);
-  EXPECT_FALSE(comm().TimedOut);
+  EXPECT_FALSE(comm().TimedOut());
   EXPECT_EQ(socket.open_sockets, 0);
 }
 
 TEST_F(Transactions, XComPressedWhileIdleDoesNotFailTheNextTransaction) {
   ASSERT_TRUE(Open());
-  comm().AbortFlag = true;
+  comm().Abort();
   AnswerEveryRequestWith(kAnswer);
   std::string answer;
   EXPECT_TRUE(link.Transaction(kRead, answer));
@@ -185,7 +185,7 @@ TEST_F(Transactions, TimeOutOnTheThirtiethTickWithProgressDots) {
   std::string answer = "unchanged";
   EXPECT_FALSE(link.Transaction(kRead, answer));
   EXPECT_EQ(loop.Now() - start, 3000);
-  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_TRUE(comm().TimedOut());
   EXPECT_EQ(answer, "unchanged");
   ASSERT_GE(log.lines.size(), 2u);
   EXPECT_EQ(log.lines[log.lines.size() - 2], "Host: 127.0.0.1 : 1998...bez odpovědi!");
@@ -194,11 +194,11 @@ TEST_F(Transactions, TimeOutOnTheThirtiethTickWithProgressDots) {
 
 TEST_F(Transactions, WithoutShowProgressATimeOutIsSilent) {
   ASSERT_TRUE(Open());
-  comm().ShowProgress = false;
+  comm().SetQuiet();
   const std::size_t lines_before = log.lines.size();
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
-  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_TRUE(comm().TimedOut());
   EXPECT_EQ(log.lines.size(), lines_before);
   EXPECT_EQ(log.lines.back(), "Host: 127.0.0.1 : 1998");
 }
@@ -232,7 +232,7 @@ TEST_F(Transactions, ConnectionLimitOnTheSixHundredthTick) {
 
 TEST_F(Transactions, XComEndsTheWaitWithALogLine) {
   ASSERT_TRUE(Open());
-  Later(1000, [this] { comm().AbortFlag = true; });
+  Later(1000, [this] { comm().Abort(); });
   const std::int64_t start = loop.Now();
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
@@ -273,7 +273,7 @@ TEST_F(Transactions, PeerClosingWithoutAnAnswerEndsTheWaitAtOnce) {
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
   EXPECT_EQ(loop.Now(), start);
-  EXPECT_FALSE(comm().TimedOut);
+  EXPECT_FALSE(comm().TimedOut());
 }
 
 TEST_F(Transactions, AnswerInSegmentsAndAfterNoiseIsAccepted) {
@@ -294,7 +294,7 @@ TEST_F(Transactions, InvalidAnswersAreDiscardedAndTheWaitGoesOn) {
   AnswerEveryRequestWith(bad);
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
-  EXPECT_TRUE(comm().TimedOut);
+  EXPECT_TRUE(comm().TimedOut());
 
   socket.on_write = [this, bad](const std::string&) {
     socket.PeerSend(bad);
@@ -306,12 +306,12 @@ TEST_F(Transactions, InvalidAnswersAreDiscardedAndTheWaitGoesOn) {
 TEST_F(Transactions, LinkNotOpenedReturnsAtOnce) {
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kRefused;
   EXPECT_FALSE(Open());
-  EXPECT_TRUE(comm().Client->ConnectFailed);
+  EXPECT_TRUE(comm().Client()->ConnectFailed);
   const std::size_t lines_before = log.lines.size();
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
   EXPECT_TRUE(socket.written.empty());
-  EXPECT_FALSE(comm().Timer->Enabled());
+  EXPECT_FALSE(comm().Timer()->Enabled());
   EXPECT_EQ(log.lines.size(), lines_before);
 }
 
@@ -330,14 +330,14 @@ TEST_F(Transactions, OverlongRequestIsRefusedBeforeSending) {
   EXPECT_FALSE(link.Transaction(std::string(251, 'a'), answer));
   EXPECT_TRUE(socket.written.empty());
   EXPECT_EQ(log.lines.back(), "Požadavek je příliš dlouhý (251 bajtů, nejvýše 250), neodeslán.");
-  EXPECT_FALSE(comm().Busy);
+  EXPECT_FALSE(comm().Busy());
 }
 
 TEST_F(Transactions, CloseIsFinal) {
   ASSERT_TRUE(Open());
   link.Close();
   EXPECT_FALSE(link.Opened);
-  EXPECT_EQ(comm().Timer, nullptr);
+  EXPECT_EQ(comm().Timer(), nullptr);
   EXPECT_EQ(socket.open_sockets, 0);
   std::string answer;
   EXPECT_FALSE(link.Transaction(kRead, answer));
@@ -367,12 +367,12 @@ class CountedFailures : public Transactions, public ::testing::WithParamInterfac
 
 TEST_P(CountedFailures, UnderTheirCause) {
   ASSERT_NO_FATAL_FAILURE(OpenAndUseTheFirstConnection());
-  comm().ResponseTimeout = 0.3;
+  comm().SetResponseTimeout(0.3);
   std::string answer;
   AnswerEveryRequestWith(kBadCheckAnswer);
   EXPECT_FALSE(link.Transaction(kRead, answer));
   LinkStatistics stats;
-  comm().Stats = &stats;
+  comm().SetStats(&stats);
   socket.on_write = [](const std::string&) {};
   switch (GetParam().peer) {
     case Peer::kSilent:
@@ -390,7 +390,7 @@ TEST_P(CountedFailures, UnderTheirCause) {
       link.Opened = false;
       break;
     case Peer::kXCom:
-      Later(100, [this] { comm().AbortFlag = true; });
+      Later(100, [this] { comm().Abort(); });
       break;
   }
   EXPECT_FALSE(link.Transaction(kRead, answer));

@@ -53,7 +53,7 @@ bool ControllerSession::Open(const SessionSettings& settings, std::string& error
   }
   // Our own line per failed attempt says why; the engine's dots and its
   // no-answer notice would run into it.
-  link_.Comm->ShowProgress = false;
+  link_.Comm->SetQuiet();
   if (tcp.Active) {
     // A connect that gets no reply at all waits out the engine's connection
     // limit; say so rather than stay silent that long.
@@ -68,7 +68,7 @@ bool ControllerSession::Open(const SessionSettings& settings, std::string& error
 }
 
 std::string ControllerSession::ConnectFailure() const {
-  const std::string& cause = link_.Comm->Client->LastError();
+  const std::string& cause = link_.Comm->Client()->LastError();
   return "spojení s řadičem na " + endpoint_ + " se nepodařilo navázat" +
          (cause.empty() ? std::string{} : " (" + cause + ")");
 }
@@ -76,9 +76,9 @@ std::string ControllerSession::ConnectFailure() const {
 std::string ControllerSession::FailureReason(bool answered, std::string_view answer) const {
   if (answered) return "nečekaná odpověď: " + HexBytes(answer);
   const korvex::TVardosComm& comm = *link_.Comm;
-  if (comm.UseTCP && comm.Client->ConnectFailed) return ConnectFailure();
-  if (comm.TimedOut) return "řadič neodpověděl včas";
-  const std::string& cause = comm.Client->LastError();
+  if (comm.UseTCP() && comm.Client()->ConnectFailed) return ConnectFailure();
+  if (comm.TimedOut()) return "řadič neodpověděl včas";
+  const std::string& cause = comm.Client()->LastError();
   return "spojení s " + endpoint_ + " skončilo bez odpovědi" +
          (cause.empty() ? std::string{} : " (" + cause + ")");
 }
