@@ -17,6 +17,38 @@ bool EntryExchange::ExchangeEntry(std::string_view request, std::string_view ans
   return ok;
 }
 
+ListEnd EntryExchange::SendList(TTranList& list, const SendFirstEntry& send_first,
+                                std::string_view done) {
+  TVardosComm& comm = *link_.Comm;
+  const int maximum = TranCount(list);
+  StartQueueProgress(maximum);
+  comm.BeginPass();
+  int failures = 0;
+  ListEnd end;
+  while (!list.Empty() && !end.user_stopped && !comm.AbortFlag()) {
+    switch (send_first(list)) {
+      case EntryOutcome::kSent:
+        failures = 0;
+        break;
+      case EntryOutcome::kFailed:
+        end.user_stopped = UserStopsAfterFailure(failures);
+        break;
+      case EntryOutcome::kDropped:
+        break;
+    }
+    ShowQueueProgress(maximum, list);
+  }
+  end.aborted = comm.AbortFlag();
+  window_.SetProgress(0);
+  if (end.user_stopped) {
+    window_.AppendLog("CHYBA !");
+  } else if (!end.aborted && !done.empty()) {
+    window_.AppendLog(done);
+  }
+  if (end.aborted) window_.WriteLog("Přerušeno.");
+  return end;
+}
+
 bool EntryExchange::UserStopsAfterFailure(int& failures) {
   ++failures;
   if (failures < kFailuresBeforeQuestion) return false;

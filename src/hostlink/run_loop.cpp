@@ -34,8 +34,8 @@ std::string TakeReadsOf(const std::string& code, TTranList& pass) {
 }  // namespace
 
 RunLoop::RunLoop(LinkWindow& window, HostChannel& channel, EntryExchange& exchange,
-                 TVardosLink& link, TTranList& queue)
-    : window_(window), channel_(channel), exchange_(exchange), link_(link), queue_(queue) {}
+                 TTranList& queue)
+    : window_(window), channel_(channel), exchange_(exchange), queue_(queue) {}
 
 void RunLoop::RunPass() {
   if (queue_.Empty() || busy_) return;
@@ -44,29 +44,11 @@ void RunLoop::RunPass() {
   TTranList pass = std::move(queue_);
   pass_ = &pass;
   JoinTran(kKindRead, pass);
-  TVardosComm& comm = *link_.Comm;
-  const int maximum = TranCount(pass);
-  exchange_.StartQueueProgress(maximum);
-  comm.BeginPass();
-  int failures = 0;
-  bool user_stopped = false;
-  while (!pass.Empty() && !user_stopped && !comm.AbortFlag()) {
-    switch (SendFirstEntry(pass)) {
-      case EntryOutcome::kSent:
-        failures = 0;
-        break;
-      case EntryOutcome::kFailed:
-        user_stopped = exchange_.UserStopsAfterFailure(failures);
-        break;
-      case EntryOutcome::kDropped:
-        break;
-    }
-    exchange_.ShowQueueProgress(maximum, pass);
-  }
-  EndPass(pass, user_stopped, comm.AbortFlag());
+  exchange_.SendList(pass, [this](TTranList& list) { return SendFirstEntry(list); }, {});
+  EndPass(pass);
 }
 
-RunLoop::EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
+EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
   TTranFronta* entry = pass.Head();
   if (entry->Kind != kKindWrite && entry->Kind != kKindRead) {
     DeleteTran(entry, pass);
@@ -99,10 +81,9 @@ RunLoop::EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
   return sent ? EntryOutcome::kSent : EntryOutcome::kFailed;
 }
 
-void RunLoop::EndPass(TTranList& pass, bool user_stopped, bool aborted) {
-  window_.SetProgress(0);
-  if (user_stopped) window_.AppendLog("CHYBA !");
-  if (aborted) window_.WriteLog("Přerušeno.");
+void RunLoop::EndPass(TTranList& pass) {
+  // Whatever is left, the pass gave up on (the user stopped it or AbortFlag
+  // ended it): dropped here.
   ClearTran(pass);
   if (dropped_for_silent_host_ > 0) {
     window_.WriteLog("Nadřízená aplikace (popisovač " + std::to_string(silent_host_) +

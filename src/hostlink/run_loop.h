@@ -10,14 +10,12 @@
 #include "hostlink/host_channel.h"
 #include "hostlink/link_window.h"
 #include "hostlink/tran_queue.h"
-#include "protocol/vardos_link.h"
 
 namespace korvex {
 
 class RunLoop {
  public:
-  RunLoop(LinkWindow& window, HostChannel& channel, EntryExchange& exchange, TVardosLink& link,
-          TTranList& queue);
+  RunLoop(LinkWindow& window, HostChannel& channel, EntryExchange& exchange, TTranList& queue);
 
   // One pass over what `queue` holds now; nothing while a pass runs (its
   // waits let timer ticks in).
@@ -27,19 +25,16 @@ class RunLoop {
   int WritesInPass() const { return pass_ ? TranCountOfKind(kKindWrite, *pass_) : 0; }
 
  private:
-  enum class EntryOutcome { kSent, kDropped, kFailed };
-
-  // One step of the pass: the first entry of `pass` to the controller. A
-  // sent entry leaves the pass, a failed one stays for the next attempt.
+  // One step of the pass: its first entry to the controller.
   EntryOutcome SendFirstEntry(TTranList& pass);
-  void EndPass(TTranList& pass, bool user_stopped, bool aborted);
+  // After the queue driver has given the pass up or sent it all.
+  void EndPass(TTranList& pass);
   void QueueReadAnswers(std::string_view codes, std::string_view values);
   void SendWaitingAnswers();
 
   LinkWindow& window_;
   HostChannel& channel_;
   EntryExchange& exchange_;
-  TVardosLink& link_;
   TTranList& queue_;
   bool busy_ = false;  // RunBusy
   const TTranList* pass_ = nullptr;

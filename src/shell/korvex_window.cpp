@@ -37,7 +37,7 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
       Report(Statistics, Channel, *TimerStatsAnswer),
       Requests(*this, Statistics, Report),
       Exchange(*this, Link),
-      Run(*this, Channel, Exchange, Link, Fronta),
+      Run(*this, Channel, Exchange, Fronta),
       Drain(*this, Fronta, Run, *TimerDrain),
       platform_(platform),
       arguments_(std::move(arguments)) {

@@ -11,41 +11,23 @@ void TDlgKORVEX::Timer1Timer() {
   Timer1->SetEnabled(false);
   if (Fronta.Empty() || !UploadConfirmed) return;
   WriteLog("Nahrávání projektu...");
-  const int maximum = TranCount(Fronta);
-  Exchange.StartQueueProgress(maximum);
-  TVardosComm& comm = *Link.Comm;
-  int failures = 0;
-  comm.BeginPass();
-  bool stop = false;
-
-  while (!Fronta.Empty() && !stop && !comm.AbortFlag()) {
-    TTranFronta* entry = Fronta.Head();
-    if (entry->Kind == kKindWrite) {
-      std::string answer;
-      if (Exchange.ExchangeEntry("QQ" + entry->Data, "QX", answer)) {
-        // The head again: entries were only appended meanwhile.
-        TTranFronta* sent = Fronta.Head();
-        DeleteTran(sent, Fronta);
-        failures = 0;
-      } else {
-        stop = Exchange.UserStopsAfterFailure(failures);
-      }
-    } else {
-      DeleteTran(entry, Fronta);
+  const auto send_first = [this](TTranList& list) {
+    TTranFronta* entry = list.Head();
+    if (entry->Kind != kKindWrite) {
+      DeleteTran(entry, list);
+      return EntryOutcome::kDropped;
     }
-    Exchange.ShowQueueProgress(maximum, Fronta);
-  }
-
-  platform_.view.SetProgress(0);
+    std::string answer;
+    if (!Exchange.ExchangeEntry("QQ" + entry->Data, "QX", answer)) return EntryOutcome::kFailed;
+    // The head again: entries were only appended meanwhile.
+    TTranFronta* sent = list.Head();
+    DeleteTran(sent, list);
+    return EntryOutcome::kSent;
+  };
   // An interrupted upload is not reported "OK.": the controller holds only
   // part of the project.
-  if (stop) {
-    AppendLog("CHYBA !");
-  } else if (!comm.AbortFlag()) {
-    AppendLog("OK.");
-  }
-  if (comm.AbortFlag()) WriteLog("Přerušeno.");
-  if (stop || comm.AbortFlag()) {
+  const ListEnd end = Exchange.SendList(Fronta, send_first, "OK.");
+  if (end.user_stopped || end.aborted) {
     Outcome = RunOutcome::kUploadFailed;
   } else if (VerifyUpload) {
     VerifyUploadedProject();
