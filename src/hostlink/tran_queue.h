@@ -16,9 +16,6 @@ namespace korvex {
 
 inline constexpr std::uint8_t kKindWrite = 15;
 inline constexpr std::uint8_t kKindRead = 16;
-inline constexpr std::size_t kWriteRecordSize = 7;
-// At most this many reads or writes travel in one merged request.
-inline constexpr int kMaxJoined = 32;
 
 // One queue entry. Data is changed only through the queue operations below,
 // which keep the list's duplicate index up to date.

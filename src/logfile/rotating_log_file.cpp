@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "common/text_helpers.h"
 #include "platform/helper_thread.h"
 #include "platform/log_file_handle.h"
 
@@ -32,8 +33,7 @@ std::string Escaped(std::string_view text) {
       escaped += c;
       continue;
     }
-    constexpr char kHex[] = "0123456789ABCDEF";
-    escaped += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+    escaped += "\\x" + ByteToHex(byte);
   }
   return escaped;
 }

@@ -1,17 +1,16 @@
 #include "protocol/project_readback.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "common/text_helpers.h"
 #include "protocol/answer_fit.h"
 #include "protocol/item_layout.h"
 
 namespace korvex {
 namespace {
 
-constexpr std::size_t kRecordSize = 7;
 // As many codes as the RUN loop merges into one read.
-constexpr std::size_t kCodesPerRead = 32;
+constexpr std::size_t kCodesPerRead = kMaxJoined;
 
 std::uint32_t ValueAt(std::string_view bytes, std::size_t offset) {
   std::uint32_t value = 0;
@@ -27,7 +26,7 @@ std::optional<std::vector<ItemDifference>> CompareWithController(
     const std::vector<std::string>& records, const ReadExchange& read) {
   std::vector<ItemDifference> items;
   for (const std::string& record : records) {
-    if (record.size() != kRecordSize) continue;
+    if (record.size() != kWriteRecordSize) continue;
     const std::string code = record.substr(0, kItemCodeSize);
     const std::uint32_t value = ValueAt(record, kItemCodeSize);
     const auto known =
@@ -54,12 +53,10 @@ std::optional<std::vector<ItemDifference>> CompareWithController(
 }
 
 std::string DifferenceLine(const ItemDifference& difference) {
-  char line[80];
-  std::snprintf(
-      line, sizeof line, "%02X%02X%02X: v projektu %u, v řadiči %u",
-      static_cast<std::uint8_t>(difference.code[0]), static_cast<std::uint8_t>(difference.code[1]),
-      static_cast<std::uint8_t>(difference.code[2]), difference.project, difference.controller);
-  return line;
+  std::string line;
+  for (char byte : difference.code) line += ByteToHex(static_cast<std::uint8_t>(byte));
+  return line + ": v projektu " + std::to_string(difference.project) + ", v řadiči " +
+         std::to_string(difference.controller);
 }
 
 }  // namespace korvex

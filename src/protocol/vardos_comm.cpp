@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/text_helpers.h"
 #include "protocol/answer_fit.h"
 #include "protocol/frame.h"
 
@@ -253,7 +254,6 @@ void TVardosComm::SetTrace(LogSink* trace) {
 
 // "řadič → 14 B: E1 5C 01 0A ...": the whole chunk, however long.
 void TVardosComm::TraceBytes(std::string_view direction, std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string line = "řadič ";
   line += direction;
   line += ' ';
@@ -263,8 +263,7 @@ void TVardosComm::TraceBytes(std::string_view direction, std::string_view bytes)
   for (char c : bytes) {
     const auto byte = static_cast<std::uint8_t>(c);
     line += ' ';
-    line += kDigits[byte >> 4];
-    line += kDigits[byte & 0x0F];
+    line += ByteToHex(byte);
   }
   trace_->FileLine(line);
 }
