@@ -9,33 +9,6 @@ namespace {
 // time means the connection is dead.
 constexpr int kWriteWaitMs = 5000;
 
-// The operator reads these in the log, so the common cases are in Czech.
-std::string SocketErrorText(int error) {
-  switch (error) {
-    case kSocketErrors.refused:
-      return "spojení odmítnuto";
-    case kSocketErrors.timed_out:
-      return "vypršel časový limit spojení";
-    case kSocketErrors.host_unreachable:
-      return "cílový počítač je nedostupný";
-    case kSocketErrors.net_unreachable:
-      return "síť je nedostupná";
-    case kSocketErrors.reset:
-      return "spojení zrušeno protistranou";
-    case kSocketErrors.broken:
-    case kSocketErrors.aborted:
-      return "spojení je přerušeno";
-    case kSocketErrors.not_started:
-      return "síťové rozhraní systému nelze spustit";
-    default:
-      return OtherSocketErrorText(error);
-  }
-}
-
-NativeSocket AsSocket(IoHandle handle) {
-  return static_cast<NativeSocket>(handle);
-}
-
 }  // namespace
 
 TcpSocketClient::TcpSocketClient() {
@@ -47,7 +20,7 @@ TcpSocketClient::~TcpSocketClient() {
 }
 
 ConnectState TcpSocketClient::Fail(int error) {
-  last_error_ = SocketErrorText(error);
+  last_error_ = SocketErrorText(SocketError(error));
   Disconnect();
   return ConnectState::kFailed;
 }
@@ -61,7 +34,7 @@ ConnectState TcpSocketClient::Connect(const std::string& host, int port) {
   addrinfo* found = nullptr;
   const std::string service = std::to_string(port);
   if (int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0) {
-    last_error_ = "neznámý počítač " + host + " (" + ResolveErrorText(rc) + ")";
+    last_error_ = "neznámý počítač " + host + " (" + SocketErrorText(ResolveError(rc)) + ")";
     return ConnectState::kFailed;
   }
   const NativeSocket created = OpenStreamSocket(found->ai_family);
@@ -113,7 +86,7 @@ bool TcpSocketClient::Receive(std::string& into) {
     const int error = LastSocketError();
     if (Interrupted(error)) continue;
     if (WouldBlock(error)) return true;
-    last_error_ = SocketErrorText(error);
+    last_error_ = SocketErrorText(SocketError(error));
     return false;
   }
 }
@@ -136,7 +109,7 @@ bool TcpSocketClient::Write(std::string_view data) {
       last_error_ = "odeslání se nezdařilo v časovém limitu";
       return false;
     }
-    last_error_ = SocketErrorText(error);
+    last_error_ = SocketErrorText(SocketError(error));
     return false;
   }
   return true;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/event_loop.h"
+#include "sim_io.h"
 
 namespace vx2::sim {
 
@@ -33,5 +34,10 @@ class SerialLine {
   int held_ = -1;
   std::string path_;
 };
+
+// One read from and a whole write to the line, without waiting, as
+// ReadSome and SendNow do for a line.
+ReadOutcome ReadLine(korvex::IoHandle line, char* buffer, std::size_t size);
+bool WriteLine(korvex::IoHandle line, std::string_view bytes);
 
 }  // namespace vx2::sim

@@ -73,4 +73,26 @@ bool SerialLine::OpenDevice(const std::string& device, std::uint32_t rate, std::
   return true;
 }
 
+ReadOutcome ReadLine(korvex::IoHandle line, char* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t received = read(static_cast<int>(line), buffer, size);
+    if (received < 0 && errno == EINTR) continue;
+    if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+      return {ReadStatus::kNothingNow, 0, {}};
+    if (received < 0) return {ReadStatus::kFailed, 0, std::strerror(errno)};
+    if (received == 0) return {ReadStatus::kEnd, 0, {}};
+    return {ReadStatus::kData, static_cast<std::size_t>(received), {}};
+  }
+}
+
+bool WriteLine(korvex::IoHandle line, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t sent = write(static_cast<int>(line), bytes.data(), bytes.size());
+    if (sent < 0 && errno == EINTR) continue;
+    if (sent <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(sent));
+  }
+  return true;
+}
+
 }  // namespace vx2::sim

@@ -1,6 +1,6 @@
 // Reading from and sending to a client's socket or the serial line, and
-// closing a socket, in this platform's calls (sim_io_posix.cpp,
-// sim_io_win32.cpp).
+// closing a socket: sockets through the socket shim, the line through its
+// own calls (serial_line.h).
 #pragma once
 
 #include <cstddef>

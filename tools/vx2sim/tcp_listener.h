@@ -1,5 +1,4 @@
-// The simulator's server socket (IPv4), over this platform's sockets
-// (tcp_listener_posix.cpp, tcp_listener_win32.cpp).
+// The simulator's server socket (IPv4), over the socket shim.
 #pragma once
 
 #include <cstdint>

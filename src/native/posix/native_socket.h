@@ -1,6 +1,7 @@
 // The socket shim's types and constants over POSIX sockets.
 #pragma once
 
+#include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -14,8 +15,6 @@ using NativeSocket = int;
 inline constexpr NativeSocket kNoSocket = -1;
 // A peer gone mid-send is an error to report, not a signal to die of.
 inline constexpr int kSendFlags = MSG_NOSIGNAL;
-// Nothing to start on POSIX: no code stands for that failure.
-inline constexpr SocketErrorCodes kSocketErrors{ECONNREFUSED, ETIMEDOUT, EHOSTUNREACH, ENETUNREACH,
-                                                ECONNRESET,   EPIPE,     ECONNABORTED, -1};
+using SocketLength = socklen_t;
 
 }  // namespace korvex

@@ -9,8 +9,6 @@ namespace korvex {
 using NativeSocket = SOCKET;
 inline constexpr NativeSocket kNoSocket = INVALID_SOCKET;
 inline constexpr int kSendFlags = 0;
-inline constexpr SocketErrorCodes kSocketErrors{WSAECONNREFUSED, WSAETIMEDOUT,     WSAEHOSTUNREACH,
-                                                WSAENETUNREACH,  WSAECONNRESET,    WSAESHUTDOWN,
-                                                WSAECONNABORTED, WSANOTINITIALISED};
+using SocketLength = int;
 
 }  // namespace korvex

@@ -4,20 +4,35 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
-#include <cstring>
-
 namespace korvex {
 
 bool StartSockets() {
   return true;
 }
 
-NativeSocket OpenStreamSocket(int family) {
-  const int created = socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (created < 0) return kNoSocket;
+namespace {
+
+NativeSocket WithoutDelay(NativeSocket socket) {
   const int one = 1;
-  setsockopt(created, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  return created;
+  if (socket >= 0) setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  return socket;
+}
+
+}  // namespace
+
+NativeSocket OpenStreamSocket(int family) {
+  return WithoutDelay(socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+}
+
+NativeSocket AcceptStream(NativeSocket listener, sockaddr_in& peer) {
+  socklen_t length = sizeof peer;
+  return WithoutDelay(
+      accept4(listener, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC));
+}
+
+void AllowQuickRebind(NativeSocket listener) {
+  const int one = 1;
+  setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
 }
 
 void CloseSocket(NativeSocket socket) {
@@ -52,12 +67,47 @@ bool WaitWritable(NativeSocket socket, int wait_ms) {
   return poll(&p, 1, wait_ms) > 0;
 }
 
-std::string OtherSocketErrorText(int error) {
-  return std::strerror(error);
+SystemError SocketError(int code) {
+  switch (code) {
+    case EADDRNOTAVAIL:
+      return {ErrorKind::kNotFound, code};
+    case EADDRINUSE:
+      return {ErrorKind::kBusy, code};
+    case EACCES:
+    case EPERM:
+      return {ErrorKind::kAccessDenied, code};
+    case ECONNREFUSED:
+      return {ErrorKind::kRefused, code};
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case EHOSTDOWN:
+    case ENETDOWN:
+      return {ErrorKind::kUnreachable, code};
+    case ECONNRESET:
+    case ECONNABORTED:
+    case EPIPE:
+    case ENOTCONN:
+      return {ErrorKind::kBroken, code};
+    case ETIMEDOUT:
+      return {ErrorKind::kTimedOut, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
 }
 
-std::string ResolveErrorText(int code) {
-  return gai_strerror(code);
+SystemError ResolveError(int code) {
+  switch (code) {
+    case EAI_NONAME:
+    case EAI_NODATA:
+    case EAI_ADDRFAMILY:
+      return {ErrorKind::kNotFound, code};
+    case EAI_AGAIN:
+      return {ErrorKind::kUnreachable, code};
+    case EAI_SYSTEM:
+      return SocketError(errno);
+    default:
+      return {ErrorKind::kOther, code};
+  }
 }
 
 std::string SocketsVersionText() {

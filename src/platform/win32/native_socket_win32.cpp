@@ -10,14 +10,33 @@ bool StartSockets() {
   return false;
 }
 
-NativeSocket OpenStreamSocket(int family) {
-  const SOCKET created = socket(family, SOCK_STREAM, IPPROTO_TCP);
-  if (created == INVALID_SOCKET) return kNoSocket;
+namespace {
+
+// Winsock sockets are not inherited unless asked; they block and delay
+// small frames unless told otherwise.
+NativeSocket Tuned(SOCKET socket) {
+  if (socket == INVALID_SOCKET) return kNoSocket;
   u_long non_blocking = 1;
-  ioctlsocket(created, FIONBIO, &non_blocking);
+  ioctlsocket(socket, FIONBIO, &non_blocking);
   const BOOL one = TRUE;
-  setsockopt(created, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
-  return created;
+  setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
+  return socket;
+}
+
+}  // namespace
+
+NativeSocket OpenStreamSocket(int family) {
+  return Tuned(socket(family, SOCK_STREAM, IPPROTO_TCP));
+}
+
+NativeSocket AcceptStream(NativeSocket listener, sockaddr_in& peer) {
+  int length = sizeof peer;
+  return Tuned(accept(listener, reinterpret_cast<sockaddr*>(&peer), &length));
+}
+
+void AllowQuickRebind(NativeSocket) {
+  // Address reuse on Windows would let a second listener share the port, and
+  // a closed listener's port is free again at once anyway.
 }
 
 void CloseSocket(NativeSocket socket) {
@@ -54,12 +73,44 @@ bool WaitWritable(NativeSocket socket, int wait_ms) {
   return WSAPoll(&poll, 1, wait_ms) > 0;
 }
 
-std::string OtherSocketErrorText(int error) {
-  return "chyba Winsock " + std::to_string(error);
+SystemError SocketError(int code) {
+  switch (code) {
+    case WSAEADDRNOTAVAIL:
+      return {ErrorKind::kNotFound, code};
+    case WSAEADDRINUSE:
+      return {ErrorKind::kBusy, code};
+    case WSAEACCES:
+      return {ErrorKind::kAccessDenied, code};
+    case WSAECONNREFUSED:
+      return {ErrorKind::kRefused, code};
+    case WSAEHOSTUNREACH:
+    case WSAENETUNREACH:
+    case WSAEHOSTDOWN:
+    case WSAENETDOWN:
+      return {ErrorKind::kUnreachable, code};
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+    case WSAESHUTDOWN:
+    case WSAENOTCONN:
+    case WSAENETRESET:
+      return {ErrorKind::kBroken, code};
+    case WSAETIMEDOUT:
+      return {ErrorKind::kTimedOut, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
 }
 
-std::string ResolveErrorText(int code) {
-  return OtherSocketErrorText(code);
+SystemError ResolveError(int code) {
+  switch (code) {
+    case WSAHOST_NOT_FOUND:
+    case WSANO_DATA:
+      return {ErrorKind::kNotFound, code};
+    case WSATRY_AGAIN:
+      return {ErrorKind::kUnreachable, code};
+    default:
+      return SocketError(code);
+  }
 }
 
 std::string SocketsVersionText() {
