@@ -108,11 +108,11 @@ bool DispatchingLoop::DispatchOneReadyDescriptor() {
 void DispatchingLoop::FireTimer(const std::shared_ptr<TimerState>& timer) {
   const std::int64_t due = timer->due;
   RunTimerHandler(*timer);
-  // A handler that re-armed its timer has set the next period itself.
+  // A handler that re-armed its timer has set the next period itself. Else
+  // the next period starts now, so a slow handler is not called again at
+  // once to make up for its time; a timer cannot stay due.
   if (timer->due != due) return;
-  const std::int64_t now = Now();
-  timer->due += timer->interval;
-  if (timer->due <= now) timer->due = now + std::max(timer->interval, 1);
+  timer->due = Now() + std::max(timer->interval, 1);
 }
 
 bool DispatchingLoop::FireOneDueTimer() {

@@ -123,6 +123,23 @@ TEST_P(EventLoopContract, TimerReArmedInItsHandlerWaitsOneFullPeriod) {
   EXPECT_EQ(fired, (std::vector<std::string>{"slow", "reference", "slow"}));
 }
 
+TEST_P(EventLoopContract, NextTickComesOneIntervalAfterTheHandlerReturned) {
+  std::vector<std::string> fired;
+  auto reference = loop->CreateTimer("reference", 130, [&] { fired.push_back("reference"); });
+  auto slow = loop->CreateTimer("slow", 100, {});
+  slow->SetOnTimer([&] {
+    fired.push_back("slow");
+    if (fired.size() > 1) return;
+    reference->SetEnabled(true);
+    loop->Sleep(60);
+  });
+  slow->SetEnabled(true);
+  PumpUntil([&] { return fired.size() == 3; });
+  // The first tick at 100 returns at 160: the next is due at 260, after the
+  // reference at 230, not at 200 as counted from the tick's own due time.
+  EXPECT_EQ(fired, (std::vector<std::string>{"slow", "reference", "slow"}));
+}
+
 TEST_P(EventLoopContract, EnablingAnEnabledTimerDoesNotRestartItsPeriod) {
   int slow_ticks = 0;
   int fast_ticks = 0;
@@ -312,6 +329,24 @@ TEST_P(RealTimeEventLoopContract, DescriptorThatStaysReadyDoesNotStarveTimers) {
   while (!fired && std::chrono::steady_clock::now() < give_up) loop->HandleMessage();
   EXPECT_TRUE(fired) << "the timer never fired while the descriptor stayed ready";
   EXPECT_GT(readable, 0);
+}
+
+// Only for the loops over the readiness poller (the dispatching loops).
+class PolledEventLoopContract : public EventLoopContract {};
+
+TEST_P(PolledEventLoopContract, AHangUpWithoutDataIsReadable) {
+  const IoHandle hung_up = OpenTestHungUpHandle();
+  ASSERT_NE(hung_up, kNoIoHandle);
+  std::vector<IoEvent> seen;
+  auto watch = loop->WatchIo(hung_up, [&](IoEvent event) { seen.push_back(event); });
+  bool gave_up = false;
+  auto watchdog = loop->CreateTimer("watchdog", 2000, [&] { gave_up = true; });
+  watchdog->SetEnabled(true);
+  PumpUntil([&] { return !seen.empty() || gave_up; });
+  watch.reset();
+  CloseTestHandle(hung_up);
+  ASSERT_FALSE(seen.empty()) << "a hang-up must reach the handler, which then finds the end";
+  EXPECT_EQ(seen.front(), IoEvent::kReadable);
 }
 
 }  // namespace korvex

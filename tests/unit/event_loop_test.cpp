@@ -1,3 +1,4 @@
+#include "loop/real_time_loop.h"
 #include "native_platform.h"
 #include "support/event_loop_contract.h"
 #include "support/virtual_event_loop.h"
@@ -7,12 +8,15 @@ namespace {
 
 const LoopFactory kNative{
     [] { return std::unique_ptr<EventLoop>(std::make_unique<NativeEventLoop>()); }};
+const LoopFactory kRealTime{
+    [] { return std::unique_ptr<EventLoop>(std::make_unique<RealTimeLoop>()); }};
 const LoopFactory kVirtual{
     [] { return std::unique_ptr<EventLoop>(std::make_unique<VirtualEventLoop>()); }};
 
 INSTANTIATE_TEST_SUITE_P(Native, EventLoopContract, ::testing::Values(kNative));
 INSTANTIATE_TEST_SUITE_P(Native, RealTimeEventLoopContract, ::testing::Values(kNative));
 INSTANTIATE_TEST_SUITE_P(VirtualTime, EventLoopContract, ::testing::Values(kVirtual));
+INSTANTIATE_TEST_SUITE_P(Polled, PolledEventLoopContract, ::testing::Values(kRealTime, kVirtual));
 
 TEST(VirtualEventLoop, ClockMovesOnlyWhenTheLoopWouldBlockOrSleep) {
   VirtualEventLoop loop;

@@ -20,6 +20,12 @@ inline bool OpenTestSocketPair(IoHandle (&ends)[2]) {
   return true;
 }
 
+// A socket that reports its end and no input: here a stream socket never
+// connected, which polls as a hang-up alone.
+inline IoHandle OpenTestHungUpHandle() {
+  return socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+}
+
 // Listens on an ephemeral loopback port. Until a client connects it is
 // neither readable nor writable. Not `listening`, the port stays bound and
 // refuses every connect; sharing the address lets a simulator listen on it

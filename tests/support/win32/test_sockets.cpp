@@ -12,6 +12,16 @@ bool OpenTestSocketPair(IoHandle (&ends)[2]) {
   return true;
 }
 
+IoHandle OpenTestHungUpHandle() {
+  SOCKET pair[2];
+  if (!OpenLoopbackPair(pair)) return kNoIoHandle;
+  const linger abortive{1, 0};
+  setsockopt(pair[1], SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
+             sizeof abortive);
+  closesocket(pair[1]);
+  return static_cast<IoHandle>(pair[0]);
+}
+
 IoHandle OpenTestListener(int& port, bool listening) {
   if (!StartWinsock()) return kNoIoHandle;
   const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);

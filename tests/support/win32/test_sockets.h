@@ -11,6 +11,8 @@
 namespace korvex {
 
 bool OpenTestSocketPair(IoHandle (&ends)[2]);
+// A socket that reports its end and no input: here one whose peer reset it.
+IoHandle OpenTestHungUpHandle();
 // Listens on an ephemeral loopback port. Until a client connects it is
 // neither readable nor writable. Not `listening`, the port stays bound and
 // refuses every connect.
