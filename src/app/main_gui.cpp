@@ -10,6 +10,7 @@
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
 #include "gui/utf8_text.h"
+#include "platform/config_location.h"
 #include "shell/form_layout.h"
 
 int main(int argc, char** argv) {
@@ -38,7 +39,11 @@ int main(int argc, char** argv) {
   korvex::OperationsLog log(view, log_options);
   korvex::QtMessageBoxes boxes(&view.Form());
   korvex::FrontEndSteps steps;
-  steps.prepare = [&view](korvex::TDlgKORVEX& window) { view.SetEvents(window); };
+  steps.prepare = [&view](korvex::TDlgKORVEX& window) {
+    view.SetEvents(window);
+    // Made on the first start, so that the menu's next start finds it.
+    if (const auto folder = korvex::PrepareMenuConfigFolder()) window.UseMenuConfigFolder(*folder);
+  };
   steps.show = [&view] { view.Form().show(); };
   steps.after_signal = [] {
     // An open box would hold the window in its own loop; it goes as by Escape.

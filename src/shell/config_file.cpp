@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "platform/config_location.h"
+#include "shell/config_encoding.h"
 #include "shell/file_bytes.h"
 
 namespace korvex {
@@ -16,11 +17,26 @@ std::optional<std::filesystem::path> FindConfigFile() {
   return std::nullopt;
 }
 
-bool ReadConfigFile(const std::filesystem::path& path, std::string& bytes) {
-  bytes.clear();
+std::string ReadConfiguration(const std::filesystem::path& path, ConfigValues& values,
+                              ConfigActions& actions) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  return ReadFileBytes(path, kConfigFileMaxBytes, bytes) == FileRead::kRead;
+  if (!std::filesystem::is_regular_file(path, error)) return "nelze přečíst: není to soubor";
+  std::string bytes;
+  switch (ReadFileBytes(path, kConfigFileMaxBytes, bytes)) {
+    case FileRead::kRead:
+      break;
+    case FileRead::kTooLarge:
+      return "nelze přečíst: je větší než 16 MB";
+    case FileRead::kNotOpened:
+    case FileRead::kFailed:
+      return "nelze přečíst";
+  }
+  std::string text;
+  if (DecodeConfigBytes(bytes, text) == ConfigDecoding::kNulBytes) {
+    return "nelze číst jako text: obsahuje nulové bajty (v UTF-16 chybí značka pořadí bajtů); "
+           "uložte jej jako ANSI, UTF-8 nebo Unicode";
+  }
+  return ApplyConfig(text, values, actions).Refusal();
 }
 
 }  // namespace korvex

@@ -1,10 +1,12 @@
 #include "shell/config_reader.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "hostlink/tran_queue.h"
 #include "shell/config_numbers.h"
+#include "shell/config_problems.h"
 
 namespace korvex {
 namespace {
@@ -18,14 +20,8 @@ std::string_view UpToCtrlZ(std::string_view text) {
 }
 
 // LF, CR LF and a lone CR each end a line.
-std::size_t LineEnds(std::string_view text) {
-  std::size_t ends = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-      ++ends;
-    }
-  }
-  return ends;
+bool EndsLine(std::string_view text, std::size_t i) {
+  return text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'));
 }
 
 // Keywords match whatever the case of their ASCII letters.
@@ -46,15 +42,21 @@ std::uint32_t ScaledVersion(std::uint32_t version) {
   return version;
 }
 
-// Reads the values of one keyword and reports each one that is not usable.
+// Reads the values of one keyword, warns of each one that is not usable and
+// keeps the first such problem for the verdict.
 class KeywordValues {
  public:
-  KeywordValues(ConfigWords& words, std::string_view keyword, ConfigActions& actions)
-      : words_(words), keyword_(keyword), actions_(actions) {}
+  KeywordValues(ConfigWords& words, std::string_view keyword, ProblemLog& problems,
+                ConfigActions& actions)
+      : words_(words),
+        keyword_(keyword),
+        keyword_line_(words.LastTokenLine()),
+        problems_(problems),
+        actions_(actions) {}
 
   std::int32_t Int(bool& ok) {
     const std::int32_t value = ReadInt(words_, ok);
-    Check(ok);
+    if (!ok) Report(ValueProblem::Expected::kNumber);
     return value;
   }
   std::int32_t Int() {
@@ -77,51 +79,51 @@ class KeywordValues {
   std::uint32_t Cardinal() {
     bool ok = false;
     const std::uint32_t value = ReadCardinal(words_, ok);
-    Check(ok);
+    if (!ok) Report(ValueProblem::Expected::kNumber);
     return value;
   }
   double Float() {
     bool ok = false;
     const double value = ReadFloat(words_, ok);
-    Check(ok);
+    if (!ok) Report(ValueProblem::Expected::kNumber);
     return value;
   }
   std::string_view Word() { return words_.ReadToken(); }
-  void Report(ConfigProblem::Kind kind, std::string_view word, std::size_t offset) {
-    actions_.Problem({kind, keyword_, word, offset});
+  void Report(ValueProblem::Expected expected) {
+    const std::string text = ProblemText(
+        {keyword_, keyword_line_, words_.LastToken(), words_.LastTokenLine(), expected});
+    problems_.Warn(keyword_line_, text);
+    if (problem_.empty()) problem_ = text;
   }
+  std::size_t KeywordLine() const { return keyword_line_; }
+  // The first value that was not usable; empty when all were.
+  const std::string& Problem() const { return problem_; }
 
  private:
-  void Check(bool ok) {
-    if (ok) return;
-    const std::string_view word = words_.LastToken();
-    Report(word.empty() ? ConfigProblem::Kind::kMissing : ConfigProblem::Kind::kNotANumber, word,
-           words_.LastTokenOffset());
-  }
-
   ConfigWords& words_;
   std::string_view keyword_;
+  std::size_t keyword_line_;
+  ProblemLog& problems_;
   ConfigActions& actions_;
+  std::string problem_;
 };
 
-void ApplyTcp(KeywordValues& read, ConfigWords& words, ConfigValues& values, ConfigActions& actions,
-              bool& tcp_error) {
+void ApplyTcp(KeywordValues& read, ConfigValues& values, ConfigActions& actions,
+              ConfigVerdict& verdict) {
   const std::string_view host = read.Word();
-  const std::size_t host_offset = words.LastTokenOffset();
+  // The address as checked, so that the connect reaches the host the check saw.
+  const std::optional<std::string> address = DottedDecimal(host);
+  if (!address) read.Report(ValueProblem::Expected::kAddress);
   bool port_ok = false;
   const std::int32_t port = read.Int(port_ok);
   values.LinkSetup.RS485 = false;
   values.LinkSetup.Modem = false;
-  // The address as checked, so that the connect reaches the host the check saw.
-  const std::optional<std::string> address = DottedDecimal(host);
-  const bool address_ok = address.has_value();
   values.TcpSetup.Host = address.value_or(std::string(host));
   values.TcpSetup.Port = read.Kept(port, 0xFFFF);
-  if (!address_ok) read.Report(ConfigProblem::Kind::kNotAnAddress, host, host_offset);
-  values.TcpSetup.Active = address_ok && port_ok;
+  values.TcpSetup.Active = address && port_ok;
   if (!values.TcpSetup.Active) {
     actions.Log("TCP/IP - chyba definice!");
-    tcp_error = true;
+    if (verdict.tcp_problem.empty()) verdict.tcp_problem = read.Problem();
   }
 }
 
@@ -147,21 +149,122 @@ void ApplyHwnd(KeywordValues& read, ConfigValues& values, ConfigActions& actions
   actions.MoveWindow(left, moved_top);
 }
 
+// What the reading of the project's lines has found.
+struct ProjectLines {
+  int writes = 0;
+  // The line the last QQWRITE's or CRC32's values ended on: a word left over
+  // there means the line was not read as written.
+  std::size_t last_line = 0;
+  std::size_t checksum_line = 0;  // of the last CRC32, 0 without one
+  std::string problem;
+
+  void Took(const KeywordValues& read, const ConfigWords& words) {
+    last_line = words.LastTokenLine();
+    if (problem.empty()) problem = read.Problem();
+  }
+};
+
+// One reading of a text: the keywords act in file order, and what could not
+// be read whole is warned of and judged.
+class ConfigReading {
+ public:
+  ConfigReading(std::string_view text, ConfigValues& values, ConfigActions& actions)
+      : words(text), values_(values), actions_(actions), problems_(actions) {}
+
+  void Apply(std::string_view token) {
+    KeywordValues read(words, token, problems_, actions_);
+    if (ApplyKeyword(token, read)) {
+      keyword_seen_ = true;
+    } else if (!token.empty()) {  // empty: the end, or a comment up to it
+      words_seen_ = true;
+      const std::string unknown = UnknownWordText(token, read.KeywordLine());
+      problems_.Warn(read.KeywordLine(), unknown);
+      if (read.KeywordLine() == project_.last_line && project_.problem.empty()) {
+        project_.problem = unknown;
+      }
+    }
+  }
+
+  ConfigVerdict Verdict() {
+    // Without QQWRITE lines CRC32 names the project the controller should hold.
+    if (project_.writes > 0 && project_.checksum_line != 0 && project_.problem.empty() &&
+        values_.ProjectCRC != values_.QQChecksum) {
+      project_.problem =
+          ChecksumText(project_.checksum_line, values_.ProjectCRC, values_.QQChecksum);
+      problems_.Warn(project_.checksum_line, project_.problem);
+    }
+    problems_.Finish();
+    if (project_.writes > 0) verdict_.project_problem = project_.problem;
+    verdict_.no_keyword = !keyword_seen_ && words_seen_;
+    return verdict_;
+  }
+
+  ConfigWords words;
+
+ private:
+  bool ApplyKeyword(std::string_view token, KeywordValues& read) {
+    TLinkSetup& link = values_.LinkSetup;
+    if (IsKeyword(token, "PORT")) {
+      link.Port = read.Int();
+      // The serial port takes the number's low byte.
+      read.Kept(link.Port, 0xFF);
+      link.Baudrate = read.Int();
+    } else if (IsKeyword(token, "RS485")) {
+      link.RS485 = !values_.TcpSetup.Active;
+      link.Modem = false;
+    } else if (IsKeyword(token, "ADDRESS")) {
+      link.Address = read.Byte();
+    } else if (IsKeyword(token, "RETRANSLATION")) {
+      link.Retranslation = read.Byte();
+    } else if (IsKeyword(token, "TIMEOUT")) {
+      link.Timeout = read.Float();
+    } else if (IsKeyword(token, "TCP")) {
+      ApplyTcp(read, values_, actions_, verdict_);
+    } else if (IsKeyword(token, "QQWRITE")) {
+      ApplyQQWrite(read, values_, actions_);
+      ++project_.writes;
+      project_.Took(read, words);
+    } else if (IsKeyword(token, "FIRMWARE")) {
+      values_.FirmwareMin = ScaledVersion(read.Cardinal());
+      values_.FirmwareMax = ScaledVersion(read.Cardinal());
+    } else if (IsKeyword(token, "CRC32")) {
+      read.Word();
+      values_.ProjectCRC = static_cast<std::uint32_t>(read.Int());
+      project_.checksum_line = read.KeywordLine();
+      project_.Took(read, words);
+    } else if (IsKeyword(token, "HWND")) {
+      ApplyHwnd(read, values_, actions_);
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  ConfigValues& values_;
+  ConfigActions& actions_;
+  ProblemLog problems_;
+  ProjectLines project_;
+  ConfigVerdict verdict_;
+  bool keyword_seen_ = false;
+  bool words_seen_ = false;
+};
+
 }  // namespace
 
-ConfigWords::ConfigWords(std::string_view text) : text_(UpToCtrlZ(text)) {
-  // Windows editors often save UTF-8 with a byte-order mark; glued to the
-  // first keyword it would lose that keyword without a word of warning.
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (text_.starts_with(kByteOrderMark)) position_ = kByteOrderMark.size();
+ConfigWords::ConfigWords(std::string_view text) : text_(UpToCtrlZ(text)) {}
+
+void ConfigWords::Step() {
+  if (EndsLine(text_, position_)) ++line_;
+  ++position_;
 }
 
 std::string_view ConfigWords::ReadWord() {
-  while (position_ < text_.size() && IsSeparator(text_[position_])) ++position_;
+  while (position_ < text_.size() && IsSeparator(text_[position_])) Step();
   const std::size_t start = position_;
   while (position_ < text_.size() && !IsSeparator(text_[position_])) ++position_;
   const std::string_view word = text_.substr(start, position_ - start);
-  if (position_ < text_.size()) ++position_;  // the separator that ended it
+  word_line_ = line_;
+  if (position_ < text_.size()) Step();  // the separator that ended it
   return word;
 }
 
@@ -169,7 +272,8 @@ std::string_view ConfigWords::ReadToken() {
   // A word left unaccepted at the end (inside a comment, or one closing it)
   // is not handed out: a comment never takes effect.
   last_token_ = {};
-  for (std::string_view word = ReadWord(); !word.empty(); word = ReadWord()) {
+  std::string_view word = ReadWord();
+  for (; !word.empty(); word = ReadWord()) {
     bool accepted = !in_comment_;
     if (word.front() == '{') {
       in_comment_ = true;
@@ -184,12 +288,8 @@ std::string_view ConfigWords::ReadToken() {
       break;
     }
   }
+  last_token_line_ = word_line_;
   return last_token_;
-}
-
-std::size_t ConfigWords::LastTokenOffset() const {
-  return last_token_.empty() ? text_.size()
-                             : static_cast<std::size_t>(last_token_.data() - text_.data());
 }
 
 std::int32_t ReadInt(ConfigWords& words, bool& ok) {
@@ -213,51 +313,33 @@ double ReadFloat(ConfigWords& words, bool& ok) {
 std::size_t CountLines(std::string_view text) {
   text = UpToCtrlZ(text);
   const bool open_last_line = !text.empty() && text.back() != '\n' && text.back() != '\r';
-  return LineEnds(text) + (open_last_line ? 1 : 0);
+  std::size_t ends = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) ends += EndsLine(text, i) ? 1 : 0;
+  return ends + (open_last_line ? 1 : 0);
 }
 
-std::size_t LineAt(std::string_view text, std::size_t offset) {
-  return 1 + LineEnds(text.substr(0, offset));
-}
-
-bool ApplyConfig(std::string_view text, ConfigValues& values, ConfigActions& actions) {
-  ConfigWords words(text);
-  bool tcp_error = false;
-  int tokens = 0;
-  while (!words.AtEnd()) {
-    const std::string_view token = words.ReadToken();
-    if (++tokens % 8 == 0) actions.TokensRead(tokens);
-    KeywordValues read(words, token, actions);
-    TLinkSetup& link = values.LinkSetup;
-    if (IsKeyword(token, "PORT")) {
-      link.Port = read.Int();
-      // The serial port takes the number's low byte.
-      read.Kept(link.Port, 0xFF);
-      link.Baudrate = read.Int();
-    } else if (IsKeyword(token, "RS485")) {
-      link.RS485 = !values.TcpSetup.Active;
-      link.Modem = false;
-    } else if (IsKeyword(token, "ADDRESS")) {
-      link.Address = read.Byte();
-    } else if (IsKeyword(token, "RETRANSLATION")) {
-      link.Retranslation = read.Byte();
-    } else if (IsKeyword(token, "TIMEOUT")) {
-      link.Timeout = read.Float();
-    } else if (IsKeyword(token, "TCP")) {
-      ApplyTcp(read, words, values, actions, tcp_error);
-    } else if (IsKeyword(token, "QQWRITE")) {
-      ApplyQQWrite(read, values, actions);
-    } else if (IsKeyword(token, "FIRMWARE")) {
-      values.FirmwareMin = ScaledVersion(read.Cardinal());
-      values.FirmwareMax = ScaledVersion(read.Cardinal());
-    } else if (IsKeyword(token, "CRC32")) {
-      read.Word();
-      values.ProjectCRC = static_cast<std::uint32_t>(read.Int());
-    } else if (IsKeyword(token, "HWND")) {
-      ApplyHwnd(read, values, actions);
-    }
+std::string ConfigVerdict::Refusal() const {
+  if (!project_problem.empty()) {
+    return "nelze použít: projekt v něm nebyl přečten celý, do řadiče se z něj nic nezapíše (" +
+           project_problem + ")";
   }
-  return !tcp_error;
+  if (!tcp_problem.empty()) return "nelze použít: " + tcp_problem;
+  if (no_keyword) {
+    return "nelze číst jako konfiguraci: nemá ani jedno klíčové slovo (PORT, TCP, QQWRITE…)";
+  }
+  return {};
+}
+
+ConfigVerdict ApplyConfig(std::string_view text, ConfigValues& values, ConfigActions& actions) {
+  actions.LinesCounted(CountLines(text));
+  ConfigReading reading(text, values, actions);
+  int tokens = 0;
+  while (!reading.words.AtEnd()) {
+    const std::string_view token = reading.words.ReadToken();
+    if (++tokens % 8 == 0) actions.TokensRead(tokens);
+    reading.Apply(token);
+  }
+  return reading.Verdict();
 }
 
 }  // namespace korvex

@@ -140,9 +140,12 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void AddHostTran(std::uint8_t kind, std::string_view data) override;
 
   // Reads the configuration file into the settings, the queue and the
-  // window's position. False when the file is missing or unreadable or a TCP
-  // line is invalid.
+  // window's position. False when the file is missing, unreadable, no text,
+  // has an invalid TCP line or a project not read whole.
   bool ReadINI();
+  // The folder the desktop's menu starts the window program in: a missing
+  // configuration names it.
+  void UseMenuConfigFolder(std::string folder) { menu_config_folder_ = std::move(folder); }
 
   // Controller service commands, three attempts each; on false the value is
   // left as it was.
@@ -240,6 +243,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   bool closed_ = false;
   bool queue_full_ = false;  // refusing host requests, logged once
   bool startup_running_ = false;
+  std::string menu_config_folder_;
+  // Why ReadINI refused the configuration, for the start-up's box.
+  std::string config_refusal_;
   // Why the host channel could not be set up; logged once "Inicializace..."
   // has its "OK", so the "OK" does not land on this line.
   std::string desktop_problem_;

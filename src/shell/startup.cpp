@@ -56,7 +56,10 @@ void TDlgKORVEX::RunStartup() {
   }
   if (!ReadINI()) {
     WriteLog(kConfigError);
-    platform_.boxes.Show(MessageKind::kWarning, kConfigError, {MessageButton::kOk});
+    // The window closes after the box and takes the log with it: the box
+    // says why.
+    platform_.boxes.Show(MessageKind::kWarning, std::string(kConfigError) + "\r" + config_refusal_,
+                         {MessageButton::kOk});
     Outcome = RunOutcome::kConfigurationError;
     RequestClose(1);
     return;

@@ -331,11 +331,44 @@ TEST_F(MainJob, TheSameUploadOverAPty) {
   EXPECT_EQ(read.Output(), kWritten);
 }
 
+// The communicator and vx2ctl judge every file alike: a project not read
+// whole is refused by both and nothing reaches the controller; a line that
+// sets nothing is warned of by both, and both go on.
+TEST_F(MainJob, CommunicatorAndVx2ctlGiveOneVerdictOnEachFile) {
+  RunningSim sim({"--quiet"});
+  ASSERT_NE(sim.Port(), 0);
+  const std::string link = "TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n";
+  const struct {
+    std::string project;
+    std::string warning;  // on line 3 of the file
+  } rows[] = {
+      {"QQWRITE = 1 0 0 42 0 0 0\n", "'=' u klíčového slova QQWRITE není číslo"},
+      {"CRC32 projekt 0\n" + kProject, "CRC32 0 nesouhlasí se součtem hodnot QQWRITE 12347DB2"},
+      {"PORT=2\n" + kProject, "slovo 'PORT=2' není klíčové slovo, nic nenastaví"},  // written
+  };
+  for (const auto& row : rows) {
+    const bool written = &row == &rows[2];
+    WriteConfig(link + kInside + row.project);
+    RunCommunicator({"--verify"});
+    EXPECT_TRUE(Has(lines, "Upozornění: řádek 3: " + row.warning)) << out;
+    EXPECT_EQ(status, std::optional<int>(written ? 0 : 1)) << out << err;
+    const auto verify =
+        vx2::test::RunToEnd(VX2CTL_BINARY, {"--config", directory() + "/lumadex.ini", "verify"});
+    EXPECT_TRUE(vx2::test::Contains(verify.output, "ini: Upozornění: řádek 3: " + row.warning))
+        << verify.output;
+    EXPECT_EQ(verify.status, std::optional<int>(written ? 0 : 2)) << verify.output;
+    EXPECT_EQ(ReadBack(sim.Port()), written ? kWritten : kUntouched);
+  }
+}
+
 TEST_F(MainJob, MissingConfigurationEndsWithStatusOne) {
   RunCommunicator({});
   EXPECT_EQ(status, std::optional<int>(1)) << out << err;
   EXPECT_TRUE(Has(lines, "CHYBA při načítání konfiguračního souboru!")) << out;
-  EXPECT_NE(err.find("[Varování] CHYBA při načítání konfiguračního souboru!\n  [OK] > OK\n"),
+  // The box says where the file was looked for: the log goes with the window.
+  EXPECT_NE(err.find("[Varování] CHYBA při načítání konfiguračního souboru!\nSoubor lumadex.ini "
+                     "nebyl nalezen, hledán v adresářích:\n" +
+                     directory() + "/ovladace/vardos2\n" + directory() + "\n  [OK] > OK\n"),
             std::string::npos)
       << err;
 }

@@ -149,16 +149,19 @@ TEST(Vx2ctlBinary, VerifyNamesEachItemTheControllerHoldsOtherwise) {
             {"nemá žádné položky projektu (QQWRITE)"});
 }
 
-TEST(Vx2ctlBinary, ConfigurationFileThatDoesNotParseIsRefused) {
+// What the communicator refuses, vx2ctl refuses with the same reason.
+TEST(Vx2ctlBinary, ConfigurationFileTheCommunicatorRefusesIsRefused) {
   struct Case {
     std::string text;
     std::string error;
   };
   for (const Case& c : std::vector<Case>{
            {"PORT 1 9600\nTCP controller 1998\n",
-            ": řádek 2: TCP/IP - chyba definice! ('controller' není adresa IPv4"},
-           {"TCP 127.0.0.1 1998\nTIMEOUT 1,5\n", ": řádek 2: '1,5' u klíčového slova TIMEOUT"},
-           {"TCP 127.0.0.1 1998 ADDRESS", ": u klíčového slova ADDRESS chybí na konci souboru"},
+            " nelze použít: řádek 2: 'controller' u klíčového slova TCP není adresa IPv4"},
+           {"TCP 127.0.0.1 1998\nQQWRITE 1 0 0 42 0 0 0 CRC32 x 43\n",
+            " nelze použít: projekt v něm nebyl přečten celý, do řadiče se z něj nic nezapíše "
+            "(řádek 2: CRC32 2B nesouhlasí se součtem hodnot QQWRITE 2A)"},
+           {std::string("T\0C\0P\0", 6), " nelze číst jako text: obsahuje nulové bajty"},
            {"PORT 0 19200\nRS485\n", ": PORT 0 není port COM 1 až 255"},
        }) {
     const ConfigFile config(c.text);

@@ -1,54 +1,28 @@
 #include "config_settings.h"
 
-#include <optional>
+#include <iostream>
 
 #include "shell/config_file.h"
-#include "shell/config_reader.h"
 
 namespace vx2::ctl {
 namespace {
 
-using korvex::ConfigProblem;
-
-// A word from the file as it can be shown: printable, and not too long.
-std::string Shown(std::string_view word) {
-  constexpr std::size_t kLongest = 40;
-  std::string shown;
-  for (const char c : word.substr(0, kLongest)) {
-    const auto byte = static_cast<unsigned char>(c);
-    shown += byte >= 0x20 && byte != 0x7F ? c : '?';
-  }
-  return "'" + shown + (word.size() > kLongest ? "…'" : "'");
-}
-
-// Keeps the first value the communicator would take silently.
-class FirstProblem : public korvex::ConfigActions {
+// What the communicator logs while it reads the file goes to standard error,
+// so the file's every problem reads as the communicator would say it.
+class PrintedActions : public korvex::ConfigActions {
  public:
-  explicit FirstProblem(std::string_view text) : text_(text) {}
-  void Log(std::string_view) override {}
+  explicit PrintedActions(const std::string& path)
+      : prefix_("vx2ctl: konfigurační soubor " + path + ": ") {}
+  void Log(std::string_view line) override { std::cerr << prefix_ << line << "\n"; }
   void QueueWrite(std::string_view record) override { records.emplace_back(record); }
   void MoveWindow(int, int) override {}
+  void LinesCounted(std::size_t) override {}
   void TokensRead(int) override {}
-  void Problem(const ConfigProblem& problem) override {
-    if (description) return;
-    const std::string keyword(problem.keyword);
-    if (problem.kind == ConfigProblem::Kind::kMissing) {
-      description = "u klíčového slova " + keyword + " chybí na konci souboru hodnota";
-      return;
-    }
-    const std::string where = "řádek " + std::to_string(korvex::LineAt(text_, problem.offset));
-    description =
-        problem.kind == ConfigProblem::Kind::kNotAnAddress
-            ? where + ": TCP/IP - chyba definice! (" + Shown(problem.word) +
-                  " není adresa IPv4 tvaru 192.168.1.20)"
-            : where + ": " + Shown(problem.word) + " u klíčového slova " + keyword + " není číslo";
-  }
 
-  std::optional<std::string> description;
   std::vector<std::string> records;
 
  private:
-  std::string_view text_;
+  std::string prefix_;
 };
 
 }  // namespace
@@ -57,16 +31,12 @@ bool SettingsFromConfig(const std::string& path,
                         const std::function<bool(std::string_view option)>& given,
                         SessionSettings& settings, std::string& error,
                         std::vector<std::string>* project) {
-  std::string text;
-  if (!korvex::ReadConfigFile(path, text)) {
-    error = "konfigurační soubor " + path + " nelze přečíst";
-    return false;
-  }
   korvex::ConfigValues values;
-  FirstProblem problems(text);
-  korvex::ApplyConfig(text, values, problems);
-  if (problems.description) {
-    error = "konfigurační soubor " + path + ": " + *problems.description;
+  PrintedActions actions(path);
+  // The communicator's verdict: a file it refuses is refused here too.
+  const std::string refusal = korvex::ReadConfiguration(path, values, actions);
+  if (!refusal.empty()) {
+    error = "konfigurační soubor " + path + " " + refusal;
     return false;
   }
   const korvex::TLinkSetup& link = values.LinkSetup;
@@ -89,7 +59,7 @@ bool SettingsFromConfig(const std::string& path,
   if (!given("--address")) settings.address = static_cast<std::uint8_t>(link.Address);
   if (!given("--relay")) settings.relay = static_cast<std::uint8_t>(link.Retranslation);
   if (!given("--timeout")) settings.timeout = link.Timeout;
-  if (project) *project = std::move(problems.records);
+  if (project) *project = std::move(actions.records);
   return true;
 }
 

@@ -13,9 +13,11 @@ namespace vx2::ctl {
 
 // Takes the link of the file at `path` (TCP endpoint, or COM port, rate and
 // RS485), its address, relay and time-out into `settings`, except those whose
-// option (e.g. "--host") is `given` on the command line. False with a Czech
-// reason naming the file's problem. The project's write records (its
-// QQWRITE lines, 7 bytes each) go to `project` when given.
+// option (e.g. "--host") is `given` on the command line. Each line of the
+// file that could not be read whole is warned of on standard error; false,
+// with a Czech reason naming the file, for a file the communicator refuses.
+// The project's write records (its QQWRITE lines, 7 bytes each) go to
+// `project` when given.
 bool SettingsFromConfig(const std::string& path,
                         const std::function<bool(std::string_view option)>& given,
                         SessionSettings& settings, std::string& error,
