@@ -26,9 +26,10 @@ struct Closing {
   int held = -1;        // writes the controller holds afterwards
 };
 
+// Item 40xxxx for the k-th write: the low 16 bits of k.
 std::string Code(int k) {
   char code[8];
-  std::snprintf(code, sizeof code, "40%04X", k);
+  std::snprintf(code, sizeof code, "40%04X", static_cast<unsigned>(k) & 0xFFFFu);
   return code;
 }
 

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds and runs every test once: the Linux tests in a debug build under
 # AddressSanitizer and UndefinedBehaviorSanitizer (the debug-only code paths
-# run as well), with every benchmark's short run (ctest label "bench"); the
-# Windows build is made meanwhile, and its tests run under wine beside the
-# sanitized build's Linux tools while the fuzz targets are built and each runs
-# for a few seconds, and then the Debian package is built from a plain release
-# build and, as root, tried installed (scripts/package-test.sh). Each phase
-# says how long it took.
+# run as well); the Windows build is made meanwhile, and its tests run under
+# wine beside the sanitized build's Linux tools while the fuzz targets are
+# built with clang and each runs for a few seconds, and then a plain CMake
+# release build of everything (no preset, as a packager builds) runs every
+# benchmark's short run (ctest label "bench"), makes the Debian package and,
+# as root, tries it installed (scripts/package-test.sh). Each phase says how
+# long it took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -73,7 +74,7 @@ xvfb-run -a bash -c '
 wine_tests=$!
 scripts/fuzz-smoke.sh 5
 # The wine tests' report comes whatever the package's test says.
-phase "Balíček Debian, souběžně testy win64"
+phase "Prosté sestavení release (bez presetu), benchmarky a balíček Debian, souběžně testy win64"
 package_status=0
 scripts/package-test.sh || package_status=$?
 finish "$wine_tests" "$wine_log" "Testy: win64"

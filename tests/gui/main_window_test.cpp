@@ -57,9 +57,9 @@ class QtViewDriver {
     const bool resized = form().size() != size || form().minimumSize() != form().maximumSize();
     form().resize(size);
     const auto has = [this](Qt::WindowType hint) { return form().windowFlags().testFlag(hint); };
-    return FrameSeen(form().windowTitle().toStdString(), size.width(), size.height(), form().x(),
+    return FrameSeen{form().windowTitle().toStdString(), size.width(), size.height(), form().x(),
                      form().y(), resized, has(Qt::WindowMaximizeButtonHint),
-                     has(Qt::WindowMinimizeButtonHint), has(Qt::WindowCloseButtonHint));
+                     has(Qt::WindowMinimizeButtonHint), has(Qt::WindowCloseButtonHint)};
   }
   std::optional<ComponentSeen> Component(const char* name) {
     const QWidget* widget = Widget(name);
@@ -67,8 +67,8 @@ class QtViewDriver {
     const QRect at = widget->geometry();
     // Labels, buttons and edits all have their text as this property.
     const std::string text = widget->property("text").toString().toStdString();
-    return ComponentSeen(at.left(), at.top(), at.width(), at.height(), text,
-                         widget->toolTip().toStdString(), widget->isEnabled(), widget->isVisible());
+    return ComponentSeen{at.left(), at.top(), at.width(), at.height(), text,
+                         widget->toolTip().toStdString(), widget->isEnabled(), widget->isVisible()};
   }
   std::string LogText() { return form().Memo1->toPlainText().toStdString(); }
   bool NewestLineShown() {

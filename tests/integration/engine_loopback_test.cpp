@@ -48,7 +48,7 @@ TEST(EngineOverLoopback, FloodingPeerLeavesTheTimeOutAndXComWorking) {
   EXPECT_TRUE(Contains(log.lines, ".bez odpovědi!"));
 
   link.Comm->SetResponseTimeout(3.0);
-  auto x_com = loop.CreateTimer("X com", 200, [&link] { link.Comm->Abort(); });
+  auto x_com = loop.CreateTimer("X com", 200, [&link = link] { link.Comm->Abort(); });
   x_com->SetEnabled(true);
   start = std::chrono::steady_clock::now();
   EXPECT_FALSE(link.Transaction(kRead, answer));

@@ -56,8 +56,9 @@ TEST(ItemsFile, ErrorsNameTheLineAndChangeNothing) {
 }
 
 TEST(ItemsFile, BinaryGarbageIsAnErrorWithAPrintableMessage) {
-  const ItemsFileError error =
-      Failure(std::string("\x00\x01\xFF\x1B[2J 5\n", 9) + std::string(200, 'x'));
+  std::string garbage("\x00\x01\xFF\x1B[2J 5\n", 9);
+  garbage.append(200, 'x');
+  const ItemsFileError error = Failure(garbage);
   EXPECT_EQ(error.line, 1u);
   for (char c : error.reason) {
     EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20) << "control byte in: " << error.reason;

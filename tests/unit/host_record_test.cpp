@@ -22,7 +22,7 @@ TEST(HostRecord, EncodesByteExactly) {
 }
 
 TEST(HostRecord, LongestTextIsSentWholeAndReceivedAs254Bytes) {
-  HostRecord record{Delivery::kSent, 0xDD3C, 2, 0, std::string(254, 'a') + "|"};
+  HostRecord record{Delivery::kSent, 0xDD3C, 2, 0, std::string(254, 'a') + '|'};
   const std::string bytes = EncodeRecord(record);
   ASSERT_EQ(bytes.size(), kRecordMaxSize);
   EXPECT_EQ(bytes.substr(6, 2), Hex("FF 00"));
