@@ -5,16 +5,19 @@
 #include <vector>
 
 #include "app/run_communicator.h"
+#include "console/standard_output.h"
 #include "gui/main_form.h"
 #include "gui/qt_event_loop.h"
 #include "gui/qt_main_view.h"
 #include "gui/qt_message_boxes.h"
 #include "gui/utf8_text.h"
 #include "platform/config_location.h"
+#include "platform/console_setup.h"
 #include "shell/form_layout.h"
 
-int main(int argc, char** argv) {
-  korvex::BlockTerminationSignals();
+namespace {
+
+int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   // Qt has set the user's locale; numbers are still read and written the C
   // way, and the log asks for the user's decimal separator itself.
@@ -50,4 +53,13 @@ int main(int argc, char** argv) {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   };
   return korvex::RunCommunicator(loop, log, boxes, std::move(arguments), steps);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
+  korvex::SetOutputProgramName("korvex");
+  korvex::BlockTerminationSignals();
+  return korvex::ExitStatusAfterOutput(RunWindow(argc, argv), korvex::kExitOutputLost);
 }

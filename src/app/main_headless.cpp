@@ -1,6 +1,7 @@
 // korvex-headless: the communicator without a display. The log goes to
 // standard output, message boxes to standard error, answered by --assume;
-// the exit status says how the run ended.
+// the exit status says how the run ended. A log that cannot be written never
+// ends the run.
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "console/console_message_boxes.h"
 #include "console/console_output.h"
 #include "console/console_view.h"
+#include "console/standard_output.h"
 #include "platform/console_setup.h"
 
 namespace {
@@ -29,19 +31,16 @@ constexpr const char* kFooter =
     "výstup.\n"
     "\n"
     "Návratový kód:\n"
-    "  0  běh skončil, jak měl (projekt nahrán, CLOSE od nadřízené aplikace, SIGINT/SIGTERM)\n"
+    "  0  běh skončil, jak měl (projekt nahrán, CLOSE od nadřízené aplikace, SIGINT/SIGTERM/SIGHUP)\n"
     "  1  konfigurační soubor chybí, nelze jej číst nebo je chybný\n"
     "  2  chybný příkazový řádek\n"
     "  3  projekt se měl odeslat, ale spojení nešlo otevřít ani navázat\n"
     "  4  nahrání odmítnuto (firmware mimo rozsah projektu, odpověď Ne)\n"
     "  5  nahrání selhalo nebo bylo přerušeno (i signálem během nahrávání)\n"
-    "  6  s --verify: řadič po nahrání nedrží projekt (položky se liší nebo je nelze přečíst)";
+    "  6  s --verify: řadič po nahrání nedrží projekt (položky se liší nebo je nelze přečíst)\n"
+    "  7  práce skončila, jak měla, ale záznam nešlo celý zapsat na standardní výstup";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  korvex::PrepareConsoleOutput();
-  korvex::BlockTerminationSignals();
+int RunHeadless(int argc, char** argv) {
   std::string assume = "no";
   CLI::App app{
       "Komunikátor pro systémy Vardos line 2 (COM+TCP) bez grafického okna.\n"
@@ -80,4 +79,13 @@ int main(int argc, char** argv) {
   korvex::FrontEndSteps steps;
   steps.prepare = [verify](korvex::TDlgKORVEX& window) { window.VerifyUpload = verify; };
   return korvex::RunCommunicator(loop, log, boxes, std::move(window_arguments), steps);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
+  korvex::SetOutputProgramName("korvex-headless");
+  korvex::BlockTerminationSignals();
+  return korvex::ExitStatusAfterOutput(RunHeadless(argc, argv), korvex::kExitOutputLost);
 }

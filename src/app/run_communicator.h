@@ -14,6 +14,10 @@
 
 namespace korvex {
 
+// Exit status: the run ended as intended, but what it wrote to standard
+// output did not get there whole.
+inline constexpr int kExitOutputLost = 7;
+
 // What a front end adds to the run; each step may be left empty.
 struct FrontEndSteps {
   // Before the window is created: hands it the view's events or options.

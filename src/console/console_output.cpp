@@ -1,5 +1,7 @@
 #include "console/console_output.h"
 
+#include "console/standard_output.h"
+
 namespace korvex {
 
 ConsoleOutput::~ConsoleOutput() {
@@ -7,9 +9,8 @@ ConsoleOutput::~ConsoleOutput() {
 }
 
 void ConsoleOutput::EndOpenLine() {
-  if (line_open_) std::fputc('\n', out_);
+  if (line_open_) WriteAndFlush(out_, "\n");
   line_open_ = false;
-  std::fflush(out_);
 }
 
 void ConsoleOutput::AddLine(std::string_view text) {
@@ -18,9 +19,8 @@ void ConsoleOutput::AddLine(std::string_view text) {
 }
 
 void ConsoleOutput::AppendToLastLine(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), out_);
+  WriteAndFlush(out_, text);
   line_open_ = true;
-  std::fflush(out_);
 }
 
 }  // namespace korvex

@@ -1,6 +1,7 @@
-// A request to end the process (SIGINT and SIGTERM on POSIX, the console's
-// Ctrl+C and close on Windows) delivered as an event of the message loop, so
-// that the handler may do anything the window's logic does.
+// A request to end the process (SIGINT, SIGTERM and SIGHUP on POSIX, the
+// console's Ctrl+C and close on Windows) delivered as an event of the message
+// loop, so that the handler may do anything the window's logic does. A
+// terminal or session that goes away (SIGHUP) ends the run as SIGTERM does.
 #pragma once
 
 #include <functional>
@@ -14,6 +15,9 @@ namespace korvex {
 // or the log file's writer start inherit the mask, so the requests reach the
 // loop and no other thread ends the process without its close.
 void BlockTerminationSignals();
+
+// "SIGINT", "SIGTERM" or "SIGHUP": the request as the log names it.
+const char* TerminationSignalName(int signal);
 
 class TerminationSignals {
  public:

@@ -1,8 +1,7 @@
 #include "shell/korvex_window.h"
 
-#include <csignal>
-
 #include "locale/runtime_texts.h"
+#include "platform/termination_signals.h"
 #include "protocol/service_commands.h"
 
 namespace korvex {
@@ -169,8 +168,8 @@ void TDlgKORVEX::AddHostTran(std::uint8_t kind, std::string_view data) {
 }
 
 void TDlgKORVEX::TerminationSignal(int signal) {
-  WriteLog(signal == SIGINT ? "Přijat signál SIGINT: ukončuji komunikátor."
-                            : "Přijat signál SIGTERM: ukončuji komunikátor.");
+  WriteLog(std::string("Přijat signál ") + TerminationSignalName(signal) +
+           ": ukončuji komunikátor.");
   CloseAfterQueuedWrites();
 }
 

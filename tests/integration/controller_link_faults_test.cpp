@@ -25,7 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kClose = 0;  // an ending besides SIGTERM and SIGINT
+constexpr int kClose = 0;  // an ending besides the signals
 
 struct LinkFaultCase {
   const char* name;
@@ -184,6 +184,8 @@ const LinkFaultCase kLinks[] = {
     {.name = "SlowControllerWritesDrainedAtClose", .writes = 10},
     {.name = "SlowControllerWritesDrainedAtSigterm", .writes = 10, .endings = {SIGTERM}},
     {.name = "SlowControllerWritesDrainedAtSigint", .writes = 10, .endings = {SIGINT}},
+    // The terminal or the session gone.
+    {.name = "SlowControllerWritesDrainedAtSighup", .writes = 10, .endings = {SIGHUP}},
     {.name = "DrainBeyondItsBoundCounted", .writes = 60, .all_written = false},
     // Twenty writes would take six seconds.
     {.name = "SecondCloseEndsTheDrain",

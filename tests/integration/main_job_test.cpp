@@ -216,6 +216,35 @@ TEST_F(MainJob, ControllerGoingSilentDuringTheUploadEndsItUnattended) {
   EXPECT_EQ(err.substr(err.rfind("> ")), "> Ano\n") << err;
 }
 
+// A log nobody takes any more (the reader gone, a full disk) never costs the
+// upload: it is done and verified, the loss is said once on standard error,
+// and the status tells it.
+TEST_F(MainJob, UploadIntoAClosedOrFullOutputIsDoneAndSaidOnce) {
+  const struct {
+    const char* output;
+    const char* reader_got;
+    const char* reason;
+  } rows[] = {{"| head -1", "Inicializace...OK\n", "Broken pipe"},
+              {">/dev/full", "", "No space left on device"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.output);
+    RunningSim sim({"--quiet"});
+    ASSERT_NE(sim.Port(), 0);
+    WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n" + kInside +
+                kProject);
+    const std::string errors = directory() + "/stderr.txt";
+    const std::string script = std::string("\"$0\" --verify ") + row.output + "; exit ${PIPESTATUS[0]}";
+    ChildProcess korvex("/bin/bash", {"-c", script, KORVEX_HEADLESS},
+                        ChildSetup{directory(), errors, {}});
+    EXPECT_EQ(korvex.Wait(30s), std::optional<int>(7));
+    EXPECT_EQ(korvex.Output(), row.reader_got);
+    std::ifstream in(errors);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              std::string("korvex-headless: standardní výstup nelze zapsat (") + row.reason + ").\n");
+    EXPECT_EQ(ReadBack(sim.Port()), kWritten);
+  }
+}
+
 // Host mode: tolma's host session plays the host application.
 TEST_F(MainJob, HostModeServesReadsEightReadsWritesAndClose) {
   RunningSim sim({"--quiet", "--item", "000102=42", "--item", "000205=5", "--item", "000207=7"});

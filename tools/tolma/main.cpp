@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "console/standard_output.h"
 #include "ctl_arguments.h"
 #include "host_session.h"
 #include "host_texts.h"
@@ -294,10 +295,7 @@ class Commands {
   std::vector<std::pair<CLI::App*, Runner>> table_;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  korvex::PrepareConsoleOutput();
+int RunTolma(int argc, char** argv) {
   CLI::App app{
       "Nadřízená aplikace komunikátoru z příkazového řádku: ohlásí se jako okno hostitele "
       "na ploše kanálu, najde komunikátor a posílá mu požadavky.",
@@ -318,4 +316,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   return commands.Run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
+  korvex::SetOutputProgramName("tolma");
+  return korvex::ExitStatusAfterOutput(RunTolma(argc, argv), 1);
 }

@@ -12,6 +12,7 @@
 #include "controller_session.h"
 #include "ctl_arguments.h"
 #include "ctl_commands.h"
+#include "console/standard_output.h"
 #include "platform/console_setup.h"
 #include "stderr_log.h"
 #include "tool_cli.h"
@@ -27,10 +28,7 @@ std::string SecondsText(double seconds) {
   return {text, written.ptr};
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  korvex::PrepareConsoleOutput();
+int RunVx2ctl(int argc, char** argv) {
   CLI::App app{
       "Čte a zapisuje položky řadiče VX2 přes TCP nebo sériovou linku protokolovým jádrem "
       "komunikátoru. "
@@ -189,4 +187,13 @@ int main(int argc, char** argv) {
   }
   for (const std::string& line : *lines) std::cout << line << "\n";
   return differs ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
+  korvex::SetOutputProgramName("vx2ctl");
+  // Results that could not be written are a failure as one that could not be read.
+  return korvex::ExitStatusAfterOutput(RunVx2ctl(argc, argv), 1);
 }

@@ -1,12 +1,12 @@
 // vx2sim: a VX2 controller on TCP or a serial line, for integrators and for
-// the tests. The traffic is logged to standard output; SIGINT and SIGTERM end
-// it with status 0.
-#include <csignal>
+// the tests. The traffic is logged to standard output; SIGINT, SIGTERM and
+// SIGHUP end it with status 0 (1 when the log could not be written).
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <string_view>
 
+#include "console/standard_output.h"
 #include "item_table.h"
 #include "native_platform.h"
 #include "platform/console_setup.h"
@@ -19,16 +19,12 @@ namespace {
 
 // Each line is flushed at once: whoever starts the simulator waits for its
 // ready line and reads its log as it happens.
+// A log nobody reads any more never stops the controller.
 void PrintLine(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  korvex::WriteAndFlush(stdout, std::string(text) + "\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  korvex::PrepareConsoleOutput();
+int RunVx2sim(int argc, char** argv) {
   vx2::sim::SimConfig config;
   if (const auto status = vx2::sim::ParseSimCommandLine(argc, argv, config, std::cout, std::cerr)) {
     return *status;
@@ -51,8 +47,8 @@ int main(int argc, char** argv) {
   }
   if (config.OnSerialLine()) server.ServeLine(line.Descriptor(), line.Path());
   korvex::TerminationSignals signals(loop, [&loop](int signal) {
-    PrintLine(signal == SIGINT ? "vx2sim: přijat signál SIGINT, končím."
-                               : "vx2sim: přijat signál SIGTERM, končím.");
+    PrintLine(std::string("vx2sim: přijat signál ") + korvex::TerminationSignalName(signal) +
+              ", končím.");
     loop.Quit();
   });
 
@@ -77,4 +73,12 @@ int main(int argc, char** argv) {
             (config.OnSerialLine() ? line.Path() : server.LocalAddress()));
   loop.Run();
   return server.LineFailed() ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  korvex::PrepareConsoleOutput();
+  korvex::SetOutputProgramName("vx2sim");
+  return korvex::ExitStatusAfterOutput(RunVx2sim(argc, argv), 1);
 }

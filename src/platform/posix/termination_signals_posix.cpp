@@ -6,7 +6,7 @@
 
 namespace korvex {
 
-// Both signals blocked for the process and read from a signalfd.
+// The signals blocked for the process and read from a signalfd.
 struct TerminationSignals::Source {
   int fd = -1;
   std::unique_ptr<IoWatch> watch;
@@ -17,20 +17,36 @@ struct TerminationSignals::Source {
   }
 };
 
-void BlockTerminationSignals() {
+namespace {
+
+sigset_t RequestSignals() {
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signal);
+  return set;
+}
+
+}  // namespace
+
+const char* TerminationSignalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "SIGTERM";
+  }
+}
+
+void BlockTerminationSignals() {
+  const sigset_t set = RequestSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
 TerminationSignals::TerminationSignals(EventLoop& loop, std::function<void(int)> on_signal)
     : source_(std::make_unique<Source>()) {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
+  const sigset_t set = RequestSignals();
   sigprocmask(SIG_BLOCK, &set, nullptr);
   const int fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
   if (fd < 0) return;

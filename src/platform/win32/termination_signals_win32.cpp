@@ -30,6 +30,12 @@ BOOL WINAPI ConsoleRequest(DWORD type) {
 
 }  // namespace
 
+// Ctrl+C and Ctrl+Break come as SIGINT, the console's close, logoff and
+// shutdown as SIGTERM.
+const char* TerminationSignalName(int signal) {
+  return signal == SIGINT ? "SIGINT" : "SIGTERM";
+}
+
 // The console's requests come on a thread of the system's own; there is no
 // mask to set.
 void BlockTerminationSignals() {}
