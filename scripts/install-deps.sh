@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make ninja-build pkg-config
-  dpkg-dev file lintian
+  dpkg-dev file lintian appstream
   qt6-base-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libspdlog-dev
   xvfb xauth
