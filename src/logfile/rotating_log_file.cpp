@@ -134,7 +134,7 @@ struct RotatingLogFile::Writer {
       if (!std::filesystem::exists(from, error)) continue;
       std::filesystem::rename(from, RotatedName(settings.path, index), error);
       if (error) {
-        reason = error.message();
+        reason = LogFileErrorText(LogFileError(error.value()));
         return false;
       }
     }

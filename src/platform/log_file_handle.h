@@ -11,13 +11,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system_error.h"
+
 namespace korvex {
 
 enum class LogFileRefusal { kCannotOpen, kNotRegular, kHeldByAnother };
 
+// This platform's code of a failed file call, as the project's error.
+SystemError LogFileError(int code);
+
 class LogFileHandle {
  public:
-  // Null when refused, with why in `refusal` and the system's words in
+  // Null when refused, with why in `refusal` and the cause's Czech text in
   // `reason`. `like`, when given, is the file rotated away: a file created
   // now takes its permissions.
   static std::unique_ptr<LogFileHandle> Open(const std::string& path, const LogFileHandle* like,
@@ -29,7 +34,7 @@ class LogFileHandle {
   std::uint64_t Size() const { return size_; }
   // Appends all of `bytes` or nothing: what the system took of a write it
   // did not finish (a full disk) is cut off again, so no line is ever left
-  // cut in the file. False with the system's words in `reason`.
+  // cut in the file. False with the cause's Czech text in `reason`.
   bool Append(std::string_view bytes, std::string& reason);
 
  private:

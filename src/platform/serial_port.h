@@ -1,13 +1,15 @@
 // The serial port layer: the operating system's comm operations that the
 // serial component needs, in the shape of the Win32 comm interface. Every
 // call reports success as a Boolean; the cause of the last failure on the
-// calling thread is LastError().
+// calling thread is LastError(), in the project's own errors.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/system_error.h"
 
 namespace korvex {
 
@@ -117,11 +119,10 @@ class SerialPortLayer {
   // Hands all of `data` to the driver; false when it has not taken them
   // within `wait_ms` or the write failed.
   virtual bool WriteFile(PortHandle port, std::string_view data, int wait_ms) = 0;
-  // The platform's code for the calling thread's last failed call.
-  virtual int LastError() const = 0;
-  // Whether a call failed with `error` because the device has gone away (a
-  // USB adapter pulled out): the port is of no use until it is opened anew.
-  virtual bool IsDeviceGone(int error) const = 0;
+  // The calling thread's last failed call as the project's error. A call on
+  // an open port whose device has gone away (a USB adapter pulled out) fails
+  // kBroken or kNotFound: the port is of no use until it is opened anew.
+  virtual SystemError LastError() const = 0;
   // Other programs that have the port open as well ("name (id)"), where the
   // platform lets them share it and can see them: they may take the
   // controller's answers.

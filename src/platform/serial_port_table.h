@@ -22,16 +22,16 @@ struct SerialPortUsers {
   int users = 0;  // calls using the port
 };
 
-// The code of the last failed call on the calling thread, for LastError().
-inline int& SerialLastError() {
-  thread_local int code = 0;
-  return code;
+// The last failed call on the calling thread, for LastError().
+inline SystemError& SerialLastError() {
+  thread_local SystemError error;
+  return error;
 }
 
-// Records `code` as the calling thread's last error; false, for the call to
+// Records `error` as the calling thread's last error; false, for the call to
 // return.
-inline bool FailSerialCall(int code) {
-  SerialLastError() = code;
+inline bool FailSerialCall(SystemError error) {
+  SerialLastError() = error;
   return false;
 }
 

@@ -18,6 +18,9 @@ namespace korvex {
 // which names every port number (plain "COM10" and above do not open).
 std::string ComDevice(int port);
 
+// This platform's code of a port call that failed, as the project's error.
+SystemError SerialPortError(int code);
+
 class SystemSerialPort : public SerialPortLayer {
  public:
   using DeviceNamer = std::function<std::string(int port)>;
@@ -41,9 +44,8 @@ class SystemSerialPort : public SerialPortLayer {
   bool EscapeCommFunction(PortHandle port, std::uint32_t code) override;
   int ReadByte(PortHandle port, std::uint8_t& byte) override;
   bool WriteFile(PortHandle port, std::string_view data, int wait_ms) override;
-  int LastError() const override;
+  SystemError LastError() const override;
   std::vector<std::string> OtherHolders(PortHandle port) const override;
-  bool IsDeviceGone(int error) const override;
 
   // The platform's record of an open port.
   struct Port;

@@ -84,7 +84,11 @@ void TDlgKORVEX::RunStartup() {
 void TDlgKORVEX::OpenLinkAtStartup() {
   const bool opened = Link.Open(LinkSetup, TcpSetup, &platform_.view);
   if (!opened) {
-    WriteLog("Chyba při otevření komunikace !");
+    // Why, on the same line and once: the retries that follow are silent.
+    const std::string cause = TcpSetup.Active ? Link.Comm->Client()->LastError()
+                                              : "COM" + std::to_string(Serial1.Port()) + ": " +
+                                                    SerialErrorText(Serial1.Error());
+    WriteLog("Chyba při otevření komunikace ! (" + cause + ")");
     LinkReady = false;
   } else {
     LinkReady = TcpSetup.Active ? Link.Comm->WaitConnect() : true;

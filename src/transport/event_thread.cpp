@@ -114,10 +114,10 @@ void TEventThread::Execute() {
     const PortHandle handle = serial_.Handle();
     std::uint32_t events = 0;
     if (!layer.WaitCommEvent(handle, events)) {
-      const int code = layer.LastError();
+      const SystemError error = layer.LastError();
       // A wait on a port closed meanwhile is not a failure of the open port.
       if (serial_.Opened() && serial_.Handle() == handle) {
-        Deliver([this, code] { serial_.HandleError(code); });
+        Deliver([this, error] { serial_.HandleError(error); });
         // A port whose wait keeps failing (a device gone) is not retried in
         // a busy loop; what the failed wait returned is not dispatched.
         Idle();

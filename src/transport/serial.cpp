@@ -166,12 +166,13 @@ void TSerial::HandleError() {
   HandleError(layer_.LastError());
 }
 
-void TSerial::HandleError(int code) {
+void TSerial::HandleError(SystemError error) {
   // A failure met on the event thread is reported on the loop thread too,
   // so OnError never runs beside the loop's own handlers.
-  const bool gone = opened_ && layer_.IsDeviceGone(code);
-  loop_.Synchronize([this, code, gone] {
-    error_code_ = code;
+  const bool gone =
+      opened_ && (error.kind == ErrorKind::kBroken || error.kind == ErrorKind::kNotFound);
+  loop_.Synchronize([this, error, gone] {
+    error_ = error;
     if (gone) device_gone_ = true;
     if (notify_errors_ == eNotifyErr::neEvent && OnError) OnError(*this);
     // neDialog: the notice shows nothing; neNone: nothing more.

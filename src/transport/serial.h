@@ -100,8 +100,10 @@ class TSerial {
   void SetMessageAppendCount(std::uint16_t count) { message_append_count_ = count; }
   eNotifyErr NotifyErrors() const { return notify_errors_; }
   void SetNotifyErrors(eNotifyErr mode) { notify_errors_ = mode; }
-  // The platform's code of the last failed port operation.
-  std::int32_t ErrorCode() const { return error_code_; }
+  // The platform's code of the last failed port operation, and what it
+  // means in the project's errors.
+  std::int32_t ErrorCode() const { return error_.code; }
+  SystemError Error() const { return error_; }
   // An operation on the open port failed because its device has gone away;
   // cleared when the port is opened again.
   bool DeviceGone() const { return device_gone_; }
@@ -136,8 +138,8 @@ class TSerial {
   void ApplySettings();
   void StartEvents();
   bool UpdateStatus(TComStat& status);
-  // Records `code` and notifies as NotifyErrors says, on the loop thread.
-  void HandleError(int code);
+  // Records `error` and notifies as NotifyErrors says, on the loop thread.
+  void HandleError(SystemError error);
   void HandleError();
   // The handle as the event thread sees it.
   PortHandle Handle() const { return handle_; }
@@ -160,7 +162,7 @@ class TSerial {
   std::atomic<std::uint8_t> message_end_char_ = 3;
   std::atomic<std::uint16_t> message_append_count_ = 0;
   eNotifyErr notify_errors_ = eNotifyErr::neDialog;
-  std::int32_t error_code_ = 0;
+  SystemError error_;
   bool device_gone_ = false;  // on the loop thread only
 
   // The close sequence orders these so that the event thread never

@@ -163,7 +163,7 @@ TEST_F(PtyPort, RestoresTheLineOnClose) {
   ASSERT_EQ(tcgetattr(pty.Slave(), &before), 0);
   const auto rate_before = LineRate(pty.Slave());
   const PortHandle port = layer.Open(1);
-  ASSERT_NE(port, kNoPort) << layer.LastError();
+  ASSERT_NE(port, kNoPort) << layer.LastError().code;
 
   TDcb dcb = k8N1;
   dcb.BaudRate = 14400;
@@ -187,7 +187,7 @@ TEST_F(PtyPort, ModemControlFailsWithoutHarmOnALineWithoutModemLines) {
   EXPECT_FALSE(layer.EscapeCommFunction(port, kSetDtr)) << "a pty has no modem lines";
   EXPECT_FALSE(layer.GetCommModemStatus(port, status));
   EXPECT_FALSE(layer.EscapeCommFunction(port, 0));
-  EXPECT_EQ(layer.LastError(), EINVAL);
+  EXPECT_EQ(layer.LastError().code, EINVAL);
 }
 
 }  // namespace

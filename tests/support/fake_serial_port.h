@@ -216,11 +216,11 @@ class FakeSerialPort : public SerialPortLayer {
   // Other programs the port reports as holding it too.
   std::vector<std::string> holders;
   std::vector<std::string> OtherHolders(PortHandle) const override { return holders; }
-  int LastError() const override {
+  SystemError LastError() const override {
     std::lock_guard lock(mutex_);
-    return last_error_;
+    // Only a gone device has a meaning the component acts on.
+    return {last_error_ == kDeviceGone ? ErrorKind::kBroken : ErrorKind::kOther, last_error_};
   }
-  bool IsDeviceGone(int error) const override { return error == kDeviceGone; }
 
   std::vector<std::string> Written() const {
     std::lock_guard lock(mutex_);

@@ -71,7 +71,7 @@ class SerialPortContract : public ::testing::TestWithParam<SerialRigFactory> {
     const PortHandle port = layer->Open(rig->Port());
     const TDcb k8N1{28, 38400, kDcbBinary, 341, 341, 8, 0, 0, 0x11, 0x13, '?', 0, 0};
     if (port != kNoPort) {
-      EXPECT_TRUE(layer->SetCommState(port, k8N1)) << layer->LastError();
+      EXPECT_TRUE(layer->SetCommState(port, k8N1)) << layer->LastError().code;
       EXPECT_TRUE(layer->SetCommTimeouts(port, {0xFFFFFFFF, 0, 0, 0, 0}));
     }
     return port;
@@ -116,26 +116,26 @@ class SerialPortContract : public ::testing::TestWithParam<SerialRigFactory> {
 
 TEST_P(SerialPortContract, OpensExclusivelyAndAClosedHandleStaysClosed) {
   const PortHandle port = OpenLine();
-  ASSERT_NE(port, kNoPort) << layer->LastError();
+  ASSERT_NE(port, kNoPort) << layer->LastError().code;
   const auto other = rig->MakeLayer();
   EXPECT_EQ(other->Open(rig->Port()), kNoPort);
-  EXPECT_EQ(other->LastError(), rig->Codes().busy);
+  EXPECT_EQ(other->LastError().code, rig->Codes().busy);
 
   ASSERT_TRUE(layer->CloseHandle(port));
   EXPECT_FALSE(layer->SetCommMask(port, kEvRxChar)) << "a closed handle stays closed";
-  EXPECT_EQ(layer->LastError(), rig->Codes().bad_handle);
+  EXPECT_EQ(layer->LastError().code, rig->Codes().bad_handle);
   const PortHandle again = other->Open(rig->Port());
   EXPECT_NE(again, kNoPort) << "the claim went with the close";
   ASSERT_TRUE(other->CloseHandle(again));
   EXPECT_NE(layer->Open(rig->Port()), port) << "handles are not reused";
 
   EXPECT_EQ(layer->Open(rig->MissingPort()), kNoPort);
-  EXPECT_EQ(layer->LastError(), rig->Codes().missing);
+  EXPECT_EQ(layer->LastError().code, rig->Codes().missing);
 }
 
 TEST_P(SerialPortContract, EventsComeForNewInputAndADrainedOutput) {
   const PortHandle port = OpenLine();
-  ASSERT_NE(port, kNoPort) << layer->LastError();
+  ASSERT_NE(port, kNoPort) << layer->LastError().code;
   ASSERT_TRUE(layer->SetCommMask(port, kEvRxChar | kEvTxEmpty | kEvCts));
   std::uint8_t byte = 0;
   EXPECT_EQ(layer->ReadByte(port, byte), 0) << "nothing waiting is no failure";
@@ -179,27 +179,27 @@ TEST_P(SerialPortContract, EventsComeForNewInputAndADrainedOutput) {
 
 TEST_P(SerialPortContract, AWriteIsWaitedForUntilItsBoundAndNoLonger) {
   const PortHandle port = OpenLine();
-  ASSERT_NE(port, kNoPort) << layer->LastError();
+  ASSERT_NE(port, kNoPort) << layer->LastError().code;
   // More than the line's buffers hold: taken only as the far end reads.
   const std::string block(32 * 1024, 'x');
   std::string got;
   std::thread reader([&] { got = rig->Receive(block.size()); });
-  EXPECT_TRUE(layer->WriteFile(port, block, 20000)) << layer->LastError();
+  EXPECT_TRUE(layer->WriteFile(port, block, 20000)) << layer->LastError().code;
   reader.join();
   EXPECT_EQ(got.size(), block.size());
 
   // Nobody reads now: the line fills up and the write gives up at its bound.
   EXPECT_FALSE(layer->WriteFile(port, std::string(1024 * 1024, 'y'), 300));
-  EXPECT_EQ(layer->LastError(), rig->Codes().timed_out);
+  EXPECT_EQ(layer->LastError().code, rig->Codes().timed_out);
 }
 
 TEST_P(SerialPortContract, AVanishedDeviceFailsWritesAndWaits) {
   const PortHandle port = OpenLine();
-  ASSERT_NE(port, kNoPort) << layer->LastError();
+  ASSERT_NE(port, kNoPort) << layer->LastError().code;
   ASSERT_TRUE(layer->SetCommMask(port, kEvRxChar));
   rig->Vanish();
   EXPECT_FALSE(layer->WriteFile(port, "\xE1\x5C", 500)) << "a lost frame is no success";
-  EXPECT_TRUE(layer->IsDeviceGone(layer->LastError())) << layer->LastError();
+  EXPECT_EQ(layer->LastError().kind, ErrorKind::kBroken) << layer->LastError().code;
   EXPECT_EQ(Waiter(*rig, *layer, port).Events(), kFailed);
   EXPECT_TRUE(layer->CloseHandle(port));
 }

@@ -1,29 +1,8 @@
 #include "controller_session.h"
 
-#include <cerrno>
-
 #include "byte_text.h"
 
 namespace vx2::ctl {
-namespace {
-
-std::string SerialOpenFailure(int code) {
-  switch (code) {
-    case ENOENT:
-      return "zařízení neexistuje";
-    case EBUSY:
-      return "linku už používá jiný program";
-    case EACCES:
-      return "chybí oprávnění k zařízení";
-    case ENOTTY:
-      return "zařízení není sériová linka";
-    default:
-      return "chyba " + std::to_string(code);
-  }
-}
-
-}  // namespace
-
 ControllerSession::ControllerSession(korvex::LogSink& log) : log_(log) {
   link_.Init(loop_);
   link_.Setup(serial_, socket_);
@@ -63,7 +42,7 @@ bool ControllerSession::Open(const SessionSettings& settings, std::string& error
   if (link_.Open(link, tcp, &log_)) return true;
   error = tcp.Active ? ConnectFailure()
                      : "sériovou linku " + endpoint_ + " nelze otevřít (" +
-                           SerialOpenFailure(serial_.ErrorCode()) + ")";
+                           korvex::SerialErrorText(serial_.Error()) + ")";
   return false;
 }
 

@@ -6,9 +6,30 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace korvex {
+
+SystemError LogFileError(int code) {
+  switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+      return {ErrorKind::kNotFound, code};
+    case EWOULDBLOCK:
+      return {ErrorKind::kBusy, code};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return {ErrorKind::kAccessDenied, code};
+    case EIO:
+      return {ErrorKind::kBroken, code};
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return {ErrorKind::kNoSpace, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
+}
 
 std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path,
                                                    const LogFileHandle* like,
@@ -24,7 +45,7 @@ std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path,
            S_IRUSR | S_IWUSR);
   if (fd < 0) {
     refusal = LogFileRefusal::kCannotOpen;
-    reason = std::strerror(errno);
+    reason = LogFileErrorText(LogFileError(errno));
     return nullptr;
   }
   // Looked at again: the name may have changed hands in between.
@@ -37,7 +58,7 @@ std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path,
     const int error = errno;
     close(fd);
     refusal = error == EWOULDBLOCK ? LogFileRefusal::kHeldByAnother : LogFileRefusal::kCannotOpen;
-    reason = std::strerror(error);
+    reason = LogFileErrorText(LogFileError(error));
     return nullptr;
   }
   std::uint32_t permissions = status.st_mode & 07777;
@@ -58,7 +79,7 @@ bool LogFileHandle::Append(std::string_view bytes, std::string& reason) {
     if (written >= 0) {
       done += static_cast<std::size_t>(written);
     } else if (errno != EINTR) {
-      reason = std::strerror(errno);
+      reason = LogFileErrorText(LogFileError(errno));
       // Should even cutting back fail, the size counted on stays the file's.
       if (done > 0 && ftruncate(fd, static_cast<off_t>(size_)) != 0) size_ += done;
       return false;

@@ -34,7 +34,7 @@ constexpr auto kDsrRecheck = std::chrono::milliseconds(5);
 constexpr std::uint32_t kLineEventMask = kEvCts | kEvDsr | kEvRlsd | kEvBreak | kEvRing;
 
 bool Fail(int code) {
-  return FailSerialCall(code);
+  return FailSerialCall(SerialPortError(code));
 }
 
 struct TableRate {
@@ -238,14 +238,30 @@ std::vector<std::string> SystemSerialPort::OtherHolders(PortHandle handle) const
   return port ? OtherDeviceHolders(port->fd) : std::vector<std::string>{};
 }
 
-int SystemSerialPort::LastError() const {
+SystemError SystemSerialPort::LastError() const {
   return SerialLastError();
 }
 
-bool SystemSerialPort::IsDeviceGone(int error) const {
-  // A terminal whose device went away answers EIO from then on; an opener
-  // may meet ENXIO or ENODEV while it is being removed.
-  return error == EIO || error == ENXIO || error == ENODEV;
+SystemError SerialPortError(int code) {
+  switch (code) {
+    // An opener meets ENXIO or ENODEV also while a device is being removed.
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+      return {ErrorKind::kNotFound, code};
+    case EBUSY:
+      return {ErrorKind::kBusy, code};
+    case EACCES:
+    case EPERM:
+      return {ErrorKind::kAccessDenied, code};
+    // A terminal whose device went away answers EIO from then on.
+    case EIO:
+      return {ErrorKind::kBroken, code};
+    case ETIMEDOUT:
+      return {ErrorKind::kTimedOut, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
 }
 
 PortHandle SystemSerialPort::Open(int number) {

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/win32/windows_error_text.h"
-
 namespace korvex {
 namespace {
 
@@ -22,6 +20,30 @@ HANDLE Native(std::intptr_t native) {
 
 }  // namespace
 
+SystemError LogFileError(int code) {
+  switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+      return {ErrorKind::kNotFound, code};
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return {ErrorKind::kBusy, code};
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+      return {ErrorKind::kAccessDenied, code};
+    case ERROR_GEN_FAILURE:
+    case ERROR_WRITE_FAULT:
+    case ERROR_NOT_READY:
+      return {ErrorKind::kBroken, code};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return {ErrorKind::kNoSpace, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
+}
+
 // Windows has no owner-only mode to keep: the file takes its folder's rights.
 // Sharing it for reading alone keeps every other writer out.
 std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path, const LogFileHandle*,
@@ -33,7 +55,7 @@ std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path, cons
     const DWORD error = GetLastError();
     refusal = error == ERROR_SHARING_VIOLATION ? LogFileRefusal::kHeldByAnother
                                                : LogFileRefusal::kCannotOpen;
-    reason = WindowsErrorText(error);
+    reason = LogFileErrorText(LogFileError(static_cast<int>(error)));
     return nullptr;
   }
   LARGE_INTEGER size{};
@@ -58,7 +80,7 @@ bool LogFileHandle::Append(std::string_view bytes, std::string& reason) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
     if (!WriteFile(Native(native_), bytes.data() + done, chunk, &written, nullptr) ||
         written == 0) {
-      reason = WindowsErrorText(GetLastError());
+      reason = LogFileErrorText(LogFileError(static_cast<int>(GetLastError())));
       LARGE_INTEGER before{};
       before.QuadPart = static_cast<LONGLONG>(size_);
       if (done > 0 && SetFilePointerEx(Native(native_), before, nullptr, FILE_BEGIN)) {

@@ -14,8 +14,16 @@ constexpr DWORD kReadWaitMs = 100;
 // How often a port whose driver cannot wait for events is looked at.
 constexpr DWORD kPollMs = 5;
 
+// A call on an open port: access denied there means its device has gone
+// (the drivers differ in what they fail with then), not another holder.
 bool Fail(DWORD code) {
-  return FailSerialCall(static_cast<int>(code));
+  const int kept = static_cast<int>(code);
+  return FailSerialCall(code == ERROR_ACCESS_DENIED ? SystemError{ErrorKind::kBroken, kept}
+                                                    : SerialPortError(kept));
+}
+
+bool FailOpening(DWORD code) {
+  return FailSerialCall(SerialPortError(static_cast<int>(code)));
 }
 
 HANDLE NewEvent() {
@@ -76,10 +84,10 @@ HANDLE ClaimDevice(const std::string& device) {
   for (const char c : device) name += c == '\\' ? '/' : c;
   const HANDLE claim = CreateMutexA(nullptr, FALSE, name.c_str());
   if (!claim) {
-    Fail(GetLastError());
+    FailOpening(GetLastError());
   } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
     ::CloseHandle(claim);
-    Fail(ERROR_ACCESS_DENIED);
+    FailOpening(ERROR_ACCESS_DENIED);
     return nullptr;
   }
   return claim;
@@ -184,7 +192,7 @@ SystemSerialPort::~SystemSerialPort() {
   for (const PortHandle handle : ports_.Handles()) CloseHandle(handle);
 }
 
-int SystemSerialPort::LastError() const {
+SystemError SystemSerialPort::LastError() const {
   return SerialLastError();
 }
 
@@ -193,11 +201,18 @@ std::vector<std::string> SystemSerialPort::OtherHolders(PortHandle) const {
   return {};
 }
 
-bool SystemSerialPort::IsDeviceGone(int error) const {
-  // What the calls on an open port fail with once its USB adapter is pulled
-  // out (the drivers differ), or the far end of a virtual port has gone.
-  switch (static_cast<DWORD>(error)) {
+SystemError SerialPortError(int code) {
+  switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST:
+      return {ErrorKind::kNotFound, code};
+    // A COM port another program holds refuses its next opener so.
     case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return {ErrorKind::kBusy, code};
+    // What the calls on an open port fail with once its USB adapter is pulled
+    // out, or the far end of a virtual port has gone.
     case ERROR_BAD_COMMAND:
     case ERROR_NOT_READY:
     case ERROR_GEN_FAILURE:
@@ -205,16 +220,19 @@ bool SystemSerialPort::IsDeviceGone(int error) const {
     case ERROR_IO_DEVICE:
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEVICE_REMOVED:
-      return true;
+      return {ErrorKind::kBroken, code};
+    case ERROR_TIMEOUT:
+    case ERROR_SEM_TIMEOUT:
+      return {ErrorKind::kTimedOut, code};
     default:
-      return false;
+      return {ErrorKind::kOther, code};
   }
 }
 
 PortHandle SystemSerialPort::Open(int number) {
   const std::string name = device_for_(number);
   if (name.empty()) {
-    Fail(ERROR_FILE_NOT_FOUND);
+    FailOpening(ERROR_FILE_NOT_FOUND);
     return kNoPort;
   }
   // Share mode 0 keeps other programs out of a real port; a device that does
@@ -225,13 +243,13 @@ PortHandle SystemSerialPort::Open(int number) {
   const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    Fail(GetLastError());
+    FailOpening(GetLastError());
     ::CloseHandle(claim);
     return kNoPort;
   }
   auto port = std::make_shared<Port>(file, claim);
   if (!port->HasEvents()) {
-    Fail(GetLastError());
+    FailOpening(GetLastError());
     ::CloseHandle(file);
     return kNoPort;
   }
