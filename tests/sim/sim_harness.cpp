@@ -10,11 +10,11 @@
 #include <cstdlib>
 
 #include "protocol/frame.h"
+#include "support/sim_on_pty.h"
 
 namespace vx2::test {
 namespace {
 
-constexpr std::string_view kReady = "vx2sim: připraven na 127.0.0.1:";
 
 int MillisecondsLeft(std::chrono::steady_clock::time_point end) {
   const auto left =
@@ -29,13 +29,15 @@ std::vector<std::string> WithTestAddress(std::vector<std::string> options, int p
 
 }  // namespace
 
-RunningSim::RunningSim(const std::vector<std::string>& options, int port)
-    : process_(VX2SIM_BINARY, WithTestAddress(options, port)) {
+RunningSim::RunningSim(const std::vector<std::string>& options, int port,
+                       const std::string& program)
+    : process_(program, WithTestAddress(options, port)) {
   // The simulator writes the ready line whole with one write, so the port
   // has come with it.
-  if (!process_.WaitFor(std::string(kReady), kArrival)) return;
+  const std::string ready = korvex::ReadyLine(program) + "127.0.0.1:";
+  if (!process_.WaitFor(ready, kArrival)) return;
   const std::string& out = process_.Output();
-  port_ = std::atoi(out.c_str() + out.find(kReady) + kReady.size());
+  port_ = std::atoi(out.c_str() + out.find(ready) + ready.size());
 }
 
 Finished RunToEnd(const std::string& program, const std::vector<std::string>& arguments,

@@ -24,7 +24,9 @@ inline constexpr std::chrono::milliseconds kSilence = 200ms;
 // vx2sim on `port` of 127.0.0.1 (0: a free one), killed when the test ends.
 class RunningSim {
  public:
-  explicit RunningSim(const std::vector<std::string>& options, int port = 0);
+  // Also another controller that takes vx2sim's options and ready line.
+  explicit RunningSim(const std::vector<std::string>& options, int port = 0,
+                      const std::string& program = VX2SIM_BINARY);
   // The port from the ready line; 0 when the simulator did not get ready.
   int Port() const { return port_; }
   korvex::ChildProcess& Process() { return process_; }

@@ -10,14 +10,20 @@
 
 namespace korvex {
 
+// "vx2sim: připraven na ": the ready line of vx2sim, or of another
+// controller `program` that takes its options.
+inline std::string ReadyLine(const std::string& program) {
+  return program.substr(program.find_last_of('/') + 1) + ": připraven na ";
+}
+
 class SimOnPty {
  public:
   SimOnPty(const std::string& program, std::vector<std::string> options)
       : process_(program, WithPty(std::move(options))) {
-    static const std::string kReady = "vx2sim: připraven na ";
-    if (!process_.WaitFor(kReady, std::chrono::seconds(10))) return;
+    const std::string ready = ReadyLine(program);
+    if (!process_.WaitFor(ready, std::chrono::seconds(10))) return;
     const std::string& out = process_.Output();
-    const std::size_t at = out.find(kReady) + kReady.size();
+    const std::size_t at = out.find(ready) + ready.size();
     if (out.find('\n', at) == std::string::npos) process_.WaitFor("\n", std::chrono::seconds(1));
     device_ = process_.Output().substr(at, process_.Output().find('\n', at) - at);
   }
