@@ -76,6 +76,7 @@ std::vector<std::pair<std::string, std::string>> StatisticsPairs(const LinkStati
       {"answer_ms_median", Milliseconds(s.answer_times.Quantile(0.5))},
       {"answer_ms_p95", Milliseconds(s.answer_times.Quantile(0.95))},
       {"answer_ms_max", Milliseconds(s.answer_times.Maximum())},
+      {"answers_discarded", number(s.answers_discarded)},
       {"requests_read", number(s.requests_read)},
       {"requests_series", number(s.requests_series)},
       {"requests_write", number(s.requests_write)},

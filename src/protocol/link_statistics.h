@@ -54,6 +54,9 @@ struct LinkStatistics {
   std::uint64_t succeeded = 0;
   std::array<std::uint64_t, 5> failed{};
   AnswerTimes answer_times;
+  // Whole answers thrown away because they did not fit the request waiting:
+  // late answers to earlier requests.
+  std::uint64_t answers_discarded = 0;
   // Host requests by kind: read, read of eight, write, close, statistics, and
   // texts that are no request.
   std::uint64_t requests_read = 0;

@@ -6,6 +6,7 @@
 #include "common/text_helpers.h"
 #include "protocol/answer_fit.h"
 #include "protocol/frame.h"
+#include "protocol/item_layout.h"
 
 namespace korvex {
 namespace {
@@ -17,6 +18,12 @@ constexpr std::uint16_t kSerialQueueSize = 1024;
 // A line that never goes quiet (noise, another master) is purged after this
 // many guard times, so the next request is not held for ever.
 constexpr int kSettleLimitGuards = 3;
+
+// The number of codes of a read request, 0 for any other.
+std::size_t ReadCodes(std::string_view request) {
+  if (!request.starts_with("Qq") || (request.size() - kCommandSize) % kItemCodeSize != 0) return 0;
+  return (request.size() - kCommandSize) / kItemCodeSize;
+}
 
 }  // namespace
 
@@ -186,7 +193,7 @@ void TVardosComm::SettleTick() {
 
 void TVardosComm::FinishSettling() {
   SetTimerMode(eTimerMode::tmIdle);
-  rx_buffer_.clear();
+  TakeLateAnswers(rx_buffer_);
   if (serial_ && serial_->Opened()) serial_->PurgeRx();
 }
 
@@ -320,14 +327,53 @@ bool TVardosComm::AnswerReady(std::string_view request, std::string& answer) {
     const std::size_t before = buffer.size();
     if (PollAnswer(answer)) {
       if (AnswerFitsRequest(request, answer)) return true;
-      discarded_ = FrameFault::kLength;
+      Discard(answer);
       continue;
     }
     if (buffer.size() == before) return false;
   }
 }
 
-bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
+std::string TVardosComm::FencedRequest(std::string_view request) {
+  std::string fenced(request);
+  const std::size_t codes = ReadCodes(request);
+  const std::size_t count = fence_.CountFor(codes);
+  for (std::size_t extra = codes; extra < count; ++extra) {
+    fenced += request.substr(kCommandSize, kItemCodeSize);
+  }
+  return fenced;
+}
+
+void TVardosComm::TakeLateAnswers(std::string& buffer) {
+  std::string late;
+  for (std::size_t before = buffer.size(); !buffer.empty(); before = buffer.size()) {
+    if (ParseAnswer(buffer, late)) {
+      Discard(late);
+    } else if (buffer.size() == before) {
+      break;
+    }
+  }
+  buffer.clear();
+}
+
+void TVardosComm::Discard(std::string_view answer) {
+  discarded_ = FrameFault::kLength;
+  const std::size_t values = (answer.size() - kCommandSize) / kItemValueSize;
+  if (answer.starts_with("Qx") && answer.size() == kCommandSize + values * kItemValueSize) {
+    fence_.Seen(values);
+  }
+  if (stats_) ++stats_->answers_discarded;
+  if (trace_) {
+    trace_->FileLine("řadič: odpověď (" + std::to_string(answer.size()) +
+                     " B dat) nepatří k čekajícímu požadavku, zahozena");
+  }
+}
+
+bool TVardosComm::Transaction(std::string_view asked, std::string& answer) {
+  // A read goes out for a number of codes that no unanswered read has, so a
+  // late answer to one never fits it; the extra values are dropped below.
+  const std::string fenced = FencedRequest(asked);
+  const std::string_view request = fenced;
   std::string frame;
   if (!BuildFrame(request, frame)) {
     LogLine("Požadavek je příliš dlouhý (" + std::to_string(request.size()) + " bajtů, nejvýše " +
@@ -346,7 +392,7 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
     return false;
   }
   StartTimer(eTimerMode::tmAnswer);
-  rx_buffer_.clear();
+  TakeLateAnswers(rx_buffer_);
   discarded_ = FrameFault::kNone;
   const auto sent =
       stats_ ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
@@ -354,8 +400,9 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   // A frame that could not be sent leaves the link down, which ends the
   // receive loop at its first pass.
   if (trace_) TraceBytes("→", frame);
+  bool sent_out = true;
   if (use_tcp_) {
-    SendOverTcp(frame);
+    sent_out = SendOverTcp(frame);
   } else {
     SendOverSerial(frame);
   }
@@ -377,7 +424,14 @@ bool TVardosComm::Transaction(std::string_view request, std::string& answer) {
   // it: the controller has carried out the request.
   const bool result = ready && !abort_flag_ && !timed_out_ && !closing_;
   if (stats_) Count(result, link_up, sent);
-  if (result) answer = std::move(received);
+  if (result) {
+    fence_.Answered();
+    const std::size_t codes = ReadCodes(asked);
+    if (codes > 0) received.resize(kCommandSize + codes * kItemValueSize);
+    answer = std::move(received);
+  } else if (sent_out) {
+    fence_.Unanswered(ReadCodes(request));
+  }
   if (!result && !use_tcp_ && !closing_) StartSettling();
   busy_ = false;
   return result;

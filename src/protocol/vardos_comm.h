@@ -10,6 +10,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/log_sink.h"
+#include "protocol/answer_fence.h"
 #include "protocol/frame.h"
 #include "protocol/link_setup.h"
 #include "protocol/link_statistics.h"
@@ -111,6 +112,10 @@ class TVardosComm {
   // The one place the timer mode changes: the timer runs in every mode but
   // tmIdle.
   void SetTimerMode(eTimerMode mode);
+  std::string FencedRequest(std::string_view request);
+  // Whole answers left in `buffer` came late, for no request.
+  void TakeLateAnswers(std::string& buffer);
+  void Discard(std::string_view answer);
   void StartSettling();
   void SettleTick();
   void FinishSettling();
@@ -148,6 +153,7 @@ class TVardosComm {
   std::string rx_buffer_;
   // The last frame thrown away in the current transaction.
   FrameFault discarded_ = FrameFault::kNone;
+  AnswerFence fence_;
   bool heard_ = false;  // bytes came since the last settling tick
   int quiet_ticks_ = 0;
   int settling_ticks_ = 0;

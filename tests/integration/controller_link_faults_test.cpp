@@ -30,6 +30,8 @@ constexpr int kClose = 0;  // an ending besides the signals
 struct LinkFaultCase {
   const char* name;
   bool serial = false;  // else TCP
+  // vx2sim, or a controller that takes its options.
+  const char* controller = VX2SIM_BINARY;
   // The faults, by default a slow controller; the items are kItems.
   std::vector<std::string> sim_options{"--delay", "300"};
   std::string settings{};           // lumadex.ini after the link's line
@@ -65,10 +67,10 @@ TEST_P(ControllerLinkFaults, HostGetsRightValuesOrNoneAndTheControllerHoldsItsOw
   std::unique_ptr<vx2::test::RunningSim> tcp;
   std::vector<std::string> link;  // vx2ctl's options for it
   if (c.serial) {
-    line = std::make_unique<SimOnPty>(VX2SIM_BINARY, options);
+    line = std::make_unique<SimOnPty>(c.controller, options);
     link = {"--serial", line->Device()};
   } else {
-    tcp = std::make_unique<vx2::test::RunningSim>(options);
+    tcp = std::make_unique<vx2::test::RunningSim>(options, 0, c.controller);
     link = {"--port", std::to_string(tcp->Port())};
   }
   ASSERT_NE(link[1], c.serial ? "" : "0");
@@ -180,6 +182,25 @@ const LinkFaultCase kLinks[] = {
      .settings = "TIMEOUT 0.5",
      .host = Twice(kLateReads),
      .pause_ms = 700,
+     .least_answers = 1},
+    // Every other answer 2.5 s late: the retry is answered, and the late
+    // answer to the first attempt comes during a later read.
+    {.name = "EveryOtherAnswerFarBeyondTheTimeOutOnASerialLine",
+     .serial = true,
+     .controller = VX2LATE_BINARY,
+     .sim_options = {"--late", "0,2500"},
+     .settings = "TIMEOUT 1.0",
+     .host = Twice(kLateReads),
+     .pause_ms = 1700,
+     .least_answers = 1},
+    // One controller line behind successive connections: a late answer goes
+    // out on the connection of a later request.
+    {.name = "LateAnswersThroughADeviceServer",
+     .controller = VX2LATE_BINARY,
+     .sim_options = {"--late", "0,1500"},
+     .settings = "TIMEOUT 1.0",
+     .host = Twice(kLateReads),
+     .pause_ms = 1700,
      .least_answers = 1},
     {.name = "SlowControllerWritesDrainedAtClose", .writes = 10},
     {.name = "SlowControllerWritesDrainedAtSigterm", .writes = 10, .endings = {SIGTERM}},

@@ -17,7 +17,7 @@ TEST(StatisticsTexts, EveryPairWholeInTextsWithinTheChannelsLimit) {
   for (std::uint64_t* counter :
        {&stats.attempted, &stats.succeeded, &stats.requests_read, &stats.requests_series,
         &stats.requests_write, &stats.requests_close, &stats.requests_stats,
-        &stats.requests_invalid, &stats.answers_sent, &stats.host_timeouts}) {
+        &stats.requests_invalid, &stats.answers_sent, &stats.host_timeouts, &stats.answers_discarded}) {
     *counter = huge;
   }
   stats.failed.fill(huge);

@@ -159,12 +159,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RunLoop, ReadAnswerOfAnotherLengthIsAFailedAttempt) {
   int answers = 0;
-  controller.script = [&answers](const std::string&) {
+  controller.script = [&answers](const std::string& request) {
     // First a late answer to a two-item read, then one a value short.
     ++answers;
     if (answers == 1) return "Qx" + FakeController::Value(1) + FakeController::Value(2);
     if (answers == 2) return std::string("Qx\x01\x02\x03", 5);
-    return "Qx" + FakeController::Value(9);
+    std::string values = "Qx";
+    for (std::size_t at = 2; at < request.size(); at += 3) values += FakeController::Value(9);
+    return values;
   };
   Read(P);
   Advance(100);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "support/fake_controller.h"
 #include "support/link_fixture.h"
 
 namespace korvex {
@@ -141,9 +142,10 @@ TEST_F(SerialLink, AfterAFailureTheNextRequestWaitsForAQuietPurgedLine) {
       Later(at, [this] { Arrive(Hex("00")); });
     }
     serial_port.ClearCalls();
-    serial_port.on_write = [&](const std::string&) {
+    FakeController controller(serial_port, serial);
+    controller.items[kRead.substr(2)] = 0x01020304;
+    controller.on_request = [&](const std::string&) {
       EXPECT_EQ(loop.Now() - ended, c.next_sent_at);
-      Arrive(kAnswer);
     };
     ASSERT_TRUE(link.Transaction(kRead, answer));
     EXPECT_EQ(answer, kAnswerData);

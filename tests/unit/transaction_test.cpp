@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "czech_user_locale.h"
+#include "support/fake_controller.h"
 #include "support/link_fixture.h"
 
 namespace korvex {
@@ -291,16 +292,16 @@ TEST_F(Transactions, InvalidAnswersAreDiscardedAndTheWaitGoesOn) {
   ASSERT_TRUE(Open());
   std::string bad = kAnswer;
   bad.back() ^= 0x40;
-  AnswerEveryRequestWith(bad);
-  std::string answer;
-  EXPECT_FALSE(link.Transaction(kRead, answer));
-  EXPECT_TRUE(comm().TimedOut());
-
   socket.on_write = [this, bad](const std::string&) {
     socket.PeerSend(bad);
     Later(200, [this] { socket.PeerSend(kAnswer); });
   };
+  std::string answer;
   EXPECT_TRUE(link.Transaction(kRead, answer)) << "a later valid answer is still taken";
+
+  AnswerEveryRequestWith(bad);
+  EXPECT_FALSE(link.Transaction(kRead, answer));
+  EXPECT_TRUE(comm().TimedOut());
 }
 
 TEST_F(Transactions, LinkNotOpenedReturnsAtOnce) {
@@ -398,7 +399,7 @@ TEST_P(CountedFailures, UnderTheirCause) {
   expected[static_cast<std::size_t>(GetParam().cause)] = 1;
   EXPECT_EQ(stats.failed, expected);
   EXPECT_EQ(stats.attempted, 1u);
-  AnswerEveryRequestWith(kAnswer);
+  FakeController controller(socket);
   link.Opened = true;
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kAtOnce;
   EXPECT_TRUE(link.Transaction(kRead, answer));
