@@ -62,8 +62,7 @@ void HostChannel::MyWndProc(const HostMessage& message) {
       return;
     case kPassOn:
       if (IsWholeText(message.text)) {
-        PushText(AnswerTexts, message.text);
-        window_.SetAnswerText("");
+        PassOn(message.text);
       } else {
         window_.SetAnswerText(message.text);
       }
@@ -71,6 +70,19 @@ void HostChannel::MyWndProc(const HostMessage& message) {
     default:
       return;
   }
+}
+
+void HostChannel::PassOn(std::string_view text) {
+  if (AnswerTexts.size() >= kMaxPassOnTexts) {
+    if (!pass_on_full_said_) {
+      window_.WriteLog("Texty k předání: čeká jich už " + std::to_string(kMaxPassOnTexts) +
+                       "; další, pro které nebude místo, se zahazují.");
+    }
+    pass_on_full_said_ = true;
+    return;
+  }
+  PushText(AnswerTexts, text);
+  window_.SetAnswerText("");
 }
 
 std::int64_t HostChannel::SendAnswer(std::string_view text) {

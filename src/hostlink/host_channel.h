@@ -17,6 +17,11 @@
 
 namespace korvex {
 
+// Texts the host hands over to pass on leave with the next read's answers; a
+// host that hands them over faster must grow neither the communicator nor the
+// time those answers hold the controller back.
+inline constexpr std::size_t kMaxPassOnTexts = 1000;
+
 class HostChannel {
  public:
   // `handle_request` takes the first text of the request list.
@@ -48,6 +53,7 @@ class HostChannel {
 
  private:
   std::int64_t SendToHost(std::uint32_t wparam, std::int64_t lparam, std::string_view text);
+  void PassOn(std::string_view text);
   void TraceHostMessage(std::string_view direction, std::uint32_t wparam, std::int64_t lparam,
                         std::string_view text);
 
@@ -58,6 +64,7 @@ class HostChannel {
   std::function<void(TTextList&)> handle_request_;
   std::uint32_t host_msg_ = 0;
   LogSink* trace_ = nullptr;
+  bool pass_on_full_said_ = false;  // once in the run
 };
 
 }  // namespace korvex

@@ -8,6 +8,11 @@
 namespace korvex {
 namespace {
 
+// A read's values go ahead of the texts the host handed over to pass on,
+// which leave this many with each read: a host's backlog of them holds back
+// neither the values nor the controller.
+constexpr std::size_t kPassOnPortion = 64;
+
 // QQ_RD CC CC CC VV VV VV VV| for one item read.
 std::string HostReadAnswer(std::string_view code, std::string_view value) {
   std::string text = "QQ_RD";
@@ -44,8 +49,9 @@ void RunLoop::RunPass() {
   TTranList pass = std::move(queue_);
   pass_ = &pass;
   JoinTran(kKindRead, pass);
-  exchange_.SendList(pass, [this](TTranList& list) { return SendFirstEntry(list); }, {});
-  EndPass(pass);
+  const ListEnd end =
+      exchange_.SendList(pass, [this](TTranList& list) { return SendFirstEntry(list); }, {});
+  EndPass(pass, end);
 }
 
 EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
@@ -71,9 +77,9 @@ EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
   }
   if (sent) {
     if (!write) {
-      QueueReadAnswers(std::string_view(request).substr(kCommandSize),
-                       std::string_view(answer).substr(kCommandSize));
-      SendWaitingAnswers();
+      const std::size_t values = QueueReadAnswers(std::string_view(request).substr(kCommandSize),
+                                                  std::string_view(answer).substr(kCommandSize));
+      SendWaitingAnswers(values + kPassOnPortion);
     }
     DeleteTran(entry, pass);
   }
@@ -81,9 +87,15 @@ EntryOutcome RunLoop::SendFirstEntry(TTranList& pass) {
   return sent ? EntryOutcome::kSent : EntryOutcome::kFailed;
 }
 
-void RunLoop::EndPass(TTranList& pass) {
+void RunLoop::EndPass(TTranList& pass, const ListEnd& end) {
   // Whatever is left, the pass gave up on (the user stopped it or AbortFlag
-  // ended it): dropped here.
+  // ended it): dropped here. Writes the host handed over are never dropped
+  // without a word; those a close ends are counted by its drain.
+  const int writes = end.user_stopped ? TranCountOfKind(kKindWrite, pass) : 0;
+  if (writes > 0) {
+    window_.WriteLog("Po chybě komunikace zápisů nebylo provedeno: " + std::to_string(writes) +
+                     ".");
+  }
   ClearTran(pass);
   if (dropped_for_silent_host_ > 0) {
     window_.WriteLog("Nadřízená aplikace (popisovač " + std::to_string(silent_host_) +
@@ -96,17 +108,20 @@ void RunLoop::EndPass(TTranList& pass) {
   busy_ = false;
 }
 
-void RunLoop::QueueReadAnswers(std::string_view codes, std::string_view values) {
-  for (; codes.size() >= kItemCodeSize; codes.remove_prefix(kItemCodeSize)) {
-    PushText(channel_.AnswerTexts,
-             HostReadAnswer(codes.substr(0, kItemCodeSize), values.substr(0, kItemValueSize)));
+std::size_t RunLoop::QueueReadAnswers(std::string_view codes, std::string_view values) {
+  TTextList& answers = channel_.AnswerTexts;
+  std::size_t queued = 0;
+  for (; codes.size() >= kItemCodeSize; codes.remove_prefix(kItemCodeSize), ++queued) {
+    answers.insert(answers.begin() + static_cast<std::ptrdiff_t>(queued),
+                   HostReadAnswer(codes.substr(0, kItemCodeSize), values.substr(0, kItemValueSize)));
     values.remove_prefix(kItemValueSize);
   }
+  return queued;
 }
 
-void RunLoop::SendWaitingAnswers() {
+void RunLoop::SendWaitingAnswers(std::size_t count) {
   TTextList& answers = channel_.AnswerTexts;
-  while (!answers.empty()) {
+  for (; !answers.empty() && count > 0; --count) {
     if (channel_.HostWnd() != 0 && channel_.HostWnd() == silent_host_) {
       dropped_for_silent_host_ += answers.size();
       FreeTexts(answers);

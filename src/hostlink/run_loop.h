@@ -28,9 +28,11 @@ class RunLoop {
   // One step of the pass: its first entry to the controller.
   EntryOutcome SendFirstEntry(TTranList& pass);
   // After the queue driver has given the pass up or sent it all.
-  void EndPass(TTranList& pass);
-  void QueueReadAnswers(std::string_view codes, std::string_view values);
-  void SendWaitingAnswers();
+  void EndPass(TTranList& pass, const ListEnd& end);
+  // Puts the answers of one read ahead of the texts waiting; gives their count.
+  std::size_t QueueReadAnswers(std::string_view codes, std::string_view values);
+  // Sends at most `count` of the waiting texts, the first first.
+  void SendWaitingAnswers(std::size_t count);
 
   LinkWindow& window_;
   HostChannel& channel_;

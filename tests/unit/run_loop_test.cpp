@@ -62,11 +62,11 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   Advance(100);
   EXPECT_EQ(controller.requests, std::vector<std::string>{"Qq" + P + Q + R})
       << "the entry of another kind goes without a transaction";
-  EXPECT_EQ(Answers(), (std::vector<std::string>{"předáno|", "QQ_RD 00 01 02 2A 00 00 00|",
+  EXPECT_EQ(Answers(), (std::vector<std::string>{"QQ_RD 00 01 02 2A 00 00 00|",
                                                  "QQ_RD 00 01 03 04 03 02 01|",
-                                                 "QQ_RD 0A 0B 0C 07 00 00 00|"}))
-      << "a relayed text leaves in the same drain, in list order";
-  EXPECT_EQ(view.answer_text, "QQ_RD 0A 0B 0C 07 00 00 00|");
+                                                 "QQ_RD 0A 0B 0C 07 00 00 00|", "předáno|"}))
+      << "a relayed text leaves in the same drain, after the values";
+  EXPECT_EQ(view.answer_text, "předáno|");
   EXPECT_TRUE(view.lines.empty()) << "successful reads log nothing";
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(view.progress_maximum, 2);
@@ -128,9 +128,10 @@ TEST_P(RunLoopFailures, AskFromTheThirdFailureOn) {
   // The write is logged before each of its attempts.
   const std::string logged = "QQ/W: 00 01 03 05 00 00 00 ";
   if (c.stopped) {
-    ASSERT_EQ(view.lines.size(), 3u);
+    ASSERT_EQ(view.lines.size(), 4u);
     EXPECT_EQ(view.lines[1], logged);
     EXPECT_EQ(view.lines[2], logged + "CHYBA !");
+    EXPECT_EQ(view.lines[3], "Po chybě komunikace zápisů nebylo provedeno: 1.");
     EXPECT_EQ(controller.requests.size(), 3u) << "the rest of the pass is dropped";
     EXPECT_TRUE(Answers().empty());
   } else {
