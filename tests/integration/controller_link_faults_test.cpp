@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 #include <memory>
 #include <regex>
 #include <set>
@@ -39,9 +40,16 @@ struct LinkFaultCase {
   int pause_ms = 0;
   bool each_answered = false;  // within pause_ms
   int least_answers = 0;
-  int flooders = 0;                  // hosts sending "STATS|" without pause meanwhile
-  int writes = 0;                    // after the reads, at once: item 40 00 kk = 7 for the k-th
+  int most_answers = 1000;
+  int flooders = 0;  // hosts sending flood_text without pause meanwhile
+  std::uint32_t flood_wparam = 1;
+  const char* flood_text = "STATS|";
+  int writes = 0;  // after the reads, at once: item 40 00 kk = 7 for the k-th
+  std::vector<int> rewrites{};           // then these values to item 40 00 00; the last must hold
+  std::vector<std::string> after_writes{};  // then, once a pass has begun, these requests
+  std::string said_once{};
   std::vector<int> endings{kClose};  // kClose or a signal, one right after another
+  std::vector<std::string> options{};  // korvex-headless's beside /DDE
   bool all_written = true;           // else what is missing is counted in the log
 };
 
@@ -78,8 +86,10 @@ TEST_P(ControllerLinkFaults, HostGetsRightValuesOrNoneAndTheControllerHoldsItsOw
   directory.Write("lumadex.ini", (c.serial ? "PORT 1 38400 " : "TCP 127.0.0.1 " + link[1] + " ") +
                                      c.settings + "\n");
   const std::string desktop = directory.String() + "/desktop";
+  std::vector<std::string> arguments{"/DDE"};
+  arguments.insert(arguments.end(), c.options.begin(), c.options.end());
   ChildProcess korvex(
-      KORVEX_HEADLESS, {"/DDE"},
+      KORVEX_HEADLESS, arguments,
       ChildSetup{
           directory.String(), "/dev/null", {"TOLMA_DESKTOP=" + desktop, "KORVEX_COM1=" + link[1]}});
   // A late controller fails the start-up's checks, three attempts each.
@@ -102,7 +112,8 @@ TEST_P(ControllerLinkFaults, HostGetsRightValuesOrNoneAndTheControllerHoldsItsOw
       char problem[256];
       tolma_window* window = tolma_open(desktop.c_str(), problem, sizeof problem);
       while (window && !stop.stop_requested()) {
-        tolma_send(window, to, host.Message(), 1, 0, "STATS|", 6, 1000);
+        tolma_send(window, to, host.Message(), c.flood_wparam, 0, c.flood_text,
+                   std::strlen(c.flood_text), 1000);
       }
       if (window) tolma_close(window);
     });
@@ -117,6 +128,11 @@ TEST_P(ControllerLinkFaults, HostGetsRightValuesOrNoneAndTheControllerHoldsItsOw
   for (int k = 1; k <= c.writes; ++k) {
     ASSERT_TRUE(host.Request("QQ_WR 40 00 " + ByteToHex(k) + " 07 00 00 00|", error)) << error;
   }
+  for (const int value : c.rewrites) {
+    ASSERT_TRUE(host.Request("QQ_WR 40 00 00 " + ByteToHex(value) + " 00 00 00|", error)) << error;
+  }
+  if (!c.after_writes.empty()) host.Pump(200);
+  for (const std::string& request : c.after_writes) ASSERT_TRUE(host.Request(request, error));
   for (const int ending : c.endings) {
     if (ending == kClose) {
       ASSERT_TRUE(host.Request("CLOSE|", error)) << error;
@@ -128,17 +144,23 @@ TEST_P(ControllerLinkFaults, HostGetsRightValuesOrNoneAndTheControllerHoldsItsOw
   EXPECT_TRUE(closed) << "KORVEX CLOSED";
   ASSERT_EQ(korvex.Wait(20s), std::optional<int>(0)) << korvex.Output();
   EXPECT_GE(answers, c.least_answers) << korvex.Output();
+  EXPECT_LE(answers, c.most_answers) << korvex.Output();
 
   link.insert(link.end(), {"--timeout", "10", "read", "000102", "000103", "000104"});
   for (int k = 1; k <= c.writes; ++k) link.push_back("4000" + ByteToHex(k));
+  if (!c.rewrites.empty()) link.push_back("400000");
   const vx2::test::Finished read_back = vx2::test::RunToEnd(VX2CTL_BINARY, link, 60s);
-  ASSERT_EQ(read_back.status, std::optional<int>(0)) << read_back.output;
+  ASSERT_EQ(read_back.status, std::optional<int>(0)) << read_back.output << korvex.Output();
   ASSERT_TRUE(read_back.output.starts_with(kHeld)) << read_back.output;
   int lines = 0;
   int held = 0;
   std::istringstream written(read_back.output.substr(kHeld.size()));
   for (std::string line; std::getline(written, line); ++lines) held += line.ends_with("(7)");
-  EXPECT_EQ(lines, c.writes) << read_back.output;
+  EXPECT_EQ(lines, c.writes + (c.rewrites.empty() ? 0 : 1)) << read_back.output;
+  if (!c.rewrites.empty()) {
+    EXPECT_TRUE(read_back.output.ends_with("(" + std::to_string(c.rewrites.back()) + ")\n"))
+        << read_back.output;
+  }
   std::smatch counted;
   const std::string said = korvex.Output();
   const bool told =
@@ -150,6 +172,10 @@ TEST_P(ControllerLinkFaults, HostGetsRightValuesOrNoneAndTheControllerHoldsItsOw
   EXPECT_LE(held + missing, c.writes + 1) << said;
   EXPECT_EQ(told, !c.all_written) << said;
   EXPECT_TRUE(!c.all_written || held == c.writes) << held;
+  if (!c.said_once.empty()) {
+    EXPECT_EQ(said.find(c.said_once), said.rfind(c.said_once)) << said;
+    EXPECT_NE(said.find(c.said_once), std::string::npos) << said;
+  }
 }
 
 // Answers 1.2 s late against a 1.0-s time-out, requests 1.7 s apart: each
@@ -218,6 +244,30 @@ const LinkFaultCase kLinks[] = {
      .endings = {SIGTERM, SIGINT},
      .all_written = false},
     // Reads from a well-behaved host answered within a second each.
+    // Unanswered from the start-up's three requests to the writes' third
+    // attempt: "Yes" to the question drops them, and says how many.
+    {.name = "WritesDroppedAfterTheQuestionCounted",
+     .sim_options = {"--no-answer", "--fault-count", "6"},
+     .settings = "TIMEOUT 0.5",
+     .writes = 5,
+     .options = {"--assume=yes"},
+     .all_written = false},
+    {.name = "HostsLastWriteHeld", .rewrites = {1, 2, 1, 2, 1, 2, 3, 2}},
+    // Queued behind the writes when CLOSE comes: nobody will read their answers.
+    {.name = "ReadsQueuedWithWritesDroppedAtClose",
+     .most_answers = 0,
+     .writes = 5,
+     .after_writes = kLateReads},
+    {.name = "TextsToPassOnBoundedAndReadsAnswered",
+     .sim_options = {"--delay", "20"},
+     .host = std::vector<std::string>(10, "QQ_RD 40 00 00|"),
+     .pause_ms = 1000,
+     .each_answered = true,
+     .flooders = 2,
+     .flood_wparam = 2,
+     .flood_text = "TEXT|",
+     .writes = 5,
+     .said_once = "Texty k předání: čeká jich už 1000"},
     {.name = "StatsFloodLeavesReadsAnswered",
      .sim_options = {"--delay", "20"},
      .host = std::vector<std::string>(10, "QQ_RD 40 00 00|"),

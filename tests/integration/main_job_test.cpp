@@ -90,6 +90,7 @@ struct UploadCase {
   std::string question_answer;     // the last answer on standard error, if any box
   enum { kWritten, kUntouched, kUnreadable } items;
   std::vector<std::string> options = {};
+  const char* controller = VX2SIM_BINARY;  // or one that takes its options
 };
 void PrintTo(const UploadCase& c, std::ostream* os) {
   *os << c.name;
@@ -99,7 +100,7 @@ class Upload : public MainJob, public ::testing::WithParamInterface<UploadCase> 
 
 TEST_P(Upload, EndsByItselfWithItsStatus) {
   const UploadCase& c = GetParam();
-  RunningSim sim(c.sim_options);
+  RunningSim sim(c.sim_options, 0, c.controller);
   ASSERT_NE(sim.Port(), 0);
   WriteConfig("TCP 127.0.0.1 " + std::to_string(sim.Port()) + " TIMEOUT 0.3\n" + c.firmware_window +
               kProject);
@@ -168,6 +169,18 @@ INSTANTIATE_TEST_SUITE_P(
                                  "",
                                  UploadCase::kUntouched,
                                  {"--verify"}},
+                      // The writes answered, the read-back not: nothing shows it holds them.
+                      UploadCase{"ReadBackUnanswered",
+                                 {"--quiet", "--answer-reads", "1"},
+                                 kInside,
+                                 "no",
+                                 6,
+                                 {"Nahrávání projektu...OK.", "Kontrola projektu v řadiči...CHYBA !",
+                                  "Položky projektu se z řadiče nepodařilo přečíst."},
+                                 "",
+                                 UploadCase::kUnreadable,
+                                 {"--verify"},
+                                 VX2LATE_BINARY},
                       UploadCase{"UnreachableController",
                                  {"--refuse"},
                                  kInside,

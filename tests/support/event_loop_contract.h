@@ -331,6 +331,23 @@ TEST_P(RealTimeEventLoopContract, DescriptorThatStaysReadyDoesNotStarveTimers) {
   EXPECT_GT(readable, 0);
 }
 
+// As NoSynchronizedCallIsLeftWaitingForAWakeUp, but a lost wake-up fails
+// within seconds: the loop's one timer ends a wait that no posted call ended.
+TEST_P(RealTimeEventLoopContract, APostedCallEndsTheLoopsWaitAtOnce) {
+  constexpr int kCalls = 2000;
+  bool rescued = false;
+  auto rescue = loop->CreateTimer("rescue", 5000, [&] { rescued = true; });
+  rescue->SetEnabled(true);
+  std::atomic<int> ran{0};
+  std::thread caller([&] {
+    for (int i = 0; i < kCalls; ++i) loop->Synchronize([&] { ++ran; });
+  });
+  while (ran < kCalls && !rescued) loop->HandleMessage();
+  EXPECT_FALSE(rescued) << "a posted call waited for the timer; calls run: " << ran;
+  while (ran < kCalls) loop->CheckSynchronize();
+  caller.join();
+}
+
 // Only for the loops over the readiness poller (the dispatching loops).
 class PolledEventLoopContract : public EventLoopContract {};
 
