@@ -103,14 +103,20 @@ MainForm::MainForm() {
   setFixedSize(kClientWidth, kClientHeight);
   move(kWindowLeft, kWindowTop);
 
-  const auto forward = [this](void (MainViewEvents::*handler)()) {
-    return [this, handler] {
-      if (events_) (events_->*handler)();
-    };
-  };
+  PlaceHeader();
+  PlaceLog();
+  PlaceStatus();
+}
 
+std::function<void()> MainForm::Forward(void (MainViewEvents::*handler)()) {
+  return [this, handler] {
+    if (events_) (events_->*handler)();
+  };
+}
+
+void MainForm::PlaceHeader() {
   Image1 =
-      Place(new PictureLabel(this, forward(&MainViewEvents::Image1DblClick)), Component::Image1);
+      Place(new PictureLabel(this, Forward(&MainViewEvents::Image1DblClick)), Component::Image1);
   Image1->setPixmap(ProgramIcon());
 
   Label1 = Place(new QLabel(this), Component::Label1);
@@ -123,7 +129,9 @@ MainForm::MainForm() {
   Label1->setText(FromUtf8(DesignOf(Component::Label1).text));
 
   LabelVersion = Caption(this, Component::LabelVersion);
+}
 
+void MainForm::PlaceLog() {
   chbstop =
       Place(new QCheckBox(FromUtf8(DesignOf(Component::chbstop).text), this), Component::chbstop);
   WidenToText(chbstop, Component::chbstop);
@@ -136,11 +144,13 @@ MainForm::MainForm() {
   Memo1->setUndoRedoEnabled(false);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
 
+void MainForm::PlaceStatus() {
   CAN0 = Button(this, Component::CAN0);
-  connect(CAN0, &QPushButton::clicked, this, forward(&MainViewEvents::CAN0Click));
+  connect(CAN0, &QPushButton::clicked, this, Forward(&MainViewEvents::CAN0Click));
   CAN1 = Button(this, Component::CAN1);
-  connect(CAN1, &QPushButton::clicked, this, forward(&MainViewEvents::CAN1Click));
+  connect(CAN1, &QPushButton::clicked, this, Forward(&MainViewEvents::CAN1Click));
 
   Label3 = Caption(this, Component::Label3);
 
@@ -159,7 +169,7 @@ MainForm::MainForm() {
   Edit2 = Place(new QLineEdit(this), Component::Edit2);
 
   Button1 = Button(this, Component::Button1);
-  connect(Button1, &QPushButton::clicked, this, forward(&MainViewEvents::Button1Click));
+  connect(Button1, &QPushButton::clicked, this, Forward(&MainViewEvents::Button1Click));
 }
 
 void MainForm::SetVersionText(const QString& text) {

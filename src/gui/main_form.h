@@ -2,6 +2,8 @@
 // with its texts and initial state. What the user does goes to MainViewEvents.
 #pragma once
 
+#include <functional>
+
 #include <QFont>
 #include <QWidget>
 
@@ -51,6 +53,13 @@ class MainForm : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // The window's parts, top to bottom, as the design table places them.
+  void PlaceHeader();
+  void PlaceLog();
+  void PlaceStatus();
+  // A handler that calls `handler` of the events, once they are set.
+  std::function<void()> Forward(void (MainViewEvents::*handler)());
+
   MainViewEvents* events_ = nullptr;
   bool close_allowed_ = false;
 };
