@@ -253,11 +253,11 @@ const LinkFaultCase kLinks[] = {
      .options = {"--assume=yes"},
      .all_written = false},
     {.name = "HostsLastWriteHeld", .rewrites = {1, 2, 1, 2, 1, 2, 3, 2}},
-    // Queued behind the writes when CLOSE comes: nobody will read their answers.
+    // Queued with writes when CLOSE comes: nobody will read their answers.
     {.name = "ReadsQueuedWithWritesDroppedAtClose",
      .most_answers = 0,
      .writes = 5,
-     .after_writes = kLateReads},
+     .after_writes = {"QQ_RD 00 01 02|", "QQ_RD 00 01 03|", "QQ_WR 40 00 06 07 00 00 00|"}},
     {.name = "TextsToPassOnBoundedAndReadsAnswered",
      .sim_options = {"--delay", "20"},
      .host = std::vector<std::string>(10, "QQ_RD 40 00 00|"),
