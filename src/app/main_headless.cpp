@@ -62,8 +62,8 @@ int RunHeadless(int argc, char** argv) {
                "Po nahrání projektu přečte jeho položky z řadiče zpět a porovná je s projektem.");
   korvex::LogOptions log_options;
   std::vector<std::string> window_arguments;
-  if (const auto status = korvex::ParseCommunicatorCommandLine(app, argc, argv, log_options,
-                                                               window_arguments)) {
+  if (const auto status =
+          korvex::ParseCommunicatorCommandLine(app, argc, argv, log_options, window_arguments)) {
     return *status;
   }
 
@@ -77,7 +77,7 @@ int RunHeadless(int argc, char** argv) {
     boxes.YesFrom(korvex::kCommErrorQuestion, korvex::kUnattendedCommQuestions);
   }
   korvex::FrontEndSteps steps;
-  steps.prepare = [verify](korvex::TDlgKORVEX& window) { window.VerifyUpload = verify; };
+  steps.prepare = [verify](korvex::TDlgKORVEX& window) { window.SetVerifyUpload(verify); };
   return korvex::RunCommunicator(loop, log, boxes, std::move(window_arguments), steps);
 }
 

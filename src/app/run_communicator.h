@@ -45,7 +45,7 @@ inline int RunCommunicator(EventLoop& loop, OperationsLog& log, MessageBoxes& bo
   if (steps.show) steps.show();
   loop.Run();
   window.FormDestroy();
-  return static_cast<int>(window.Outcome);
+  return static_cast<int>(window.Result());
 }
 
 }  // namespace korvex

@@ -75,7 +75,7 @@ void TDlgKORVEX::FormCreate() {
   ClearTran(Fronta);
   Channel.Register(desktop_problem_);
   UploadConfirmed = false;
-  CloseCode = 0;
+  CloseCode = eCloseCode::ccNone;
   TimerRun->SetEnabled(false);
   TimerLink->SetEnabled(false);
   CloseAllowed = false;
@@ -134,7 +134,7 @@ void TDlgKORVEX::AppendLog(std::string_view text) {
   if (!LogPaused) platform_.view.AppendToLastLine(text);
 }
 
-void TDlgKORVEX::RequestClose(int code) {
+void TDlgKORVEX::RequestClose(eCloseCode code) {
   CloseCode = code;
   TimerRemote->SetEnabled(true);
 }
@@ -175,7 +175,7 @@ void TDlgKORVEX::TerminationSignal(int signal) {
 
 void TDlgKORVEX::CloseAfterQueuedWrites() {
   if (DdeMode) Drain.Request();
-  RequestClose(1);
+  RequestClose(eCloseCode::ccClose);
 }
 
 void TDlgKORVEX::SetLampBusy(bool busy) {
@@ -256,11 +256,11 @@ void TDlgKORVEX::TimerRemoteTimer() {
     // The close waits, armed, until the start-up sequence has returned, so
     // that the sequence never goes on over a torn-down link; meanwhile its
     // waits end at once, as they would under the close.
-    if (CloseCode == 1 && Link.Comm) Link.Comm->Abort();
+    if (CloseCode == eCloseCode::ccClose && Link.Comm) Link.Comm->Abort();
     return;
   }
   TimerRemote->SetEnabled(false);
-  if (CloseCode != 1) return;
+  if (CloseCode != eCloseCode::ccClose) return;
   if (!Drain.Done()) {
     TimerRemote->SetEnabled(true);
     return;

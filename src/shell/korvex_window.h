@@ -72,6 +72,10 @@ enum class RunOutcome {
   kUploadNotHeld = 6,
 };
 
+// What RequestClose asks for: TimerRemote closes the window only on
+// ccClose; ccNone is the state before any request.
+enum class eCloseCode : std::int32_t { ccNone = 0, ccClose = 1 };
+
 // The window's state that the configuration file fills (LinkSetup, TcpSetup,
 // the firmware window, the checksums, the host window) is its ConfigValues.
 // The host link sees it only as a LinkWindow.
@@ -99,7 +103,8 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
 
   void WriteLog(std::string_view text) override;
   void AppendLog(std::string_view text) override;
-  void RequestClose(int code);
+  // Closes the window 100 ms later (TimerRemote) when `code` is ccClose.
+  void RequestClose(eCloseCode code);
   // A close asked for by the host, a signal or the user: in RUN mode the
   // writes queued go out first (hostlink/close_drain.cpp).
   void CloseAfterQueuedWrites();
@@ -170,6 +175,19 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void CAN1Click() override;
   void chbstopClick(bool checked) override { LogPaused = checked; }
 
+  // The window's own state: written by its handlers, read here.
+  bool IsDdeMode() const { return DdeMode; }
+  bool IsUploadConfirmed() const { return UploadConfirmed; }
+  eCloseCode RequestedClose() const { return CloseCode; }
+  RunOutcome Result() const { return Outcome; }
+  // The link stands (RUN passes run) or is down (they wait); the start-up
+  // sequence and the link's recovery decide it.
+  void SetLinkReady(bool ready) { LinkReady = ready; }
+  // The user said yes to "Nahrát projekt ?": Timer1 uploads.
+  void ConfirmUpload() { UploadConfirmed = true; }
+  // After an upload, read the project's items back (korvex-headless --verify).
+  void SetVerifyUpload(bool verify) { VerifyUpload = verify; }
+
   // Timer handlers.
   // The start-up sequence (shell/startup.cpp).
   void TimerStartupTimer();
@@ -190,23 +208,11 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void TimerStatsAnswerTimer() { Report.SendQueuedAnswers(); }
   void WriteStatisticsToFile() { Report.WriteToFile(); }
 
-  // The window's state. The serial port outlives the engine that uses it.
+  // The window's components. The serial port outlives the engine that uses
+  // it.
   TSerial Serial1;
   TVardosLink Link;
-  std::uint32_t DeviceFirmware = 0;
-  std::uint32_t DeviceCRC = 0;
   TTranList Fronta;
-  bool DdeMode = false;
-  bool LinkReady = false;
-  bool UploadConfirmed = false;
-  // After an upload, read the project's items back (korvex-headless
-  // --verify); ProjectRecords are its write records as the file gives them.
-  bool VerifyUpload = false;
-  std::vector<std::string> ProjectRecords;
-  std::int32_t CloseCode = 0;
-  bool CloseAllowed = false;
-  bool LogPaused = false;  // the "Zastav výpis" box
-  RunOutcome Outcome = RunOutcome::kDone;
   LinkStatistics Statistics;
 
   std::unique_ptr<Timer> TimerStartup;
@@ -230,6 +236,20 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   CloseDrain Drain;
 
  private:
+  std::uint32_t DeviceFirmware = 0;
+  std::uint32_t DeviceCRC = 0;
+  bool DdeMode = false;
+  bool LinkReady = false;
+  bool UploadConfirmed = false;
+  // ProjectRecords are the project's write records as the file gives them,
+  // for the read-back after the upload.
+  bool VerifyUpload = false;
+  std::vector<std::string> ProjectRecords;
+  eCloseCode CloseCode = eCloseCode::ccNone;
+  bool CloseAllowed = false;
+  bool LogPaused = false;  // the "Zastav výpis" box
+  RunOutcome Outcome = RunOutcome::kDone;
+
   // Steps of the start-up sequence (shell/startup.cpp).
   void RunStartup();
   void OpenLinkAtStartup();

@@ -34,7 +34,7 @@ void TDlgKORVEX::Timer1Timer() {
   }
   UploadConfirmed = false;
   WriteLog("Ukončení komunikátoru...");
-  RequestClose(1);
+  RequestClose(eCloseCode::ccClose);
 }
 
 }  // namespace korvex

@@ -61,7 +61,7 @@ void TDlgKORVEX::RunStartup() {
     platform_.boxes.Show(MessageKind::kWarning, std::string(kConfigError) + "\r" + config_refusal_,
                          {MessageButton::kOk});
     Outcome = RunOutcome::kConfigurationError;
-    RequestClose(1);
+    RequestClose(eCloseCode::ccClose);
     return;
   }
   WriteLog("Konfigurační soubor načten v pořádku.");
@@ -73,7 +73,7 @@ void TDlgKORVEX::RunStartup() {
       PrepareProject();
     } else {
       Outcome = RunOutcome::kLinkFailed;
-      RequestClose(1);
+      RequestClose(eCloseCode::ccClose);
     }
   }
   WriteLog("CRC projektu = " + Hex(ProjectCRC));
@@ -142,7 +142,7 @@ void TDlgKORVEX::PrepareProject() {
     Timer1->SetEnabled(true);
   } else {
     if (!UploadConfirmed) Outcome = RunOutcome::kUploadDeclined;
-    RequestClose(1);
+    RequestClose(eCloseCode::ccClose);
   }
 }
 

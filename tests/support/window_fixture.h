@@ -57,7 +57,7 @@ class WindowFixture : public ::testing::Test {
     window->TimerStartup->SetEnabled(false);
     window->TcpSetup.Active = true;
     ASSERT_TRUE(window->Link.Open(window->LinkSetup, window->TcpSetup, &view));
-    window->LinkReady = true;
+    window->SetLinkReady(true);
     view.lines.clear();
   }
 

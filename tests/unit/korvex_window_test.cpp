@@ -64,7 +64,7 @@ TEST_F(Window, CloseWithoutPermissionShowsTheBoxAndKeepsTheWindow) {
 TEST_F(Window, FirstDoubleClickPermitsTheCloseBox) {
   Create();
   window->Image1DblClick();
-  EXPECT_TRUE(window->CloseAllowed);
+  EXPECT_TRUE(window->ClosePermitted());
   EXPECT_EQ(view.lines.back(), "Uzavření povoleno.");
   window->CloseRequestedByUser();
   EXPECT_TRUE(boxes.shown.empty());
@@ -77,7 +77,7 @@ TEST_F(Window, SecondDoubleClickClosesHundredMillisecondsLater) {
   Create();
   window->Image1DblClick();
   window->Image1DblClick();
-  EXPECT_EQ(window->CloseCode, 1);
+  EXPECT_EQ(window->RequestedClose(), eCloseCode::ccClose);
   EXPECT_TRUE(window->TimerRemote->Enabled());
   Advance(99);
   EXPECT_FALSE(view.closed);
@@ -90,19 +90,19 @@ TEST_F(Window, RequestedCloseIsDeferredAndPermitsItself) {
   Create();
   window->TimerStartup->SetEnabled(false);
   window->TimerRun->SetEnabled(true);
-  window->RequestClose(1);
+  window->RequestClose(eCloseCode::ccClose);
   EXPECT_FALSE(view.closed) << "never inside the caller's call chain";
   Advance(100);
-  EXPECT_TRUE(window->CloseAllowed);
+  EXPECT_TRUE(window->ClosePermitted());
   EXPECT_TRUE(view.closed);
   EXPECT_FALSE(window->TimerRun->Enabled());
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(Window, CloseCodeOtherThanOneDoesNotClose) {
+TEST_F(Window, CloseCodeOtherThanCloseDoesNotClose) {
   Create();
   window->TimerStartup->SetEnabled(false);
-  window->RequestClose(2);
+  window->RequestClose(eCloseCode::ccNone);
   Advance(200);
   EXPECT_FALSE(view.closed);
   EXPECT_FALSE(window->TimerRemote->Enabled());

@@ -32,7 +32,7 @@ class ProjectUpload : public WindowFixture {
   }
 
   void StartUpload() {
-    window->UploadConfirmed = true;
+    window->ConfirmUpload();
     window->Timer1->SetEnabled(true);
   }
 
@@ -58,12 +58,12 @@ TEST_F(ProjectUpload, SeventyItemsGoOutInSixRequestsAndTheCommunicatorCloses) {
             (std::vector<std::string>{"Nahrávání projektu...OK.", "Ukončení komunikátoru..."}));
   EXPECT_EQ(view.progress_maximum, 6);
   EXPECT_EQ(view.progress, 0);
-  EXPECT_FALSE(window->UploadConfirmed);
+  EXPECT_FALSE(window->IsUploadConfirmed());
   EXPECT_FALSE(window->Timer1->Enabled());
   EXPECT_FALSE(view.closed);
   Advance(100);
   EXPECT_TRUE(view.closed);
-  EXPECT_EQ(window->Outcome, RunOutcome::kDone);
+  EXPECT_EQ(window->Result(), RunOutcome::kDone);
 }
 
 class ProjectUploadFailures : public ProjectUpload,
@@ -87,11 +87,11 @@ TEST_P(ProjectUploadFailures, AskFromTheThirdFailureOnAndCloseInEveryCase) {
   if (c.stopped) {
     EXPECT_EQ(view.lines[0], "Nahrávání projektu...CHYBA !");
     EXPECT_EQ(controller.requests.size(), c.unanswered.size());
-    EXPECT_EQ(window->Outcome, RunOutcome::kUploadFailed);
+    EXPECT_EQ(window->Result(), RunOutcome::kUploadFailed);
   } else {
     EXPECT_EQ(view.lines[0], "Nahrávání projektu...OK.");
     EXPECT_EQ(controller.requests.size(), c.unanswered.size() + 4);
-    EXPECT_EQ(window->Outcome, RunOutcome::kDone);
+    EXPECT_EQ(window->Result(), RunOutcome::kDone);
   }
 }
 
@@ -117,7 +117,7 @@ TEST_F(ProjectUpload, XComEndsItWithPrerusenoAndTheCommunicatorCloses) {
                                                   "Přerušeno.", "Ukončení komunikátoru..."}))
       << "the engine's line comes between";
   EXPECT_TRUE(view.closed);
-  EXPECT_EQ(window->Outcome, RunOutcome::kUploadFailed);
+  EXPECT_EQ(window->Result(), RunOutcome::kUploadFailed);
 }
 
 TEST_F(ProjectUpload, WithoutConfirmationNothingHappensAndTheWindowStays) {

@@ -48,7 +48,7 @@ class RunLoop : public WindowFixture {
 };
 
 TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
-  window->LinkReady = false;
+  window->SetLinkReady(false);
   window->PushTran(1, 7, 0, 0, "x");
   Read(P);
   Read(Q);
@@ -58,7 +58,7 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   ASSERT_EQ(TranCount(window->Fronta), 4);
 
   Host(2, 0, "předáno|");
-  window->LinkReady = true;
+  window->SetLinkReady(true);
   Advance(100);
   EXPECT_EQ(controller.requests, std::vector<std::string>{"Qq" + P + Q + R})
       << "the entry of another kind goes without a transaction";

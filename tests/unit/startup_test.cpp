@@ -240,16 +240,16 @@ TEST_P(Startup, OutcomeByModeAndConfiguration) {
   EXPECT_EQ(window->Timer1->Enabled(), upload);
   EXPECT_EQ(window->TimerRun->Enabled(), run);
   EXPECT_EQ(window->TimerRemote->Enabled(), close);
-  EXPECT_EQ(window->UploadConfirmed, upload || (run && close && c.framed));
+  EXPECT_EQ(window->IsUploadConfirmed(), upload || (run && close && c.framed));
   EXPECT_EQ(view.can_enabled, c.can_enabled);
   EXPECT_EQ(TranCount(window->Fronta), c.queued);
-  EXPECT_EQ(window->Outcome, c.outcome);
+  EXPECT_EQ(window->Result(), c.outcome);
   const bool announced = std::any_of(desktop.outgoing.begin(), desktop.outgoing.end(),
                                      [this](const FakeHostDesktop::Outgoing& o) {
                                        return o.window == window->HostWnd && o.wparam == 0 &&
                                               o.lparam == FakeHostDesktop::kOwnHandle;
                                      });
-  EXPECT_EQ(announced, window->DdeMode && window->HostWnd != 0);
+  EXPECT_EQ(announced, window->IsDdeMode() && window->HostWnd != 0);
   if (c.framed) {
     ASSERT_EQ(c.queued, 4);
     EXPECT_EQ(window->Fronta.Head()->Data, Hex("00 00 00 00 00 00 00"));
