@@ -1,7 +1,6 @@
 #include "locale/runtime_texts.h"
 
 #include <array>
-#include <atomic>
 
 namespace korvex {
 namespace {
@@ -42,18 +41,14 @@ constexpr std::array<TextPair, kFrameworkTextCount> kTexts{{
     {"&All", "&Vše"},
 }};
 
-std::atomic<bool> czech_installed{false};
-
 }  // namespace
 
-void InstallCzechTexts() { czech_installed = true; }
-
-std::string_view LookupText(FrameworkText text) {
+std::string_view RuntimeTexts::LookupText(FrameworkText text) const {
   const TextPair& pair = kTexts[static_cast<std::size_t>(text)];
-  return czech_installed ? pair.czech : pair.framework;
+  return czech_ ? pair.czech : pair.framework;
 }
 
-std::string_view MessageTitle(MessageKind kind) {
+std::string_view RuntimeTexts::MessageTitle(MessageKind kind) const {
   switch (kind) {
     case MessageKind::kWarning:
       return LookupText(FrameworkText::kMsgWarning);
@@ -67,7 +62,7 @@ std::string_view MessageTitle(MessageKind kind) {
   return {};
 }
 
-std::string_view MessageButtonCaption(MessageButton button) {
+std::string_view RuntimeTexts::MessageButtonCaption(MessageButton button) const {
   // The message-box buttons follow the toolkit's button order in the table.
   const int first = static_cast<int>(FrameworkText::kMsgYes);
   return LookupText(static_cast<FrameworkText>(first + static_cast<int>(button)));

@@ -3,6 +3,7 @@
 // lookup yields the toolkit's English text.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -46,12 +47,22 @@ enum class FrameworkText {
 
 inline constexpr int kFrameworkTextCount = static_cast<int>(FrameworkText::kBtnAll) + 1;
 
-// Redirects all framework texts to Czech for the rest of the run.
-void InstallCzechTexts();
+// The window owns one and installs the Czech texts when it is created; the
+// message boxes it shows read their titles and captions from it.
+class RuntimeTexts {
+ public:
+  // Redirects all framework texts to Czech for the rest of the run.
+  void InstallCzechTexts() { czech_ = true; }
 
-std::string_view LookupText(FrameworkText text);
-std::string_view MessageTitle(MessageKind kind);
-std::string_view MessageButtonCaption(MessageButton button);
+  std::string_view LookupText(FrameworkText text) const;
+  std::string_view MessageTitle(MessageKind kind) const;
+  std::string_view MessageButtonCaption(MessageButton button) const;
+
+ private:
+  // A box may be laid out on another thread than the one that creates the
+  // window.
+  std::atomic<bool> czech_{false};
+};
 
 // A caption without its accelerator marks ("&Ano" -> "Ano").
 std::string WithoutAccelerator(std::string_view caption);

@@ -1,5 +1,5 @@
-// Modal message boxes. Titles and button captions come from the runtime text
-// table, so they are Czech once it is installed.
+// Modal message boxes. Titles and button captions come from the runtime texts
+// of the window that shows them, so they are Czech once it has installed them.
 #pragma once
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/message_button.h"
+#include "locale/runtime_texts.h"
 
 namespace korvex {
 
@@ -17,6 +18,24 @@ class MessageBoxes {
   // Shows the box and returns the button pressed. A CR in `text` breaks the line.
   virtual MessageButton Show(MessageKind kind, std::string_view text,
                              const std::vector<MessageButton>& buttons) = 0;
+
+  // The texts the boxes read from, which outlive that use; the toolkit's
+  // English ones when null.
+  void UseTexts(const RuntimeTexts* texts) { texts_ = texts; }
+
+ protected:
+  std::string_view MessageTitle(MessageKind kind) const { return Texts().MessageTitle(kind); }
+  std::string_view MessageButtonCaption(MessageButton button) const {
+    return Texts().MessageButtonCaption(button);
+  }
+
+ private:
+  const RuntimeTexts& Texts() const {
+    static const RuntimeTexts english;
+    return texts_ ? *texts_ : english;
+  }
+
+  const RuntimeTexts* texts_ = nullptr;
 };
 
 // What every box of a window toolkit shows and does with its buttons: OK when

@@ -45,10 +45,12 @@ TDlgKORVEX::TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> 
   Serial1.SetCheckParity(false);
   Serial1.SetNotifyErrors(eNotifyErr::neNone);
   platform_.desktop.SetReceiver([this](const HostMessage& message) { WndProc(message); });
+  platform_.boxes.UseTexts(&texts_);
 }
 
 TDlgKORVEX::~TDlgKORVEX() {
   platform_.desktop.SetReceiver({});
+  platform_.boxes.UseTexts(nullptr);
   FormDestroy();
 }
 
@@ -61,7 +63,7 @@ void TDlgKORVEX::UseLogFile(LogSink& file, bool trace) {
 void TDlgKORVEX::FormCreate() {
   MainView& view = platform_.view;
   view.SetVersionText(kVersionCaption);
-  InstallCzechTexts();
+  texts_.InstallCzechTexts();
   view.ClearLog();
   SetLampBusy(false);
   WriteLog("Inicializace...");

@@ -18,6 +18,7 @@
 #include "hostlink/statistics_report.h"
 #include "hostlink/text_list.h"
 #include "hostlink/tran_queue.h"
+#include "locale/runtime_texts.h"
 #include "platform/event_loop.h"
 #include "platform/host_desktop.h"
 #include "platform/log_sink.h"
@@ -236,6 +237,8 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   CloseDrain Drain;
 
  private:
+  // The Czech titles and captions of the boxes the window shows.
+  RuntimeTexts texts_;
   std::uint32_t DeviceFirmware = 0;
   std::uint32_t DeviceCRC = 0;
   bool DdeMode = false;

@@ -23,6 +23,8 @@ struct Box {
   std::wstring title;
   std::wstring text;
   BoxButtons buttons;
+  // Those of buttons.shown, in the same order.
+  std::vector<std::wstring> captions;
   HWND owner;
 };
 
@@ -89,9 +91,7 @@ HWND AddControl(HWND dialog, const wchar_t* window_class, const std::wstring& te
 
 void LayOut(HWND dialog, const Box& box) {
   SetWindowTextW(dialog, box.title.c_str());
-  std::vector<std::wstring> captions;
-  for (MessageButton button : box.buttons.shown)
-    captions.push_back(ToWide(MessageButtonCaption(button)));
+  const std::vector<std::wstring>& captions = box.captions;
 
   HDC dc = GetDC(dialog);
   HGDIOBJ previous =
@@ -170,8 +170,11 @@ INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
 
 MessageButton Win32MessageBoxes::Show(MessageKind kind, std::string_view text,
                                       const std::vector<MessageButton>& buttons) {
-  const Box box{kind, ToWide(MessageTitle(kind)), WithWindowsLineBreaks(text),
-                ButtonsOfBox(buttons), owner_};
+  const BoxButtons shown = ButtonsOfBox(buttons);
+  std::vector<std::wstring> captions;
+  for (MessageButton button : shown.shown) captions.push_back(ToWide(MessageButtonCaption(button)));
+  const Box box{kind,  ToWide(MessageTitle(kind)), WithWindowsLineBreaks(text), shown, captions,
+                owner_};
   const std::vector<WORD> dialog = DialogTemplate();
   const INT_PTR pressed = DialogBoxIndirectParamW(
       GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner_,

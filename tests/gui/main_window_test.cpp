@@ -124,7 +124,7 @@ TEST_F(QtMainViewTest, ShowsTheDrawnPicturesAndWholeTextsInTheWindowsFont) {
 }
 
 TEST_F(QtMainViewTest, BoxesTakeAltShortcutsAndShowTextAsPlainText) {
-  InstallCzechTexts();
+  CzechBoxes();
   ShowBox(MessageKind::kError, "<b>?</b>", {MessageButton::kYes, MessageButton::kNo},
                  "&Ano");
   ASSERT_TRUE(driver.probe->seen.has_value()) << "no box";

@@ -61,6 +61,13 @@ class MainViewContract : public ::testing::Test {
   }
   void Open() { Open(scripted); }
 
+  // The driver's own boxes, shown without the window, in Czech as the
+  // window's are.
+  void CzechBoxes() {
+    czech_texts.InstallCzechTexts();
+    driver.Boxes().UseTexts(&czech_texts);
+  }
+
   template <class Press>
   std::optional<BoxSeen> ShowBox(MessageKind kind, std::string_view text,
                                  const std::vector<MessageButton>& buttons, Press press) {
@@ -89,6 +96,7 @@ class MainViewContract : public ::testing::Test {
   }
 
   int closed = 0;
+  RuntimeTexts czech_texts;
   Driver driver{[this] { ++closed; }};
   ScriptedMessageBoxes scripted;
   FakeSocketClient socket;
@@ -233,7 +241,7 @@ TYPED_TEST_P(MainViewContract, SecondIconDoubleClickClosesTheWindowByItself) {
 }
 
 TYPED_TEST_P(MainViewContract, BoxesAreCzechAndAnswerAsPressed) {
-  InstallCzechTexts();
+  this->CzechBoxes();
   using enum MessageButton;
   using enum MessageKind;
   const std::vector<MessageButton> yes_no{kYes, kNo};

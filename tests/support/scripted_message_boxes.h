@@ -15,11 +15,12 @@ class ScriptedMessageBoxes : public MessageBoxes {
     MessageKind kind;
     std::string text;
     std::vector<MessageButton> buttons;
+    std::string title;  // in the texts the window gave the boxes
   };
 
   MessageButton Show(MessageKind kind, std::string_view text,
                      const std::vector<MessageButton>& buttons) override {
-    shown.push_back({kind, std::string(text), buttons});
+    shown.push_back({kind, std::string(text), buttons, std::string(MessageTitle(kind))});
     if (answers.empty()) return buttons.empty() ? MessageButton::kOk : buttons.front();
     const MessageButton answer = answers.front();
     answers.pop_front();

@@ -26,10 +26,9 @@ class WindowFixture : public ::testing::Test {
   WindowFixture() : previous_(std::filesystem::current_path()) {
     std::filesystem::current_path(directory_.Path());
   }
-  ~WindowFixture() override {
-    window.reset();
-    std::filesystem::current_path(previous_);
-  }
+  ~WindowFixture() override { std::filesystem::current_path(previous_); }
+  // Before the members of a derived fixture go: the boxes it gave the window.
+  void TearDown() override { window.reset(); }
 
   void WriteConfig(const std::string& text) { directory_.Write("lumadex.ini", text); }
 

@@ -48,12 +48,15 @@ TEST(ConsoleOutput, AppendedTextContinuesTheOpenLine) {
 }
 
 TEST(ConsoleMessageBoxes, BoxesGoToStandardErrorAndTheLogStaysExact) {
-  InstallCzechTexts();
+  RuntimeTexts texts;
+  texts.InstallCzechTexts();
   Captured out;
   Captured err;
   ConsoleOutput console(out.file());
   ConsoleMessageBoxes cautious(console, err.file(), false);
   ConsoleMessageBoxes willing(console, err.file(), true);
+  cautious.UseTexts(&texts);
+  willing.UseTexts(&texts);
   const std::vector<MessageButton> yes_no{MessageButton::kYes, MessageButton::kNo};
   console.AddLine("Nahrát projekt ? > ");
   EXPECT_EQ(cautious.Show(MessageKind::kWarning, "Chcete ? (A/N): ", yes_no), MessageButton::kNo);
@@ -71,11 +74,13 @@ TEST(ConsoleMessageBoxes, BoxesGoToStandardErrorAndTheLogStaysExact) {
 }
 
 TEST(ConsoleMessageBoxes, CommunicationQuestionIsAnsweredYesFromItsNthAsking) {
-  InstallCzechTexts();
+  RuntimeTexts texts;
+  texts.InstallCzechTexts();
   Captured out;
   Captured err;
   ConsoleOutput console(out.file());
   ConsoleMessageBoxes boxes(console, err.file(), false);
+  boxes.UseTexts(&texts);
   boxes.YesFrom("Chyba komunikace !\rPřerušit ?", 3);
   const std::vector<MessageButton> yes_no{MessageButton::kYes, MessageButton::kNo};
   std::vector<MessageButton> answers;

@@ -13,7 +13,8 @@ TEST_F(Window, CreationShowsVersionIdleLampAndTheFirstLogLine) {
   EXPECT_EQ(view.progress, 0);
   EXPECT_FALSE(view.can_enabled);
   EXPECT_EQ(view.lines, std::vector<std::string>{"Inicializace..."});
-  EXPECT_EQ(LookupText(FrameworkText::kMsgYes), "&Ano") << "Czech texts before any box";
+  boxes.Show(MessageKind::kWarning, "?", {});
+  EXPECT_EQ(boxes.shown.back().title, "Varování") << "Czech texts before any box";
   EXPECT_TRUE(window->TimerStartup->Enabled());
   EXPECT_FALSE(window->Timer1->Enabled());
   EXPECT_FALSE(window->TimerRemote->Enabled());
@@ -56,7 +57,7 @@ TEST_F(Window, CloseWithoutPermissionShowsTheBoxAndKeepsTheWindow) {
   EXPECT_EQ(boxes.shown[0].kind, MessageKind::kInformation);
   EXPECT_EQ(boxes.shown[0].text, "Nemáte oprávnění k této akci.");
   EXPECT_EQ(boxes.shown[0].buttons, std::vector<MessageButton>{MessageButton::kOk});
-  EXPECT_EQ(MessageTitle(boxes.shown[0].kind), "Informace");
+  EXPECT_EQ(boxes.shown[0].title, "Informace") << "the window's Czech texts";
   EXPECT_FALSE(view.closed);
   EXPECT_FALSE(window->Link.Comm->Closing()) << "a refused close changes nothing";
 }

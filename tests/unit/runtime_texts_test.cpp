@@ -5,10 +5,10 @@
 namespace korvex {
 namespace {
 
-// The table is process-wide and only ever switched to Czech, so the English
-// side is checked through the pairs themselves before installing.
 TEST(RuntimeTexts, AllTwentySevenTextsTurnCzechAndStaySo) {
-  InstallCzechTexts();
+  RuntimeTexts texts;
+  EXPECT_EQ(texts.LookupText(FrameworkText::kMsgNoToAll), "N&o to All") << "English until installed";
+  texts.InstallCzechTexts();
   const std::pair<FrameworkText, std::string_view> expected[] = {
       {FrameworkText::kMsgWarning, "Varování"},     {FrameworkText::kMsgError, "Chyba"},
       {FrameworkText::kMsgInformation, "Informace"}, {FrameworkText::kMsgConfirm, "Potvrzení"},
@@ -27,24 +27,26 @@ TEST(RuntimeTexts, AllTwentySevenTextsTurnCzechAndStaySo) {
   };
   static_assert(std::size(expected) == kFrameworkTextCount);
   for (const auto& [text, czech] : expected) {
-    EXPECT_EQ(LookupText(text), czech) << static_cast<int>(text);
+    EXPECT_EQ(texts.LookupText(text), czech) << static_cast<int>(text);
   }
-  InstallCzechTexts();
-  EXPECT_EQ(LookupText(FrameworkText::kMsgYes), "&Ano") << "installing twice changes nothing";
+  texts.InstallCzechTexts();
+  EXPECT_EQ(texts.LookupText(FrameworkText::kMsgYes), "&Ano") << "installing twice changes nothing";
+  EXPECT_EQ(RuntimeTexts{}.LookupText(FrameworkText::kMsgYes), "&Yes") << "each owner its own";
 }
 
 TEST(RuntimeTexts, MessageBoxTitlesAndButtonsFollowTheTable) {
-  InstallCzechTexts();
-  EXPECT_EQ(MessageTitle(MessageKind::kWarning), "Varování");
-  EXPECT_EQ(MessageTitle(MessageKind::kError), "Chyba");
-  EXPECT_EQ(MessageTitle(MessageKind::kInformation), "Informace");
-  EXPECT_EQ(MessageTitle(MessageKind::kConfirmation), "Potvrzení");
-  EXPECT_EQ(MessageButtonCaption(MessageButton::kYes), "&Ano");
-  EXPECT_EQ(MessageButtonCaption(MessageButton::kNo), "&Ne");
-  EXPECT_EQ(MessageButtonCaption(MessageButton::kOk), "OK");
-  EXPECT_EQ(MessageButtonCaption(MessageButton::kCancel), "Zpět");
-  EXPECT_EQ(MessageButtonCaption(MessageButton::kYesToAll), "Ano pro všechny");
-  EXPECT_EQ(MessageButtonCaption(MessageButton::kHelp), "Nápověda");
+  RuntimeTexts texts;
+  texts.InstallCzechTexts();
+  EXPECT_EQ(texts.MessageTitle(MessageKind::kWarning), "Varování");
+  EXPECT_EQ(texts.MessageTitle(MessageKind::kError), "Chyba");
+  EXPECT_EQ(texts.MessageTitle(MessageKind::kInformation), "Informace");
+  EXPECT_EQ(texts.MessageTitle(MessageKind::kConfirmation), "Potvrzení");
+  EXPECT_EQ(texts.MessageButtonCaption(MessageButton::kYes), "&Ano");
+  EXPECT_EQ(texts.MessageButtonCaption(MessageButton::kNo), "&Ne");
+  EXPECT_EQ(texts.MessageButtonCaption(MessageButton::kOk), "OK");
+  EXPECT_EQ(texts.MessageButtonCaption(MessageButton::kCancel), "Zpět");
+  EXPECT_EQ(texts.MessageButtonCaption(MessageButton::kYesToAll), "Ano pro všechny");
+  EXPECT_EQ(texts.MessageButtonCaption(MessageButton::kHelp), "Nápověda");
 }
 
 TEST(RuntimeTexts, AcceleratorMarksComeOffForPlainText) {

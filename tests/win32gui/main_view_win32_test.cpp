@@ -154,7 +154,7 @@ TEST_F(Win32MainViewTest, OwnerHoldsTheApplicationsTitleAndTheVersionIsWhole) {
 }
 
 TEST_F(Win32MainViewTest, BoxesTakeTypedLettersEnterAndAnyNumberOfButtons) {
-  InstallCzechTexts();
+  CzechBoxes();
   using enum MessageButton;
   const auto show = [&](std::vector<MessageButton> buttons, BoxAnswer answer) {
     return ShowBox(MessageKind::kWarning, "?", buttons, answer).value_or(BoxSeen{});
