@@ -19,6 +19,10 @@ void BlockTerminationSignals();
 // "SIGINT", "SIGTERM" or "SIGHUP": the request as the log names it.
 const char* TerminationSignalName(int signal);
 
+// How long the system lets the process live after the request `signal`, in
+// milliseconds, with room for the close itself; 0: as long as it takes.
+int TerminationGraceMs(int signal);
+
 class TerminationSignals {
  public:
   // Takes the requests away from their default action and calls `on_signal`

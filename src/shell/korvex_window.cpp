@@ -172,6 +172,11 @@ void TDlgKORVEX::AddHostTran(std::uint8_t kind, std::string_view data) {
 void TDlgKORVEX::TerminationSignal(int signal) {
   WriteLog(std::string("Přijat signál ") + TerminationSignalName(signal) +
            ": ukončuji komunikátor.");
+  // A request after which the system soon ends the process (a console closing
+  // on Windows) gives the writes what time there is; the rest are counted.
+  if (const int grace = TerminationGraceMs(signal); grace > 0 && grace < kDrainBoundMs) {
+    TimerDrain->SetInterval(grace);
+  }
   CloseAfterQueuedWrites();
 }
 

@@ -39,6 +39,11 @@ const char* TerminationSignalName(int signal) {
   }
 }
 
+// A signal only asks; the process ends when it is done.
+int TerminationGraceMs(int) {
+  return 0;
+}
+
 void BlockTerminationSignals() {
   const sigset_t set = RequestSignals();
   pthread_sigmask(SIG_BLOCK, &set, nullptr);

@@ -8,8 +8,11 @@ namespace korvex {
 namespace {
 
 // How long a console that is being closed waits for the loop to finish; the
-// system ends the process a little later in any case.
+// system ends the process a little later in any case (about 5 s after the
+// event).
 constexpr DWORD kCloseGraceMs = 4500;
+// What of that the writes still queued may take, the rest being the close.
+constexpr int kCloseDrainMs = 3500;
 
 // Windows calls the handler on a thread of its own; it hands the request to
 // the loop as a byte on a socket the loop watches, as a signal handler
@@ -34,6 +37,11 @@ BOOL WINAPI ConsoleRequest(DWORD type) {
 // shutdown as SIGTERM.
 const char* TerminationSignalName(int signal) {
   return signal == SIGINT ? "SIGINT" : "SIGTERM";
+}
+
+// The console's close, logoff and shutdown end the process soon after.
+int TerminationGraceMs(int signal) {
+  return signal == SIGTERM ? kCloseDrainMs : 0;
 }
 
 // The console's requests come on a thread of the system's own; there is no
