@@ -3,9 +3,9 @@
 // Czech, on standard error with the program's name in front.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "package_version.h"
@@ -108,41 +108,32 @@ TEST(CommandLine, EachProgramAnswersVersionHelpAndRefusesBadCommandLines) {
 }
 
 // Output that cannot be written is never a silent success: one line on
-// standard error and a failure status, as GNU tools end.
+// standard error ("... (No space left on device)." when the stream still
+// knows why) and a failure status, as GNU tools end.
 TEST(CommandLine, EachProgramEndsNonZeroWhenItsOutputCannotBeWritten) {
-  vx2::test::RunningSim sim({"--quiet", "--item", "000102=42"});
-  ASSERT_NE(sim.Port(), 0);
-  const struct {
-    std::string program;
-    std::vector<std::string> arguments;
-    int status;
-  } rows[] = {
-      {kWindow, {"--help"}, 7},
-      {kHeadless, {"--version"}, 7},
-      {kHeadless, {"--help"}, 7},
-      {kSim, {"--help"}, 1},
-      {kCtl, {"--version"}, 1},
-      {kCtl, {"--port", std::to_string(sim.Port()), "read", "000102"}, 1},
-      {kTolma, {"--help"}, 1},
-  };
-  for (const auto& row : rows) {
-    if (row.program.empty()) continue;
-    SCOPED_TRACE(row.program + " " + testing::PrintToString(row.arguments));
+  vx2::test::RunningSim sim({"--quiet"});
+  const std::pair<std::vector<std::string>, int> rows[] = {
+      {{kWindow, "--help"}, 7},
+      {{kHeadless, "--version"}, 7},
+      {{kHeadless, "--help"}, 7},
+      {{kSim, "--help"}, 1},
+      {{kCtl, "--version"}, 1},
+      {{kTolma, "--help"}, 1},
+      {{kCtl, "--port", std::to_string(sim.Port()), "read", "000102"}, 1}};
+  for (const auto& [command, status] : rows) {
+    if (command[0].empty()) continue;
+    std::vector<std::string> arguments{"-c", "exec \"$0\" \"$@\" >/dev/full"};
+    arguments.insert(arguments.end(), command.begin(), command.end());
     TempDirectory directory;
-    const std::string errors = (directory.Path() / "stderr").string();
-    std::vector<std::string> arguments{"-c", "exec \"$0\" \"$@\" >/dev/full", row.program};
-    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
-    ChildProcess run("/bin/sh", arguments,
-                     ChildSetup{directory.String(), errors,
-                                {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + directory.String()}});
-    EXPECT_EQ(run.Wait(10s), std::optional<int>(row.status));
-    std::stringstream error_text;
-    error_text << std::ifstream(errors).rdbuf();
-    const std::string name = std::filesystem::path(row.program).filename().string();
-    // The cause, when the stream still knows it: "(No space left on device)".
-    const std::string said = error_text.str();
-    EXPECT_TRUE(said.starts_with(name + ": standardní výstup nelze zapsat")) << said;
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    ChildProcess run(
+        "/bin/sh", arguments,
+        ChildSetup{"", "", {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + directory.String()}},
+        ChildProcess::Stderr::kWithOutput);
+    EXPECT_EQ(run.Wait(10s), std::optional<int>(status)) << run.Output();
+    const std::string name = std::filesystem::path(command[0]).filename().string();
+    EXPECT_TRUE(std::regex_match(run.Output(),
+                                 std::regex(name + ": standardní výstup nelze zapsat[^\n]*\n")))
+        << run.Output();
   }
 }
 

@@ -1,7 +1,11 @@
 // Every program's --help in columns that line up by characters, within the
-// line width, with an option's exclusions on a line of their own.
+// line width, with an option's exclusions on a line of their own; and every
+// option, command and exit status it lists in the manual pages, English and
+// Czech, so that they follow the programs.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "app/czech_cli.h"
@@ -26,12 +30,13 @@ TEST(HelpLayout, ColumnsLineUpByCharactersWithinTheWidth) {
     const char* program;
     std::vector<std::string> arguments;
     bool has_exclusions;
+    std::string page = "";  // its manual page
   } programs[] = {
-      {KORVEX_HEADLESS, {"--help"}, false},
-      {VX2SIM_BINARY, {"--help"}, true},
-      {VX2CTL_BINARY, {"--help"}, true},
+      {KORVEX_HEADLESS, {"--help"}, false, "korvex-headless"},
+      {VX2SIM_BINARY, {"--help"}, true, "vx2sim"},
+      {VX2CTL_BINARY, {"--help"}, true, "vx2ctl"},
       {VX2CTL_BINARY, {"read", "--help"}, false},
-      {TOLMA, {"--help"}, false},
+      {TOLMA, {"--help"}, false, "tolma"},
       {TOLMA, {"write", "--help"}, false},
   };
   const std::string description_margin(kDescriptionColumn, ' ');
@@ -42,7 +47,21 @@ TEST(HelpLayout, ColumnsLineUpByCharactersWithinTheWidth) {
     std::istringstream lines(help.output);
     int entries = 0;
     int exclusions = 0;
+    std::vector<std::string> terms;  // in the manual page as roff writes them
+    std::smatch row;
+    const std::regex option("--?[a-z-]+");
     for (std::string line; std::getline(lines, line);) {
+      // Exit statuses: "  6  text"; a command: "  verify   text"; options.
+      if (std::regex_match(line, row, std::regex("  ([0-9]+)  .*"))) {
+        terms.push_back(".TP\n" + row.str(1) + "\n");
+      }
+      if (std::regex_search(line, row, std::regex("^  ([a-z]+)  ")))
+        terms.push_back(".B " + row.str(1));
+      const auto name_end = line.begin() + std::min(line.find("  ", 2), line.size());
+      for (std::sregex_iterator at(line.begin(), name_end, option), end;
+           line.starts_with("  -") && at != end; ++at) {
+        terms.push_back(std::regex_replace(at->str(), std::regex("-"), "\\-"));
+      }
       EXPECT_LE(Characters(line), kWidth) << line;
       if (line.find("Vylučuje:") != std::string::npos) {
         ++exclusions;
@@ -63,6 +82,17 @@ TEST(HelpLayout, ColumnsLineUpByCharactersWithinTheWidth) {
       EXPECT_EQ(help.output.find(english), std::string::npos) << help.output;
     }
     EXPECT_EQ(exclusions > 0, p.has_exclusions) << help.output;
+    for (const char* language : {"en", "cs"}) {
+      if (p.page.empty()) break;
+      std::stringstream file;
+      file << std::ifstream(std::string(KORVEX_MANUAL_PAGES) + "/" + language + "/" + p.page + ".1")
+                  .rdbuf();
+      // ".BI read \" CODE\"" names the command read as ".B read" does.
+      const std::string page = std::regex_replace(file.str(), std::regex("\n\\.BI "), "\n.B ");
+      for (const std::string& term : terms) {
+        EXPECT_NE(page.find(term), std::string::npos) << language << "/" << p.page << ": " << term;
+      }
+    }
   }
 }
 
