@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  kInside,
                                  "no",
                                  3,
-                                 {"Chyba při otevření komunikace !"},
+                                 {"Chyba při otevření komunikace ! (spojení odmítnuto)"},
                                  "",
                                  UploadCase::kUnreadable},
                       UploadCase{"SilentControllerAnsweredYes",
