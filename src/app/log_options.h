@@ -19,6 +19,7 @@
 #include "app/window_arguments.h"
 #include "logfile/logged_view.h"
 #include "logfile/rotating_log_file.h"
+#include "platform/help_texts.h"
 #include "shell/korvex_window.h"
 
 namespace korvex {
@@ -30,7 +31,8 @@ struct LogOptions {
 
 inline void AddLogOptions(CLI::App& app, LogOptions& options) {
   app.add_option("--log", options.file.path,
-                 "Soubor záznamu: každý řádek výpisu s místním časem (jinak $KORVEX_LOG).")
+                 "Soubor záznamu: každý řádek výpisu s místním časem (jinak " +
+                     EnvironmentVariableText("KORVEX_LOG") + ").")
       ->type_name("SOUBOR");
   app.add_option("--log-max-size", options.file.max_size,
                  "Velikost, při které se soubor záznamu otočí, v bajtech.")
@@ -44,7 +46,8 @@ inline void AddLogOptions(CLI::App& app, LogOptions& options) {
       ->capture_default_str();
   app.add_flag("--trace", options.trace,
                "Do souboru záznamu i každý rámec řadiče a každou zprávu nadřízené aplikace "
-               "(jinak $KORVEX_TRACE=1).");
+               "(jinak " +
+                   EnvironmentVariableText("KORVEX_TRACE") + "=1).");
 }
 
 // The environment fills in what the command line left out.
@@ -60,16 +63,20 @@ inline void TakeLogEnvironment(LogOptions& options) {
 // The communicator's command line, the window's and korvex-headless's alike:
 // `app` holds the program's own options, the log file's options and the
 // window's switches are added here; X11 options Qt left are passed over.
-// Nothing when the program goes on, else the status it ends with.
+// Nothing when the program goes on, else the status it ends with; the help,
+// the version or the error went to `out` or `err`.
 inline std::optional<int> ParseCommunicatorCommandLine(CLI::App& app, int argc, char** argv,
                                                        LogOptions& options,
-                                                       std::vector<std::string>& arguments) {
+                                                       std::vector<std::string>& arguments,
+                                                       std::ostream& out = std::cout,
+                                                       std::ostream& err = std::cerr) {
   AddLogOptions(app, options);
   AddWindowArguments(app, arguments);
   try {
-    ParseArguments(app, WithoutToolkitOptions({argv + std::min(argc, 1), argv + std::max(argc, 1)}));
+    ParseArguments(app,
+                   WithoutToolkitOptions({argv + std::min(argc, 1), argv + std::max(argc, 1)}));
   } catch (const CLI::ParseError& end) {
-    return ReportParseEnd(app, end, std::cout, std::cerr);
+    return ReportParseEnd(app, end, out, err);
   }
   TakeLogEnvironment(options);
   return std::nullopt;
@@ -77,10 +84,12 @@ inline std::optional<int> ParseCommunicatorCommandLine(CLI::App& app, int argc, 
 
 // The window's command line (korvex on both platforms).
 inline std::optional<int> ParseWindowCommandLine(int argc, char** argv, LogOptions& options,
-                                                 std::vector<std::string>& arguments) {
+                                                 std::vector<std::string>& arguments,
+                                                 std::ostream& out = std::cout,
+                                                 std::ostream& err = std::cerr) {
   CLI::App cli{"Komunikátor pro systémy Vardos line 2 (COM+TCP).", "korvex"};
   UseCzechCommandLine(cli, kVersionCaption);
-  return ParseCommunicatorCommandLine(cli, argc, argv, options, arguments);
+  return ParseCommunicatorCommandLine(cli, argc, argv, options, arguments, out, err);
 }
 
 // The view the window gets: the real one, or with a log file the real one

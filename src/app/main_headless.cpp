@@ -13,6 +13,7 @@
 #include "console/console_output.h"
 #include "console/console_view.h"
 #include "console/standard_output.h"
+#include "platform/command_line.h"
 #include "platform/console_setup.h"
 
 namespace {
@@ -84,6 +85,7 @@ int RunHeadless(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::TakeUtf8CommandLine(argc, argv);
   korvex::PrepareConsoleOutput();
   korvex::SetOutputProgramName("korvex-headless");
   korvex::BlockTerminationSignals();

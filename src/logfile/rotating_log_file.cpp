@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "common/text_helpers.h"
+#include "common/utf8_path.h"
 #include "platform/helper_thread.h"
 #include "platform/log_file_handle.h"
 
@@ -130,15 +131,15 @@ struct RotatingLogFile::Writer {
   bool Rotate(std::string& reason) {
     std::error_code error;
     for (int index = settings.keep - 1; index >= 1; --index) {
-      const std::string from = RotatedName(settings.path, index - 1);
+      const std::filesystem::path from = PathFromUtf8(RotatedName(settings.path, index - 1));
       if (!std::filesystem::exists(from, error)) continue;
-      std::filesystem::rename(from, RotatedName(settings.path, index), error);
+      std::filesystem::rename(from, PathFromUtf8(RotatedName(settings.path, index)), error);
       if (error) {
         reason = LogFileErrorText(LogFileError(error.value()));
         return false;
       }
     }
-    if (settings.keep == 1) std::filesystem::remove(settings.path, error);
+    if (settings.keep == 1) std::filesystem::remove(PathFromUtf8(settings.path), error);
     LogFileRefusal refusal{};
     std::unique_ptr<LogFileHandle> next =
         LogFileHandle::Open(settings.path, file.get(), refusal, reason);

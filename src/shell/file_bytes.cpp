@@ -3,14 +3,15 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/file_open.h"
+
 namespace korvex {
 
 FileRead ReadFileBytes(const std::filesystem::path& path, std::size_t max_bytes,
                        std::string& bytes) {
   bytes.clear();
   // stdio rather than a stream: a stream's buffer throws when read(2) fails.
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      std::fopen(path.string().c_str(), "rb"), &std::fclose);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileToRead(path), &std::fclose);
   if (!file) return FileRead::kNotOpened;
   char chunk[1 << 16];
   for (;;) {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/utf8_path.h"
 #include "platform/config_location.h"
 #include "shell/config_file.h"
 #include "shell/korvex_window.h"
@@ -42,7 +43,7 @@ bool TDlgKORVEX::ReadINI() {
     config_refusal_ = "Soubor lumadex.ini nebyl nalezen, hledán v adresářích:";
     for (const std::string& name : ConfigFileCandidates()) {
       std::error_code error;
-      const std::string folder = std::filesystem::absolute(name, error).parent_path().string();
+      const std::string folder = Utf8FromPath(std::filesystem::absolute(name, error).parent_path());
       searched += (searched.empty() ? "" : ", ") + folder;
       config_refusal_ += "\r" + folder;
     }
@@ -59,7 +60,7 @@ bool TDlgKORVEX::ReadINI() {
   const std::string refusal = ReadConfiguration(*path, *this, actions);
   if (!refusal.empty()) {
     std::error_code error;
-    const std::string name = std::filesystem::absolute(*path, error).string();
+    const std::string name = Utf8FromPath(std::filesystem::absolute(*path, error));
     WriteLog("- soubor " + name + " " + refusal);
     config_refusal_ = "Soubor " + name + " " + refusal + ".";
     return false;

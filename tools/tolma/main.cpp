@@ -17,7 +17,9 @@
 #include "host_session.h"
 #include "host_texts.h"
 #include "item_text.h"
+#include "platform/command_line.h"
 #include "platform/console_setup.h"
+#include "platform/help_texts.h"
 #include "tool_cli.h"
 
 namespace {
@@ -199,10 +201,8 @@ using Runner = int (*)(tolma::HostSession&, const Command&);
 
 // The options every command shares; returns --wait, whose presence counts.
 CLI::Option* AddSharedOptions(CLI::App& app, Command& command) {
-  app.add_option("--desktop", command.desktop,
-                 "Adresář plochy kanálu (jinak $TOLMA_DESKTOP, $XDG_RUNTIME_DIR/tolma "
-                 "nebo /tmp/tolma-<uid>); na Windows jméno plochy.")
-      ->type_name("ADRESÁŘ");
+  app.add_option("--desktop", command.desktop, korvex::kDesktopOptionHelp)
+      ->type_name(korvex::kDesktopOptionType);
   app.add_option("--to", command.to, "Popisovač komunikátoru (jinak se hledá na ploše).")
       ->type_name("POPISOVAČ")
       ->check(vx2::WholeNumberFromTo(1, 2147483647));
@@ -321,6 +321,7 @@ int RunTolma(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::TakeUtf8CommandLine(argc, argv);
   korvex::PrepareConsoleOutput();
   korvex::SetOutputProgramName("tolma");
   return korvex::ExitStatusAfterOutput(RunTolma(argc, argv), 1);

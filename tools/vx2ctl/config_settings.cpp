@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "common/utf8_path.h"
 #include "shell/config_file.h"
 
 namespace vx2::ctl {
@@ -34,7 +35,7 @@ bool SettingsFromConfig(const std::string& path,
   korvex::ConfigValues values;
   PrintedActions actions(path);
   // The communicator's verdict: a file it refuses is refused here too.
-  const std::string refusal = korvex::ReadConfiguration(path, values, actions);
+  const std::string refusal = korvex::ReadConfiguration(korvex::PathFromUtf8(path), values, actions);
   if (!refusal.empty()) {
     error = "konfigurační soubor " + path + " " + refusal;
     return false;

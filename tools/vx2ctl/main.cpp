@@ -13,6 +13,7 @@
 #include "controller_session.h"
 #include "ctl_arguments.h"
 #include "ctl_commands.h"
+#include "platform/command_line.h"
 #include "platform/console_setup.h"
 #include "stderr_log.h"
 #include "tool_cli.h"
@@ -238,6 +239,7 @@ int Vx2ctl::Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::TakeUtf8CommandLine(argc, argv);
   korvex::PrepareConsoleOutput();
   korvex::SetOutputProgramName("vx2ctl");
   // Results that could not be written are a failure as one that could not be read.

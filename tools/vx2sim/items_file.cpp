@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 
+#include "common/utf8_path.h"
 #include "item_text.h"
 #include "shell/file_bytes.h"
 
@@ -88,9 +89,10 @@ bool LoadItemsFile(const std::string& path, std::vector<ItemValue>& items, std::
   // no items.
   std::error_code ignored;
   std::string content;
-  const korvex::FileRead read = std::filesystem::is_directory(path, ignored)
+  const std::filesystem::path file = korvex::PathFromUtf8(path);
+  const korvex::FileRead read = std::filesystem::is_directory(file, ignored)
                                     ? korvex::FileRead::kNotOpened
-                                    : korvex::ReadFileBytes(path, kItemsFileMaxBytes, content);
+                                    : korvex::ReadFileBytes(file, kItemsFileMaxBytes, content);
   switch (read) {
     case korvex::FileRead::kRead:
       break;

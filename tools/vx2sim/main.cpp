@@ -9,6 +9,7 @@
 #include "console/standard_output.h"
 #include "item_table.h"
 #include "native_platform.h"
+#include "platform/command_line.h"
 #include "platform/console_setup.h"
 #include "platform/termination_signals.h"
 #include "serial_line.h"
@@ -78,6 +79,7 @@ int RunVx2sim(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  korvex::TakeUtf8CommandLine(argc, argv);
   korvex::PrepareConsoleOutput();
   korvex::SetOutputProgramName("vx2sim");
   return korvex::ExitStatusAfterOutput(RunVx2sim(argc, argv), 1);
