@@ -2,10 +2,13 @@
 # korvex-headless.exe under wine uploads the example project to the Linux
 # vx2sim over loopback TCP and ends with 0; vx2ctl.exe reads the items back.
 # A bad command line ends with 2 and a Czech message on standard error. In
-# host mode (/DDE) Ctrl+C ends it with 0.
-# Arguments: korvex-headless.exe vx2ctl.exe vx2sim; $WINE runs a Windows program.
+# host mode (/DDE) Ctrl+C ends it with 0. A log file's path with Czech letters
+# opens; in a console every program's help shows its Czech letters, and the
+# console keeps its code page.
+# Arguments: korvex-headless.exe vx2ctl.exe vx2sim tolma.exe vx2sim.exe; $WINE
+# runs a Windows program.
 set -euo pipefail
-headless=$1 vx2ctl=$2 vx2sim=$3
+headless=$1 vx2ctl=$2 vx2sim=$3 tolma=$4 windows_vx2sim=$5
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 source "$(dirname "$0")/script_work.sh"
 
@@ -13,9 +16,10 @@ start_sim "$vx2sim"
 
 sed "s/^TCP 127.0.0.1 1998/TCP 127.0.0.1 $port/" "$source_dir/examples/upload/lumadex.ini" >"$work/lumadex.ini"
 status=0
-(cd "$work" && "$WINE" "$headless" >out.txt 2>err.txt) || status=$?
+(cd "$work" && "$WINE" "$headless" --log "záznam č.1.log" >out.txt 2>err.txt) || status=$?
 [ "$status" -eq 0 ] || fail "korvex-headless.exe skončil s $status"
 grep -q '^Nahrávání projektu...OK.$' "$work/out.txt" || fail "projekt nenahrán"
+grep -q 'Nahrávání projektu...OK.' "$work/záznam č.1.log" || fail "záznam do souboru s háčky chybí"
 
 "$WINE" "$vx2ctl" --port "$port" read 010000 010001 020011 >"$work/read.txt" 2>/dev/null ||
   fail "vx2ctl.exe nečte"
@@ -44,3 +48,16 @@ status=0
 wait "$host_pid" || status=$?
 [ "$status" -eq 0 ] || fail "Ctrl+C v režimu /DDE skončil s $status"
 grep -q 'Přijat signál SIGINT: ukončuji komunikátor.' "$work/host-out.txt" || fail "Ctrl+C nezapsán"
+
+# A pseudo-terminal is a console to wine, which shows a letter written in
+# pieces as replacement characters.
+for program in "$headless" "$vx2ctl" "$tolma" "$windows_vx2sim"; do
+  path=$("$WINE" winepath -w "$program" | tr -d '\r')
+  script -qc "$WINE cmd /c \"chcp & $path --help & chcp\"" /dev/null \
+    </dev/null >"$work/console.txt" 2>&1 || true
+  name=$(basename "$program")
+  ! grep -q $'\xef\xbf\xbd' "$work/console.txt" || fail "$name: nápověda v konzoli se znaky �"
+  grep -q 'Vypíše tuto nápovědu' "$work/console.txt" || fail "$name: nápověda chybí"
+  [ "$(grep -ao 'Active code page: [0-9]*' "$work/console.txt" | sort -u | wc -l)" -eq 1 ] ||
+    fail "$name: konzole zůstala v jiné znakové sadě"
+done
