@@ -196,6 +196,25 @@ TEST_P(EventLoopContract, WatchReportsWritableOnlyWhileWanted) {
   EXPECT_EQ(seen, std::vector<IoEvent>{IoEvent::kReadable});
 }
 
+// Also when the refusal came before the loop watched the socket, which leaves
+// Winsock no connect event to post.
+TEST_P(EventLoopContract, ConnectRefusedBeforeTheWatchReachesItsOwner) {
+  int port = 0;
+  const IoHandle refusing = OpenTestListener(port, false);
+  const IoHandle client = StartTestConnect(port);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  bool told = false;
+  auto watch = loop->WatchIo(client, [&](IoEvent) { told = true; });
+  watch->SetWantWrite(true);
+  // Ticks keep the loop from blocking for good on a lost event.
+  auto timer = loop->CreateTimer("t", 10, [] {});
+  timer->SetEnabled(true);
+  PumpUntil([&] { return told; }, 300);
+  watch.reset();
+  CloseTestHandle(client);
+  CloseTestHandle(refusing);
+}
+
 TEST_P(EventLoopContract, SleepDispatchesNothing) {
   int ticks = 0;
   auto timer = loop->CreateTimer("t", 1, [&] { ++ticks; });
@@ -257,15 +276,22 @@ TEST_P(EventLoopContract, SynchronizeRunsOnTheLoopThreadWhileTheCallerWaits) {
 }
 
 TEST_P(EventLoopContract, NoSynchronizedCallIsLeftWaitingForAWakeUp) {
-  constexpr int kCalls = 20000;
-  int ran = 0;
-  std::thread caller([&] {
-    for (int i = 0; i < kCalls; ++i) loop->Synchronize([&] { ++ran; });
-  });
-  // No timer runs: a lost wake-up leaves the loop blocked for good.
-  while (ran < kCalls) loop->HandleMessage();
-  caller.join();
-  EXPECT_EQ(ran, kCalls);
+  // A loop may wait in another way while it watches a socket.
+  for (const bool watching : {false, true}) {
+    SCOPED_TRACE(watching ? "watching an idle socket" : "watching nothing");
+    SocketPair pair;
+    std::unique_ptr<IoWatch> watch;
+    if (watching) watch = loop->WatchIo(pair.fds[0], [](IoEvent) {});
+    constexpr int kCalls = 20000;
+    int ran = 0;
+    std::thread caller([&] {
+      for (int i = 0; i < kCalls; ++i) loop->Synchronize([&] { ++ran; });
+    });
+    // No timer runs: a lost wake-up leaves the loop blocked for good.
+    while (ran < kCalls) loop->HandleMessage();
+    caller.join();
+    EXPECT_EQ(ran, kCalls);
+  }
 }
 
 TEST_P(EventLoopContract, CheckSynchronizeRunsOnlyTheCallsOtherThreadsWaitOn) {

@@ -2,9 +2,10 @@
 # korvex-headless.exe under wine uploads the example project to the Linux
 # vx2sim over loopback TCP and ends with 0; vx2ctl.exe reads the items back.
 # A bad command line ends with 2 and a Czech message on standard error. In
-# host mode (/DDE) Ctrl+C ends it with 0. A log file's path with Czech letters
-# opens; in a console every program's help shows its Czech letters, and the
-# console keeps its code page.
+# host mode (/DDE) Ctrl+C ends it with 0, and a second communicator leaves its
+# log file alone. A log file's path with Czech letters opens; in a console
+# every program's help shows its Czech letters, and the console keeps its
+# code page.
 # Arguments: korvex-headless.exe vx2ctl.exe vx2sim tolma.exe vx2sim.exe; $WINE
 # runs a Windows program.
 set -euo pipefail
@@ -37,12 +38,19 @@ grep -q '^korvex-headless: Neznámá volba: --bogus.' "$work/bad-err.txt" ||
 
 mkdir "$work/host"
 echo "TCP 127.0.0.1 $port" >"$work/host/lumadex.ini"
-(cd "$work/host" && exec "$WINE" "$headless" /DDE >"$work/host-out.txt" 2>"$work/host-err.txt") &
+(cd "$work/host" && exec "$WINE" "$headless" /DDE --log host.log >"$work/host-out.txt" \
+  2>"$work/host-err.txt") &
 host_pid=$!
 for _ in $(seq 300); do
   grep -q 'Start RUN režimu' "$work/host-out.txt" && break
   sleep 0.1
 done
+# A second communicator leaves the log file to the one writing it.
+mkdir "$work/second"
+(cd "$work/second" && "$WINE" "$headless" --log "$("$WINE" winepath -w "$work/host/host.log")" \
+  >"$work/second-out.txt" 2>&1) || true
+grep -q 'zapisuje do něj jiný komunikátor' "$work/second-out.txt" ||
+  fail "druhý komunikátor soubor záznamu neodmítl"
 kill -INT "$host_pid"
 status=0
 wait "$host_pid" || status=$?

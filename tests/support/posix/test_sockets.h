@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/event_loop.h"
 
@@ -46,6 +47,18 @@ inline IoHandle OpenTestListener(int& port, bool listening = true) {
   }
   port = ntohs(address.sin_port);
   return listener;
+}
+
+// A non-blocking client socket whose connect to the loopback `port` has
+// begun; a refusal, at once or later, is for the socket's owner to see.
+inline IoHandle StartTestConnect(int port) {
+  const int client = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  return client;
 }
 
 // The next connection's peer socket, blocking; waits for a client.

@@ -40,6 +40,19 @@ IoHandle OpenTestListener(int& port, bool listening) {
   return static_cast<IoHandle>(listener);
 }
 
+IoHandle StartTestConnect(int port) {
+  if (!StartWinsock()) return kNoIoHandle;
+  const SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  u_long non_blocking = 1;
+  ioctlsocket(client, FIONBIO, &non_blocking);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<u_short>(port));
+  connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  return static_cast<IoHandle>(client);
+}
+
 IoHandle AcceptTestHandle(IoHandle listener) {
   const SOCKET peer = accept(static_cast<SOCKET>(listener), nullptr, nullptr);
   return peer == INVALID_SOCKET ? kNoIoHandle : static_cast<IoHandle>(peer);

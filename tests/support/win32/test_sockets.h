@@ -17,6 +17,9 @@ IoHandle OpenTestHungUpHandle();
 // neither readable nor writable. Not `listening`, the port stays bound and
 // refuses every connect.
 IoHandle OpenTestListener(int& port, bool listening = true);
+// A non-blocking client socket whose connect to the loopback `port` has
+// begun; a refusal, at once or later, is for the socket's owner to see.
+IoHandle StartTestConnect(int port);
 // The next connection's peer socket, blocking; waits for a client.
 IoHandle AcceptTestHandle(IoHandle listener);
 // Ends both directions: a blocked accept or read returns.
