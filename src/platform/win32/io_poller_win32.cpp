@@ -46,11 +46,14 @@ bool IoPoller::Poll(const std::vector<Interest>& interests, int timeout_ms,
   }
   if (WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), timeout_ms) <= 0) return false;
   if (fds[0].revents & POLLRDNORM) {
-    // Cleared before the byte is taken: a wake-up from now on sends another.
-    state_->wake_sent = false;
     char drained[64];
     while (recv(state_->wake[0], drained, sizeof drained, 0) > 0) {
     }
+    // Cleared after the bytes are taken: a byte sent between clearing and
+    // draining would go with them and leave the flag set, so that no later
+    // wake-up would send one. A wake-up that found the flag still set came
+    // before this poll returned, and the caller sees its call.
+    state_->wake_sent = false;
   }
   TakeReadiness(fds, POLLRDNORM | POLLERR | POLLHUP | POLLNVAL, POLLWRNORM, ready);
   return true;
