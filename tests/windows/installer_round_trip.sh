@@ -96,9 +96,9 @@ readme_steps() {
   # Other tests' communicators may share the desktop.
   local to
   to=$(sed -n 's/^Popisovač komunikátoru: \([0-9]*\).*/\1/p' "$work/host.txt")
-  [ "$(cd "$folder" && "$WINE" ./tolma.exe read 010000 --to "$to" --wait 10 | tr -d '\r')" = \
+  [ "$(cd "$folder" && "$WINE" ./tolma.exe read 010000 --to "$to" --wait 30 2>"$work/tolma.txt" | tr -d '\r')" = \
     "010000 = 0x0000002A (42)" ] || fail "$folder: tolma.exe nečte v režimu /DDE"
-  "$WINE" "$folder/tolma.exe" close --to "$to" --wait 10 >/dev/null || fail "$folder: CLOSE bez odpovědi"
+  "$WINE" "$folder/tolma.exe" close --to "$to" --wait 30 >/dev/null || fail "$folder: CLOSE bez odpovědi"
   wait "$host_pid" || fail "$folder: komunikátor /DDE skončil s chybou"
   grep -q 'VX2: Kontrolní součet (CRC) = 92357DB9 (OK)' "$work/host.txt" ||
     fail "$folder: součet projektu v režimu /DDE nesouhlasí"
