@@ -14,12 +14,14 @@ namespace {
 // A window program has no console to print to: its help, its version and a
 // wrong command line show in a box, as other Windows programs show them.
 void ShowCommandLineEnd(int status, const std::string& out, const std::string& err) {
-  korvex::InstallCzechTexts();
+  korvex::RuntimeTexts czech;
+  czech.InstallCzechTexts();
   const bool error = status != 0;
   std::string text = error ? err : out;
   while (!text.empty() && text.back() == '\n') text.pop_back();
-  korvex::Win32MessageBoxes().Show(
-      error ? korvex::MessageKind::kError : korvex::MessageKind::kInformation, text, {});
+  korvex::Win32MessageBoxes boxes;
+  boxes.UseTexts(&czech);
+  boxes.Show(error ? korvex::MessageKind::kError : korvex::MessageKind::kInformation, text, {});
 }
 
 }  // namespace
