@@ -369,6 +369,15 @@ void TVardosComm::Discard(std::string_view answer) {
   }
 }
 
+bool TVardosComm::WaitForAnswer(std::string_view request, std::string& received, bool& link_up) {
+  for (;;) {
+    link_up = !use_tcp_ || client_->Connected;
+    const bool ready = AnswerReady(request, received);
+    if (abort_flag_ || timed_out_ || ready || !link_up || closing_) return ready;
+    loop_.HandleMessage();
+  }
+}
+
 bool TVardosComm::Transaction(std::string_view asked, std::string& answer) {
   // A read goes out for a number of codes that no unanswered read has, so a
   // late answer to one never fits it; the extra values are dropped below.
@@ -408,15 +417,8 @@ bool TVardosComm::Transaction(std::string_view asked, std::string& answer) {
   }
 
   std::string received;
-  bool ready = false;
   bool link_up = true;
-  for (;;) {
-    link_up = !use_tcp_ || client_->Connected;
-    ready = AnswerReady(request, received);
-    if (abort_flag_ || timed_out_ || ready || !link_up || closing_) break;
-    loop_.HandleMessage();
-  }
-
+  const bool ready = WaitForAnswer(request, received, link_up);
   SetTimerMode(eTimerMode::tmIdle);
   if (use_tcp_) client_->Disconnect();
   if (abort_flag_) LogLine("Přerušeno uživatelem!");

@@ -109,6 +109,9 @@ class TVardosComm {
   bool SendOverTcp(std::string_view frame);
   void SendOverSerial(std::string_view frame);
   bool AnswerReady(std::string_view request, std::string& answer);
+  // Pumps the loop until the answer to `request` is in `received` (true), or
+  // the wait ends by an abort, the time-out, the close or a lost link.
+  bool WaitForAnswer(std::string_view request, std::string& received, bool& link_up);
   // The one place the timer mode changes: the timer runs in every mode but
   // tmIdle.
   void SetTimerMode(eTimerMode mode);
