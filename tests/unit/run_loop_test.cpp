@@ -58,6 +58,7 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   ASSERT_EQ(TranCount(window->Fronta), 4);
 
   Host(2, 0, "předáno|");
+  window->Link.Comm->Abort();  // "X com" while idle: the next pass starts afresh
   window->SetLinkReady(true);
   Advance(100);
   EXPECT_EQ(controller.requests, std::vector<std::string>{"Qq" + P + Q + R})
