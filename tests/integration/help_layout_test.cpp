@@ -38,6 +38,9 @@ TEST(HelpLayout, ColumnsLineUpByCharactersWithinTheWidth) {
       {VX2CTL_BINARY, {"read", "--help"}, false},
       {TOLMA, {"--help"}, false, "tolma"},
       {TOLMA, {"write", "--help"}, false},
+#ifdef KORVEX_WINDOW
+      {KORVEX_WINDOW, {"--help"}, false, "korvex"},
+#endif
   };
   const std::string description_margin(kDescriptionColumn, ' ');
   for (const auto& p : programs) {
