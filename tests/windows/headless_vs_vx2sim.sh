@@ -4,12 +4,13 @@
 # A bad command line ends with 2 and a Czech message on standard error. In
 # host mode (/DDE) Ctrl+C ends it with 0, and a second communicator leaves its
 # log file alone. A log file's path with Czech letters opens; in a console
-# every program's help shows its Czech letters, and the console keeps its
-# code page.
-# Arguments: korvex-headless.exe vx2ctl.exe vx2sim tolma.exe vx2sim.exe; $WINE
-# runs a Windows program.
+# every program's help and usage error show their Czech letters, and the
+# console keeps its output code page.
+# Arguments: korvex-headless.exe vx2ctl.exe vx2sim tolma.exe vx2sim.exe and
+# a program that prints the console's output code page; $WINE runs a Windows
+# program.
 set -euo pipefail
-headless=$1 vx2ctl=$2 vx2sim=$3 tolma=$4 windows_vx2sim=$5
+headless=$1 vx2ctl=$2 vx2sim=$3 tolma=$4 windows_vx2sim=$5 code_page=$6
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 source "$(dirname "$0")/script_work.sh"
 
@@ -58,14 +59,17 @@ wait "$host_pid" || status=$?
 grep -q 'Přijat signál SIGINT: ukončuji komunikátor.' "$work/host-out.txt" || fail "Ctrl+C nezapsán"
 
 # A pseudo-terminal is a console to wine, which shows a letter written in
-# pieces as replacement characters.
+# pieces as replacement characters: the help on standard output, a usage
+# error on standard error.
+code_page=$("$WINE" winepath -w "$code_page" | tr -d '\r')
 for program in "$headless" "$vx2ctl" "$tolma" "$windows_vx2sim"; do
   path=$("$WINE" winepath -w "$program" | tr -d '\r')
-  script -qc "$WINE cmd /c \"chcp & $path --help & chcp\"" /dev/null \
+  script -qc "$WINE cmd /c \"$code_page & $path --help & $path --bogus & $code_page\"" /dev/null \
     </dev/null >"$work/console.txt" 2>&1 || true
   name=$(basename "$program")
-  ! grep -q $'\xef\xbf\xbd' "$work/console.txt" || fail "$name: nápověda v konzoli se znaky �"
+  ! grep -q $'\xef\xbf\xbd' "$work/console.txt" || fail "$name: v konzoli znaky �"
   grep -q 'Vypíše tuto nápovědu' "$work/console.txt" || fail "$name: nápověda chybí"
-  [ "$(grep -ao 'Active code page: [0-9]*' "$work/console.txt" | sort -u | wc -l)" -eq 1 ] ||
+  grep -q 'Neznámá volba: --bogus' "$work/console.txt" || fail "$name: chyba volby chybí"
+  [ "$(grep -ao 'output code page [0-9]*' "$work/console.txt" | sort -u | wc -l)" -eq 1 ] ||
     fail "$name: konzole zůstala v jiné znakové sadě"
 done
