@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows download as a user gets it: every .exe, the installer too,
 # carries version information with the project's version and a manifest,
-# korvex.exe its icon and common controls 6; the NSIS installer installs
-# silently with its Czech shortcuts, the communicator's starting in a working
+# korvex.exe its icon and common controls 6; the NSIS installer and its
+# uninstaller show Czech pages; the installer installs silently with its
+# Czech shortcuts, the communicator's starting in a working
 # folder of the shared documents, and its entry in Programs and Features; the
 # readme's steps work from the installed folder and from the ZIP; an upgrade
 # and the uninstaller keep the user's configuration.
@@ -15,6 +16,23 @@ resource() { wrestool -x --raw -t "$2" "$1"; }
 "$cpack" --config "$build/CPackConfig.cmake" -G "NSIS;ZIP" -B "$work/package" >"$work/cpack.txt" 2>&1 ||
   fail "instalátor nevznikl"
 installer="$work/package/korvex-$version-win64.exe"
+# The installer's and the uninstaller's pages are Czech on a Windows in
+# another language: the caption of the first page, left unanswered.
+shows_czech_pages() {
+  local caption=$1
+  shift
+  LC_ALL=C WINEDEBUG=trace+win "$WINE" "$@" 2>"$work/pages.log" &
+  local pid=$!
+  for _ in $(seq 300); do
+    grep -aq "set_window_text L\"$caption Komunik" "$work/pages.log" && break
+    sleep 0.1
+  done
+  kill "$pid"
+  wait "$pid" || true
+  grep -aq "set_window_text L\"$caption Komunik" "$work/pages.log" ||
+    fail "$(basename "$1"): stránky nejsou česky: $(grep -ao 'L"[^"]*Komunik[^"]*' "$work/pages.log" | head -1)"
+}
+shows_czech_pages Instalace "$installer"
 # NSIS reads /D= and _?= only unquoted, and wine quotes an argument with a
 # space: the folder has none.
 installed="$work/LumadexVX2"
@@ -122,6 +140,7 @@ cp "$documents/lumadex.ini" "$work/documents.ini"
 [ ! -e "$WINEPREFIX/drive_c/Program Files/Lumadex VX2" ] || fail "druhá instalace šla jinam"
 cmp -s "$work/program-folder.ini" "$installed/lumadex.ini" || fail "instalace přepsala lumadex.ini"
 cmp -s "$work/documents.ini" "$documents/lumadex.ini" || fail "instalace přepsala pracovní lumadex.ini"
+shows_czech_pages Odinstalace "$installed/Uninstall.exe" _?="Z:${installed//\//\\}"
 "$WINE" "$installed/Uninstall.exe" /S _?="Z:${installed//\//\\}" || fail "tichá odinstalace selhala"
 # The uninstaller itself is left to the folder's last user when started with _?=.
 rm -f "$installed/Uninstall.exe"
