@@ -9,8 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-# A plain CMake build, no preset and no unity batches, of everything (tests
-# and benchmarks too), so that a packager's build never breaks unseen; its
+# A plain CMake build, no preset and no unity batches (but for the tests,
+# which always build in batches), of everything (tests and benchmarks too),
+# so that a packager's build never breaks unseen; its
 # warnings are errors here as in the presets, and the packages get Debian's
 # hardening flags. The benchmarks' short runs go with it, optimised.
 if [ -f build/release/CMakeCache.txt ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' build/release/CMakeCache.txt; then
