@@ -3,9 +3,9 @@
 # vx2sim over loopback TCP and ends with 0; vx2ctl.exe reads the items back.
 # A bad command line ends with 2 and a Czech message on standard error. In
 # host mode (/DDE) Ctrl+C ends it with 0, and a second communicator leaves its
-# log file alone. A log file's path with Czech letters opens; in a console
-# every program's help and usage error show their Czech letters, and the
-# console keeps its output code page.
+# log file alone. A log file's and a configuration's path with Czech letters
+# open; in a console every program's help and usage error show their Czech
+# letters, and the console keeps its output code page.
 # Arguments: korvex-headless.exe vx2ctl.exe vx2sim tolma.exe vx2sim.exe and
 # a program that prints the console's output code page; $WINE runs a Windows
 # program.
@@ -23,8 +23,9 @@ status=0
 grep -q '^Nahrávání projektu...OK.$' "$work/out.txt" || fail "projekt nenahrán"
 grep -q 'Nahrávání projektu...OK.' "$work/záznam č.1.log" || fail "záznam do souboru s háčky chybí"
 
-"$WINE" "$vx2ctl" --port "$port" read 010000 010001 020011 >"$work/read.txt" 2>/dev/null ||
-  fail "vx2ctl.exe nečte"
+cp "$work/lumadex.ini" "$work/spojení č.2.ini"
+(cd "$work" && "$WINE" "$vx2ctl" --config "spojení č.2.ini" read 010000 010001 020011 \
+  >read.txt 2>read-err.txt) || fail "vx2ctl.exe nečte"
 diff - "$work/read.txt" <<'READ' || fail "položky v řadiči nesouhlasí"
 010000 = 0x0000002A (42)
 010001 = 0x00002710 (10000)
