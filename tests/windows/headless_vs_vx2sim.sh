@@ -61,16 +61,17 @@ grep -q 'Přijat signál SIGINT: ukončuji komunikátor.' "$work/host-out.txt" |
 
 # A pseudo-terminal is a console to wine, which shows a letter written in
 # pieces as replacement characters: the help on standard output, a usage
-# error on standard error.
+# error on standard error, in a console with a Czech Windows' code page.
 code_page=$("$WINE" winepath -w "$code_page" | tr -d '\r')
 for program in "$headless" "$vx2ctl" "$tolma" "$windows_vx2sim"; do
   path=$("$WINE" winepath -w "$program" | tr -d '\r')
-  script -qc "$WINE cmd /c \"$code_page & $path --help & $path --bogus & $code_page\"" /dev/null \
-    </dev/null >"$work/console.txt" 2>&1 || true
+  commands="chcp 852 & $code_page & $path --help & $path --bogus & $code_page"
+  script -qc "$WINE cmd /c \"$commands\"" /dev/null </dev/null >"$work/console.txt" 2>&1 || true
   name=$(basename "$program")
   ! grep -q $'\xef\xbf\xbd' "$work/console.txt" || fail "$name: v konzoli znaky �"
   grep -q 'Vypíše tuto nápovědu' "$work/console.txt" || fail "$name: nápověda chybí"
   grep -q 'Neznámá volba: --bogus' "$work/console.txt" || fail "$name: chyba volby chybí"
-  [ "$(grep -ao 'output code page [0-9]*' "$work/console.txt" | sort -u | wc -l)" -eq 1 ] ||
+  # The same before and after.
+  [ "$(grep -ao 'output code page [0-9]*' "$work/console.txt" | uniq -c | awk '{print $1}')" = 2 ] ||
     fail "$name: konzole zůstala v jiné znakové sadě"
 done

@@ -23,11 +23,11 @@ shows_czech_pages() {
   shift
   LC_ALL=C WINEDEBUG=trace+win "$WINE" "$@" 2>"$work/pages.log" &
   local pid=$!
-  for _ in $(seq 300); do
+  for _ in $(seq 600); do
     grep -aq "set_window_text L\"$caption Komunik" "$work/pages.log" && break
     sleep 0.1
   done
-  kill "$pid"
+  kill "$pid" 2>/dev/null || true
   wait "$pid" || true
   grep -aq "set_window_text L\"$caption Komunik" "$work/pages.log" ||
     fail "$(basename "$1"): stránky nejsou česky: $(grep -ao 'L"[^"]*Komunik[^"]*' "$work/pages.log" | head -1)"
