@@ -4,8 +4,9 @@
 # A bad command line ends with 2 and a Czech message on standard error. In
 # host mode (/DDE) Ctrl+C ends it with 0, and a second communicator leaves its
 # log file alone. A log file's and a configuration's path with Czech letters
-# open; in a console every program's help and usage error show their Czech
-# letters, and the console keeps its output code page.
+# open, and the log keeps what was in it; in a console every program's help
+# and usage error show their Czech letters, and the console keeps its output
+# code page.
 # Arguments: korvex-headless.exe vx2ctl.exe vx2sim tolma.exe vx2sim.exe and
 # a program that prints the console's output code page; $WINE runs a Windows
 # program.
@@ -17,11 +18,14 @@ source "$(dirname "$0")/script_work.sh"
 start_sim "$vx2sim"
 
 sed "s/^TCP 127.0.0.1 1998/TCP 127.0.0.1 $port/" "$source_dir/examples/upload/lumadex.ini" >"$work/lumadex.ini"
+# The log goes on after what an earlier run wrote.
+echo 'předchozí běh' >"$work/záznam č.1.log"
 status=0
 (cd "$work" && "$WINE" "$headless" --log "záznam č.1.log" >out.txt 2>err.txt) || status=$?
 [ "$status" -eq 0 ] || fail "korvex-headless.exe skončil s $status"
 grep -q '^Nahrávání projektu...OK.$' "$work/out.txt" || fail "projekt nenahrán"
 grep -q 'Nahrávání projektu...OK.' "$work/záznam č.1.log" || fail "záznam do souboru s háčky chybí"
+[ "$(head -1 "$work/záznam č.1.log")" = 'předchozí běh' ] || fail "záznam předchozího běhu ztracen"
 
 cp "$work/lumadex.ini" "$work/spojení č.2.ini"
 (cd "$work" && "$WINE" "$vx2ctl" --config "spojení č.2.ini" read 010000 010001 020011 \
