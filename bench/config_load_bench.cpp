@@ -49,11 +49,11 @@ double LoadSeconds(int lines) {
     window.FormCreate();
     // ReadINI alone: the start-up sequence, due 100 ms after the window was
     // made, would otherwise run inside a longer load and upload the queue.
-    window.TimerStartup->SetEnabled(false);
+    window.SkipStartup();
     const auto start = std::chrono::steady_clock::now();
     const bool read = window.ReadINI();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (!read || TranCount(window.Fronta) != lines || window.QQCount != lines) return -1;
+    if (!read || TranCount(window.Queue()) != lines || window.Config().QQCount != lines) return -1;
     best = std::min(best, took.count());
   }
   return best;

@@ -79,8 +79,9 @@ enum class eCloseCode : std::int32_t { ccNone = 0, ccClose = 1 };
 
 // The window's state that the configuration file fills (LinkSetup, TcpSetup,
 // the firmware window, the checksums, the host window) is its ConfigValues.
-// The host link sees it only as a LinkWindow.
-class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow {
+// The host link sees it only as a LinkWindow. Only the window writes its
+// state: others act through its verbs and look through its accessors.
+class TDlgKORVEX : public MainViewEvents, private ConfigValues, public LinkWindow {
  public:
   // `arguments` are the command-line arguments after the program name.
   TDlgKORVEX(const WindowPlatform& platform, std::vector<std::string> arguments);
@@ -177,6 +178,13 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void chbstopClick(bool checked) override { LogPaused = checked; }
 
   // The window's own state: written by its handlers, read here.
+  const ConfigValues& Config() const { return *this; }
+  const TTranList& Queue() const { return Fronta; }
+  const HostChannel& HostLink() const { return Channel; }
+  // The protocol engine; null before FormCreate and after FormDestroy.
+  const TVardosComm* Comm() const { return Link.Comm.get(); }
+  bool LinkOpened() const { return Link.Opened; }
+  bool RunPassBusy() const { return Run.Busy(); }
   bool IsDdeMode() const { return DdeMode; }
   bool IsUploadConfirmed() const { return UploadConfirmed; }
   eCloseCode RequestedClose() const { return CloseCode; }
@@ -188,6 +196,16 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void ConfirmUpload() { UploadConfirmed = true; }
   // After an upload, read the project's items back (korvex-headless --verify).
   void SetVerifyUpload(bool verify) { VerifyUpload = verify; }
+  // The start-up sequence does not run: the window stays as FormCreate left
+  // it.
+  void SkipStartup() { TimerStartup->SetEnabled(false); }
+  // Timer1 uploads the queue a second later, when the upload is confirmed.
+  void StartUpload() { Timer1->SetEnabled(true); }
+  // A RUN pass every tick of TimerRun from now on, while the link stands.
+  void StartRunPasses() { TimerRun->SetEnabled(true); }
+  // Opens the link the configuration names, as the start-up does; LinkReady
+  // says whether it stands, and the log why not.
+  void OpenLinkAtStartup();
 
   // Timer handlers.
   // The start-up sequence (shell/startup.cpp).
@@ -209,8 +227,9 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   void TimerStatsAnswerTimer() { Report.SendQueuedAnswers(); }
   void WriteStatisticsToFile() { Report.WriteToFile(); }
 
-  // The window's components. The serial port outlives the engine that uses
-  // it.
+ private:
+  // The window's components, in the order they are made: the serial port
+  // outlives the engine that uses it, and the timers the parts that hold them.
   TSerial Serial1;
   TVardosLink Link;
   TTranList Fronta;
@@ -236,7 +255,6 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
   RunLoop Run;
   CloseDrain Drain;
 
- private:
   // The Czech titles and captions of the boxes the window shows.
   RuntimeTexts texts_;
   std::uint32_t DeviceFirmware = 0;
@@ -255,7 +273,6 @@ class TDlgKORVEX : public MainViewEvents, public ConfigValues, public LinkWindow
 
   // Steps of the start-up sequence (shell/startup.cpp).
   void RunStartup();
-  void OpenLinkAtStartup();
   // Frames the project's entries for the upload and checks the firmware.
   void PrepareProject();
   void StartHostMode();

@@ -139,7 +139,7 @@ void TDlgKORVEX::PrepareProject() {
     UploadConfirmed = true;
   }
   if (UploadConfirmed && !DdeMode) {
-    Timer1->SetEnabled(true);
+    StartUpload();
   } else {
     if (!UploadConfirmed) Outcome = RunOutcome::kUploadDeclined;
     RequestClose(eCloseCode::ccClose);
@@ -172,7 +172,7 @@ void TDlgKORVEX::StartHostMode() {
              std::to_string(kLinkRetryInterval / 1000) + " s.");
   }
   TimerLink->SetEnabled(true);
-  TimerRun->SetEnabled(true);
+  StartRunPasses();
 }
 
 }  // namespace korvex

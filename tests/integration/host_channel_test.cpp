@@ -154,17 +154,17 @@ TEST_F(HostChannelProcesses, RequestFromTolmaReachesTheQueue) {
   FakeSerialPort serial_port;
   TDlgKORVEX window({loop, view, boxes, socket, desktop, serial_port}, {});
   window.FormCreate();
-  window.TimerStartup->SetEnabled(false);
+  window.SkipStartup();
   ChildProcess tolma = Tolma({"send", "qq_rs 00 01 FF", "--wait", "0.1"});
   std::optional<int> status;
   ASSERT_TRUE(PumpUntil([&] { return (status = tolma.Wait(0ms)).has_value(); }, 10000))
       << "tolma still runs: " << tolma.Output();
   EXPECT_EQ(status, std::optional<int>(0)) << tolma.Output();
-  EXPECT_NE(window.HostWnd, 0);
+  EXPECT_NE(window.Config().HostWnd, 0);
   EXPECT_EQ(view.request_text, "qq_rs 00 01 FF|");
-  ASSERT_EQ(TranCount(window.Fronta), 8);
-  EXPECT_EQ(window.Fronta.Head()->Data, std::string("\x00\x01\xFF", 3));
-  EXPECT_EQ(window.Fronta.Head()->Next->Data, std::string("\x00\x01\x00", 3));
+  ASSERT_EQ(TranCount(window.Queue()), 8);
+  EXPECT_EQ(window.Queue().Head()->Data, std::string("\x00\x01\xFF", 3));
+  EXPECT_EQ(window.Queue().Head()->Next->Data, std::string("\x00\x01\x00", 3));
 }
 
 // A host that takes the answer and then never replies, or dies.

@@ -56,7 +56,7 @@ class MainViewContract : public ::testing::Test {
         std::vector<std::string>{});
     driver.SetEvents(*window);
     window->FormCreate();
-    window->TimerStartup->SetEnabled(false);
+    window->SkipStartup();
     ASSERT_TRUE(driver.Show());
   }
   void Open() { Open(scripted); }
@@ -190,10 +190,10 @@ TYPED_TEST_P(MainViewContract, ControlsReachTheLogicAndShowWhatItSets) {
   driver.View().SetCanButtonsEnabled(false);
   driver.Click("CAN0");
   EXPECT_EQ(this->LogLines(), lines) << "a disabled button takes no click";
-  ASSERT_NE(window.Link.Comm, nullptr);
-  window.Link.Comm->ClearAbort();
+  ASSERT_NE(window.Comm(), nullptr);
+  EXPECT_FALSE(window.Comm()->AbortFlag());
   driver.Click("Button1");
-  EXPECT_TRUE(window.Link.Comm->AbortFlag());
+  EXPECT_TRUE(window.Comm()->AbortFlag());
 
   driver.View().SetLampBusy(true);
   EXPECT_EQ(driver.Picture("icom"), driver.Picture("icom1"));

@@ -50,13 +50,15 @@ class WindowFixture : public ::testing::Test {
     loop.ProcessMessages();
   }
 
-  // Opens the window's link over the fake socket, as the start-up sequence
-  // would, without running the sequence itself.
-  void OpenTcpLink() {
-    window->TimerStartup->SetEnabled(false);
-    window->TcpSetup.Active = true;
-    ASSERT_TRUE(window->Link.Open(window->LinkSetup, window->TcpSetup, &view));
-    window->SetLinkReady(true);
+  // Opens the window's link over the fake socket as the start-up sequence
+  // would, from a configuration naming it with `settings` after it, without
+  // running the sequence itself.
+  void OpenTcpLink(const std::string& settings = {}) {
+    window->SkipStartup();
+    WriteConfig("TCP 127.0.0.1 1998 " + settings + "\n");
+    ASSERT_TRUE(window->ReadINI());
+    window->OpenLinkAtStartup();
+    ASSERT_TRUE(window->LinkOpened());
     view.lines.clear();
   }
 

@@ -221,10 +221,14 @@ class ReadIni : public WindowFixture {
 };
 
 TEST_F(ReadIni, MissingFileOrADirectoryIsLoggedAnEmptyFileIsGood) {
-  window->QQCount = 5;
+  Write("lumadex.ini", "QQWRITE 0 1 2 3 0 0 0\n");
+  ASSERT_TRUE(window->ReadINI());
+  ASSERT_EQ(window->Config().QQCount, 1);
+  std::filesystem::remove("lumadex.ini");
+  view.lines.resize(1);
   std::filesystem::create_directories("lumadex.ini");  // exists, but no file to read
   EXPECT_FALSE(window->ReadINI());
-  EXPECT_EQ(window->QQCount, 0);
+  EXPECT_EQ(window->Config().QQCount, 0);
   ASSERT_EQ(view.lines.size(), 3u);
   EXPECT_EQ(view.lines[1], "Zpracování konfiguračního souboru...");
   const std::filesystem::path here = std::filesystem::current_path();
@@ -288,9 +292,9 @@ TEST_F(ReadIni, EncodingsAreReadAsTheirTextOrRefused) {
     Write("lumadex.ini", row.bytes);
     Create();
     EXPECT_EQ(window->ReadINI(), row.refusal.empty()) << row.name;
-    EXPECT_EQ(TranCount(window->Fronta), row.refusal.empty() ? 1 : 0) << row.name;
+    EXPECT_EQ(TranCount(window->Queue()), row.refusal.empty() ? 1 : 0) << row.name;
     if (row.refusal.empty()) {
-      EXPECT_EQ(window->TcpSetup.Host, "10.0.0.1") << row.name;
+      EXPECT_EQ(window->Config().TcpSetup.Host, "10.0.0.1") << row.name;
     } else {
       EXPECT_TRUE(view.lines.back().starts_with("- soubor " + file + " " + row.refusal))
           << row.name;
@@ -329,18 +333,18 @@ TEST_F(ReadIni, SubdirectoryFileWinsAndDrivesQueueBarWindowAndLog) {
   loop.Sleep(10);
 
   EXPECT_TRUE(window->ReadINI());
-  EXPECT_EQ(window->LinkSetup.Port, 1) << "lumadex.ini beside it is not read";
+  EXPECT_EQ(window->Config().LinkSetup.Port, 1) << "lumadex.ini beside it is not read";
   EXPECT_EQ(view.progress_maximum, 23);
   EXPECT_EQ(view.progress, 24) << "24 tokens in keyword position, the bar moves by 8";
   EXPECT_EQ(progress_seen, 8) << "pending events run at the eighth token";
-  EXPECT_EQ(window->QQCount, 21);
-  EXPECT_EQ(window->QQChecksum, 21u);
-  EXPECT_EQ(TranCount(window->Fronta), 20) << "a repeat of the item's last write is a duplicate";
-  ASSERT_NE(window->Fronta.Head(), nullptr);
-  EXPECT_EQ(window->Fronta.Head()->Kind, kKindWrite);
-  EXPECT_EQ(window->Fronta.Head()->Data, Hex("00 01 00 01 00 00 00"));
-  EXPECT_EQ(window->HostWnd, 77);
-  EXPECT_TRUE(window->HostWndSet);
+  EXPECT_EQ(window->Config().QQCount, 21);
+  EXPECT_EQ(window->Config().QQChecksum, 21u);
+  EXPECT_EQ(TranCount(window->Queue()), 20) << "a repeat of the item's last write is a duplicate";
+  ASSERT_NE(window->Queue().Head(), nullptr);
+  EXPECT_EQ(window->Queue().Head()->Kind, kKindWrite);
+  EXPECT_EQ(window->Queue().Head()->Data, Hex("00 01 00 01 00 00 00"));
+  EXPECT_EQ(window->Config().HostWnd, 77);
+  EXPECT_TRUE(window->Config().HostWndSet);
   EXPECT_EQ(view.x, 10);
   EXPECT_EQ(view.y, 25);
   EXPECT_EQ(view.lines.size(), 2u) << "nothing to warn of";
@@ -350,8 +354,8 @@ TEST_F(ReadIni, ClosingPermittedMeansNothingQueued) {
   Write("lumadex.ini", "QQWRITE 0 1 2 3 0 0 0\n");
   window->Image1DblClick();
   EXPECT_TRUE(window->ReadINI());
-  EXPECT_EQ(window->QQCount, 1);
-  EXPECT_EQ(TranCount(window->Fronta), 0);
+  EXPECT_EQ(window->Config().QQCount, 1);
+  EXPECT_EQ(TranCount(window->Queue()), 0);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ class HostChannel : public WindowFixture {
   // The queue as "kind:hex data" strings.
   std::vector<std::string> Queue() const {
     std::vector<std::string> out;
-    for (const TTranFronta* e = window->Fronta.Head(); e; e = e->Next) {
+    for (const TTranFronta* e = window->Queue().Head(); e; e = e->Next) {
       std::string text = std::to_string(e->Kind) + ":";
       for (unsigned char c : e->Data) {
         static const char* digits = "0123456789ABCDEF";
@@ -37,11 +37,11 @@ class HostChannel : public WindowFixture {
 };
 
 TEST_F(HostChannel, RegistersTheMessageOrLogsWhyNot) {
-  EXPECT_EQ(window->Channel.HostMsg(), kMsg);
+  EXPECT_EQ(window->HostLink().HostMsg(), kMsg);
   EXPECT_TRUE(desktop.HasReceiver());
   desktop.refusal = "Plocha kanálu /x má práva 0755.";
   Create();
-  EXPECT_EQ(window->Channel.HostMsg(), 0u);
+  EXPECT_EQ(window->HostLink().HostMsg(), 0u);
   EXPECT_EQ(view.lines, (std::vector<std::string>{"Inicializace..."}));
   window->TimerStartupTimer();
   ASSERT_GE(view.lines.size(), 2u);
@@ -49,8 +49,8 @@ TEST_F(HostChannel, RegistersTheMessageOrLogsWhyNot) {
   EXPECT_EQ(view.lines[1], desktop.refusal);
   Message(0, 77);
   Message(1, 0, "QQ_RD 01 02 03|");
-  EXPECT_EQ(window->HostWnd, 0) << "the channel stays inert";
-  EXPECT_TRUE(window->Fronta.Empty());
+  EXPECT_EQ(window->Config().HostWnd, 0) << "the channel stays inert";
+  EXPECT_TRUE(window->Queue().Empty());
   window.reset();
   EXPECT_FALSE(desktop.HasReceiver());
 }
@@ -59,13 +59,13 @@ TEST_F(HostChannel, HandshakeBroadcastsOnceAndAnswersGoToTheLastHost) {
   window->AnnounceToHost();
   window->SendAnswer("abc");
   Message(0, kOwn);
-  EXPECT_EQ(window->HostWnd, 0) << "our own broadcast coming back";
+  EXPECT_EQ(window->Config().HostWnd, 0) << "our own broadcast coming back";
   EXPECT_TRUE(desktop.outgoing.empty()) << "no host known yet";
   EXPECT_EQ(view.answer_text, "");
   Message(0, 111);
   Message(0, 222);
-  EXPECT_EQ(window->HostWnd, 222);
-  EXPECT_TRUE(window->HostWndSet);
+  EXPECT_EQ(window->Config().HostWnd, 222);
+  EXPECT_TRUE(window->Config().HostWndSet);
   window->SendAnswer("abc");
   window->SendAnswer("abc|");
   EXPECT_EQ(view.answer_text, "abc|");
@@ -75,12 +75,12 @@ TEST_F(HostChannel, HandshakeBroadcastsOnceAndAnswersGoToTheLastHost) {
                                                      {222, kMsg, 2, 0, "abc|", 5000},
                                                      {222, kMsg, 0, kOwn, "", 5000}}));
   // A host named by the configuration is not broadcast to.
+  WriteConfig("HWND 111 0 0 0\n");
   Create();
+  ASSERT_TRUE(window->ReadINI());
   desktop.outgoing.clear();
-  window->HostWnd = 111;
-  window->HostWndSet = true;
   Message(0, 333);
-  EXPECT_EQ(window->HostWnd, 333);
+  EXPECT_EQ(window->Config().HostWnd, 333);
   EXPECT_TRUE(desktop.outgoing.empty());
 }
 
@@ -112,20 +112,20 @@ TEST_F(HostChannel, RequestsBecomeQueueEntries) {
       {"", {}},
   };
   for (const auto& c : cases) {
-    ClearTran(window->Fronta);
+    Create();
     view.answer_text = "before";
     Message(1, 0, c.text);
     EXPECT_EQ(Queue(), c.queue) << c.text;
     EXPECT_EQ(view.answer_text, c.queue.empty() ? "before" : c.text) << c.text;
-    EXPECT_TRUE(window->Channel.RequestTexts.empty()) << c.text;
-    EXPECT_FALSE(window->TimerRemote->Enabled()) << c.text;
+    EXPECT_TRUE(window->HostLink().RequestTexts.empty()) << c.text;
+    EXPECT_FALSE(loop.TimerNamed("TimerRemote").Enabled()) << c.text;
   }
 }
 
 TEST_F(HostChannel, OnlyWholeRequestsAreShownAndNothingIsJoined) {
   Message(1, 0, "QQ_RD 01");
   Message(1, 0, " 02 03|");
-  EXPECT_TRUE(window->Fronta.Empty());
+  EXPECT_TRUE(window->Queue().Empty());
   EXPECT_EQ(view.request_text, " 02 03|") << "Edit1 shows every whole text";
   Message(1, 0, "QQ_RD 01 02 03");
   EXPECT_EQ(view.request_text, " 02 03|");
@@ -135,14 +135,14 @@ TEST_F(HostChannel, CloseRequestsTheCloseAndTheHostGetsTheNotice) {
   for (const std::string text : {"CLOSE|", "close|", "CLOSED|"}) {
     Create();
     Message(0, 111);
-    window->TimerRun->SetEnabled(true);
+    window->StartRunPasses();
     Message(1, 0, text);
-    EXPECT_TRUE(window->Fronta.Empty());
+    EXPECT_TRUE(window->Queue().Empty());
     Advance(99);
     EXPECT_FALSE(view.closed) << text;
     Advance(1);
     EXPECT_TRUE(view.closed) << text;
-    EXPECT_FALSE(window->TimerRun->Enabled()) << text;
+    EXPECT_FALSE(loop.TimerNamed("TimerRun").Enabled()) << text;
     EXPECT_EQ(desktop.outgoing.back(), (Outgoing{111, kMsg, 2, 0, "KORVEX CLOSED|", 5000}));
     desktop.outgoing.clear();
     view.closed = false;
@@ -153,8 +153,8 @@ TEST_F(HostChannel, OtherMessagesChangeNothingNorDoesAnythingOnceClosingIsPermit
   desktop.Deliver(kMsg + 1, 0, 111);
   desktop.Deliver(kMsg + 1, 1, 0, "QQ_RD 01 02 03|");
   Message(3, 111, "QQ_RD 01 02 03|");
-  EXPECT_EQ(window->HostWnd, 0);
-  EXPECT_TRUE(window->Fronta.Empty());
+  EXPECT_EQ(window->Config().HostWnd, 0);
+  EXPECT_TRUE(window->Queue().Empty());
   EXPECT_EQ(view.request_text, "");
 
   Message(0, 111);
@@ -166,26 +166,26 @@ TEST_F(HostChannel, OtherMessagesChangeNothingNorDoesAnythingOnceClosingIsPermit
   window->Image1DblClick();
   Advance(100);
   EXPECT_TRUE(view.closed);
-  EXPECT_TRUE(window->Fronta.Empty());
-  EXPECT_EQ(window->HostWnd, 111);
+  EXPECT_TRUE(window->Queue().Empty());
+  EXPECT_EQ(window->Config().HostWnd, 111);
   EXPECT_TRUE(desktop.outgoing.empty()) << "no KORVEX CLOSED after the double click";
 }
 
 TEST_F(HostChannel, TextsToPassOnWaitInTheAnswerList) {
   view.answer_text = "x";
   Message(2, 0, "relay|");
-  EXPECT_EQ(window->Channel.AnswerTexts, TTextList{"relay|"});
+  EXPECT_EQ(window->HostLink().AnswerTexts, TTextList{"relay|"});
   EXPECT_EQ(view.answer_text, "");
   Message(2, 0, "unterminated");
   Message(2, 0, "");
-  EXPECT_EQ(window->Channel.AnswerTexts, TTextList{"relay|"});
+  EXPECT_EQ(window->HostLink().AnswerTexts, TTextList{"relay|"});
   EXPECT_EQ(view.answer_text, "");
   Message(2, 0, "bad");
   EXPECT_EQ(view.answer_text, "bad");
 }
 
 TEST_F(HostChannel, HostThatDoesNotReplyIsLoggedAndTheWindowGoesOn) {
-  window->HostWnd = 111;
+  Message(0, 111);
   desktop.results[111] = SendResult::kTimedOut;
   // A request arriving while the window waits is still taken.
   desktop.while_sending = [this] {
@@ -214,7 +214,7 @@ struct FileLines : LogSink {
 TEST_F(HostChannel, StatisticsFollowTheRequestAndReachTheLogFileEveryTenMinutes) {
   FileLines file;
   Create({}, &file);
-  window->TimerStartup->SetEnabled(false);
+  window->SkipStartup();
   Message(0, 77);
   Message(1, 0, "STATS|");
   Message(1, 0, "STATS|");  // before the first is answered: one set, the newest

@@ -15,26 +15,26 @@ TEST_F(Window, CreationShowsVersionIdleLampAndTheFirstLogLine) {
   EXPECT_EQ(view.lines, std::vector<std::string>{"Inicializace..."});
   boxes.Show(MessageKind::kWarning, "?", {});
   EXPECT_EQ(boxes.shown.back().title, "Varování") << "Czech texts before any box";
-  EXPECT_TRUE(window->TimerStartup->Enabled());
-  EXPECT_FALSE(window->Timer1->Enabled());
-  EXPECT_FALSE(window->TimerRemote->Enabled());
-  EXPECT_FALSE(window->TimerRun->Enabled());
-  EXPECT_EQ(window->LinkSetup.Baudrate, 38400);
-  EXPECT_EQ(window->TcpSetup.Host, "127.0.0.1");
-  EXPECT_EQ(window->TcpSetup.Port, 1998u);
-  ASSERT_NE(window->Link.Comm, nullptr);
-  EXPECT_NE(window->Link.Comm->Timer(), nullptr);
-  EXPECT_FALSE(window->Link.Opened);
+  EXPECT_TRUE(loop.TimerNamed("TimerStartup").Enabled());
+  EXPECT_FALSE(loop.TimerNamed("Timer1").Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerRemote").Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerRun").Enabled());
+  EXPECT_EQ(window->Config().LinkSetup.Baudrate, 38400);
+  EXPECT_EQ(window->Config().TcpSetup.Host, "127.0.0.1");
+  EXPECT_EQ(window->Config().TcpSetup.Port, 1998u);
+  ASSERT_NE(window->Comm(), nullptr);
+  EXPECT_NE(window->Comm()->Timer(), nullptr);
+  EXPECT_FALSE(window->LinkOpened());
 }
 
 TEST_F(Window, TimerIntervalsAreThoseOfTheWindow) {
   Create();
-  EXPECT_EQ(window->TimerStartup->Interval(), 100);
-  EXPECT_EQ(window->Timer1->Interval(), 1000);
-  EXPECT_EQ(window->TimerRemote->Interval(), 100);
-  EXPECT_EQ(window->TimerRun->Interval(), 100);
-  EXPECT_EQ(window->Link.Comm->Timer()->Interval(), 100);
-  EXPECT_EQ(window->Link.Comm->Timer()->Name(), "VARDOS_COMM_TIMER");
+  EXPECT_EQ(loop.TimerNamed("TimerStartup").Interval(), 100);
+  EXPECT_EQ(loop.TimerNamed("Timer1").Interval(), 1000);
+  EXPECT_EQ(loop.TimerNamed("TimerRemote").Interval(), 100);
+  EXPECT_EQ(loop.TimerNamed("TimerRun").Interval(), 100);
+  EXPECT_EQ(window->Comm()->Timer()->Interval(), 100);
+  EXPECT_EQ(window->Comm()->Timer()->Name(), "VARDOS_COMM_TIMER");
 }
 
 TEST_F(Window, FirstStartupTickCompletesTheFirstLineAndRunsTheSequenceOnce) {
@@ -44,7 +44,7 @@ TEST_F(Window, FirstStartupTickCompletesTheFirstLineAndRunsTheSequenceOnce) {
   Advance(1);
   ASSERT_GE(view.lines.size(), 2u);
   EXPECT_EQ(view.lines[0], "Inicializace...OK");
-  EXPECT_FALSE(window->TimerStartup->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerStartup").Enabled());
   EXPECT_EQ(boxes.shown.size(), 1u) << "no configuration here: the sequence's box";
   Advance(1000);
   EXPECT_EQ(boxes.shown.size(), 1u);
@@ -59,7 +59,7 @@ TEST_F(Window, CloseWithoutPermissionShowsTheBoxAndKeepsTheWindow) {
   EXPECT_EQ(boxes.shown[0].buttons, std::vector<MessageButton>{MessageButton::kOk});
   EXPECT_EQ(boxes.shown[0].title, "Informace") << "the window's Czech texts";
   EXPECT_FALSE(view.closed);
-  EXPECT_FALSE(window->Link.Comm->Closing()) << "a refused close changes nothing";
+  EXPECT_FALSE(window->Comm()->Closing()) << "a refused close changes nothing";
 }
 
 TEST_F(Window, FirstDoubleClickPermitsTheCloseBox) {
@@ -70,8 +70,8 @@ TEST_F(Window, FirstDoubleClickPermitsTheCloseBox) {
   window->CloseRequestedByUser();
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_TRUE(view.closed);
-  EXPECT_FALSE(window->TimerStartup->Enabled()) << "the close stops every timer";
-  EXPECT_EQ(window->Link.Comm->Timer(), nullptr) << "the link is closed";
+  EXPECT_FALSE(loop.TimerNamed("TimerStartup").Enabled()) << "the close stops every timer";
+  EXPECT_EQ(window->Comm()->Timer(), nullptr) << "the link is closed";
 }
 
 TEST_F(Window, SecondDoubleClickClosesHundredMillisecondsLater) {
@@ -79,50 +79,48 @@ TEST_F(Window, SecondDoubleClickClosesHundredMillisecondsLater) {
   window->Image1DblClick();
   window->Image1DblClick();
   EXPECT_EQ(window->RequestedClose(), eCloseCode::ccClose);
-  EXPECT_TRUE(window->TimerRemote->Enabled());
+  EXPECT_TRUE(loop.TimerNamed("TimerRemote").Enabled());
   Advance(99);
   EXPECT_FALSE(view.closed);
   Advance(1);
   EXPECT_TRUE(view.closed);
-  EXPECT_FALSE(window->TimerRemote->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerRemote").Enabled());
 }
 
 TEST_F(Window, RequestedCloseIsDeferredAndPermitsItself) {
   Create();
-  window->TimerStartup->SetEnabled(false);
-  window->TimerRun->SetEnabled(true);
+  window->SkipStartup();
+  window->StartRunPasses();
   window->RequestClose(eCloseCode::ccClose);
   EXPECT_FALSE(view.closed) << "never inside the caller's call chain";
   Advance(100);
   EXPECT_TRUE(window->ClosePermitted());
   EXPECT_TRUE(view.closed);
-  EXPECT_FALSE(window->TimerRun->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerRun").Enabled());
   EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(Window, CloseCodeOtherThanCloseDoesNotClose) {
   Create();
-  window->TimerStartup->SetEnabled(false);
+  window->SkipStartup();
   window->RequestClose(eCloseCode::ccNone);
   Advance(200);
   EXPECT_FALSE(view.closed);
-  EXPECT_FALSE(window->TimerRemote->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerRemote").Enabled());
 }
 
 TEST_F(Window, PauseBoxHoldsBackWindowLinesButNotEngineLines) {
+  WriteConfig("TCP 127.0.0.1 1998\n");
   Create();
-  window->TimerStartup->SetEnabled(false);
-  window->AppendLog("OK");
-  // The link has its log before the box is ticked, as after the start-up.
-  window->Link.Comm->SetLogMemo(&view);
   window->chbstopClick(true);
-  window->WriteLog("skryto");
-  window->AppendLog(" taky");
-  window->Link.Comm->LogLine("Přerušeno uživatelem!");
+  Advance(100);  // the start-up sequence: the link describes itself
   window->chbstopClick(false);
   window->WriteLog("zase");
-  EXPECT_EQ(view.lines,
-            (std::vector<std::string>{"Inicializace...OK", "Přerušeno uživatelem!", "zase"}));
+  EXPECT_EQ(view.lines, (std::vector<std::string>{
+                            "Inicializace...", std::string(kLinkVersionLine),
+                            "TCP/IP, Indy verze: " + socket.VersionText(),
+                            "Tento počítač: " + socket.LocalHostName(), "Host: 127.0.0.1 : 1998",
+                            "zase"}));
 }
 
 TEST_F(Window, CanButtonsLogTheirLines) {
@@ -137,7 +135,7 @@ TEST_F(Window, CanButtonsLogTheirLines) {
 TEST_F(Window, XComSetsTheAbortFlagOnly) {
   Create();
   window->Button1Click();
-  EXPECT_TRUE(window->Link.Comm->AbortFlag());
+  EXPECT_TRUE(window->Comm()->AbortFlag());
   EXPECT_EQ(view.lines.size(), 1u);
   EXPECT_FALSE(window->FormCanResize());
 }
@@ -148,9 +146,9 @@ TEST_F(Window, ClosePermissionStopsNewQueueEntriesButNotPushedOnes) {
   window->Image1DblClick();
   window->AddTran(1, kKindRead, 0, 0, "def");
   window->PushTran(1, kKindWrite, 0, 0, "ghijklm");
-  ASSERT_EQ(TranCount(window->Fronta), 2);
-  EXPECT_EQ(window->Fronta.Head()->Data, "ghijklm");
-  EXPECT_EQ(window->Fronta.Head()->Next->Data, "abc");
+  ASSERT_EQ(TranCount(window->Queue()), 2);
+  EXPECT_EQ(window->Queue().Head()->Data, "ghijklm");
+  EXPECT_EQ(window->Queue().Head()->Next->Data, "abc");
 }
 
 }  // namespace

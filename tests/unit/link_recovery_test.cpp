@@ -32,12 +32,12 @@ TEST_F(LinkRecovery, WritesQueuedWhileTheSerialDeviceIsGoneArriveWhenItIsBack) {
   // Answers slow enough that a retry tick falls inside a transaction.
   WriteConfig("PORT 3 38400 TIMEOUT 2.5\n");
   Create({"/DDE"});
-  FakeController controller(serial_port, window->Serial1);
+  FakeController controller(serial_port, *window->Comm()->Serial());
   Advance(500);
   serial_port.Fail("WriteFile", FakeSerialPort::kDeviceGone);
   serial_port.Fail("Open", FakeSerialPort::kDeviceGone);
   for (int n = 0; n < 5; ++n) {
-    desktop.Deliver(window->Channel.HostMsg(), 1, 0, "QQ_WR 00 00 1" + std::to_string(n) + " 0" +
+    desktop.Deliver(window->HostLink().HostMsg(), 1, 0, "QQ_WR 00 00 1" + std::to_string(n) + " 0" +
                                                std::to_string(n) + " 00 00 00|");
   }
   // Healed in the loop: a pass retrying its writes returns only when they are written.
@@ -73,10 +73,10 @@ TEST_F(LinkRecovery, HostRequestsBeyondTheQueueLimitAreRefusedWithOneLine) {
   Create({"/DDE"});
   Advance(500);
   for (int n = 0; n < kHostQueueLimit + 3; ++n) {
-    desktop.Deliver(window->Channel.HostMsg(), 1, 0,
+    desktop.Deliver(window->HostLink().HostMsg(), 1, 0,
                     "QQ_WR 00 00 01 " + HexDump(std::string{char(n), char(n >> 8), char(n >> 16)}) + "00|");
   }
-  EXPECT_EQ(TranCount(window->Fronta), kHostQueueLimit);
+  EXPECT_EQ(TranCount(window->Queue()), kHostQueueLimit);
   EXPECT_EQ(Lines("Fronta je plná"), 1);
 }
 

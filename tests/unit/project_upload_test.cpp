@@ -20,20 +20,24 @@ class ProjectUpload : public WindowFixture {
   // items with codes 01 00 00, 01 00 01, ...
   void QueueProject(int items) {
     std::uint32_t sum = 0;
+    TTranList project;
     for (int i = 0; i < items; ++i) {
       const std::string code{'\x01', '\x00', static_cast<char>(i)};
-      window->AddTran(1, kKindWrite, 0, 0, code + FakeController::Value(100 + i));
+      AddTran(project, 1, kKindWrite, 0, 0, code + FakeController::Value(100 + i));
       sum += 100 + i;
     }
-    JoinTran(kKindWrite, window->Fronta);
-    window->PushTran(1, kKindWrite, 0, 0, kStartMark);
+    JoinTran(kKindWrite, project);
+    window->AddTran(1, kKindWrite, 0, 0, kStartMark);
+    for (const TTranFronta* e = project.Head(); e; e = e->Next) {
+      window->AddTran(e->Key1, e->Kind, e->Key2, e->Key3, e->Data);
+    }
     window->AddTran(1, kKindWrite, 0, 0, Hex("00 00 03") + FakeController::Value(sum));
     window->AddTran(1, kKindWrite, 0, 0, kEndMark);
   }
 
   void StartUpload() {
     window->ConfirmUpload();
-    window->Timer1->SetEnabled(true);
+    window->StartUpload();
   }
 
   FakeController controller{socket};
@@ -59,7 +63,7 @@ TEST_F(ProjectUpload, SeventyItemsGoOutInSixRequestsAndTheCommunicatorCloses) {
   EXPECT_EQ(view.progress_maximum, 6);
   EXPECT_EQ(view.progress, 0);
   EXPECT_FALSE(window->IsUploadConfirmed());
-  EXPECT_FALSE(window->Timer1->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("Timer1").Enabled());
   EXPECT_FALSE(view.closed);
   Advance(100);
   EXPECT_TRUE(view.closed);
@@ -122,12 +126,12 @@ TEST_F(ProjectUpload, XComEndsItWithPrerusenoAndTheCommunicatorCloses) {
 
 TEST_F(ProjectUpload, WithoutConfirmationNothingHappensAndTheWindowStays) {
   QueueProject(3);
-  window->Timer1->SetEnabled(true);
+  window->StartUpload();
   Advance(3000);
   EXPECT_TRUE(controller.requests.empty());
   EXPECT_TRUE(view.lines.empty());
   EXPECT_FALSE(view.closed);
-  EXPECT_FALSE(window->Timer1->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("Timer1").Enabled());
 }
 
 }  // namespace

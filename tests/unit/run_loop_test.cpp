@@ -19,12 +19,12 @@ class RunLoop : public WindowFixture {
     OpenTcpLink();
     controller.items = {{P, 42}, {Q, 0x01020304}, {R, 7}};
     Host(0, kHost);
-    window->TimerRun->SetEnabled(true);
+    window->StartRunPasses();
   }
 
   // A message from the host, through the desktop.
   void Host(std::uint32_t wparam, std::int64_t lparam, std::string text = {}) {
-    desktop.Deliver(window->Channel.HostMsg(), wparam, lparam, std::move(text));
+    desktop.Deliver(window->HostLink().HostMsg(), wparam, lparam, std::move(text));
   }
   static std::string Spaced(const std::string& bytes) {
     std::string text;
@@ -55,10 +55,10 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   Read(R);
   Advance(300);
   EXPECT_TRUE(controller.requests.empty()) << "no pass while the link is not ready";
-  ASSERT_EQ(TranCount(window->Fronta), 4);
+  ASSERT_EQ(TranCount(window->Queue()), 4);
 
   Host(2, 0, "předáno|");
-  window->Link.Comm->Abort();  // "X com" while idle: the next pass starts afresh
+  window->Button1Click();  // "X com" while idle: the next pass starts afresh
   window->SetLinkReady(true);
   Advance(100);
   EXPECT_EQ(controller.requests, std::vector<std::string>{"Qq" + P + Q + R})
@@ -73,9 +73,9 @@ TEST_F(RunLoop, MergedReadsGoOutAsOneRequestAndAreAnsweredInOrder) {
   EXPECT_EQ(view.progress_maximum, 2);
   EXPECT_EQ(view.progress, 0);
   EXPECT_FALSE(view.lamp_busy);
-  EXPECT_FALSE(window->Run.Busy());
-  EXPECT_TRUE(window->Fronta.Empty());
-  EXPECT_FALSE(window->Link.Comm->ShowProgress());
+  EXPECT_FALSE(window->RunPassBusy());
+  EXPECT_TRUE(window->Queue().Empty());
+  EXPECT_FALSE(window->Comm()->ShowProgress());
 }
 
 TEST_F(RunLoop, WriteSetsReadsOfItsItemAsideAndReadsItAgainNextPass) {
@@ -89,7 +89,7 @@ TEST_F(RunLoop, WriteSetsReadsOfItsItemAsideAndReadsItAgainNextPass) {
   EXPECT_EQ(controller.requests[1], "Qq" + Q);
   ASSERT_EQ(view.lines.size(), 1u);
   EXPECT_EQ(view.lines[0], "QQ/W: 00 01 02 34 12 00 00 ");
-  ASSERT_EQ(TranCount(window->Fronta), 1) << "one read of the written item, for the next pass";
+  ASSERT_EQ(TranCount(window->Queue()), 1) << "one read of the written item, for the next pass";
   Advance(100);
   ASSERT_EQ(controller.requests.size(), 3u);
   EXPECT_EQ(controller.requests[2], "Qq" + P);
@@ -141,7 +141,7 @@ TEST_P(RunLoopFailures, AskFromTheThirdFailureOn) {
     EXPECT_EQ(Answers(), std::vector<std::string>{"QQ_RD 00 01 02 2A 00 00 00|"});
   }
   EXPECT_EQ(view.progress, 0);
-  EXPECT_FALSE(window->Run.Busy());
+  EXPECT_FALSE(window->RunPassBusy());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -202,7 +202,7 @@ TEST_F(RunLoop, SilentHostCostsOneWaitPerPass) {
   EXPECT_EQ(Answers().size(), 2u);
   EXPECT_EQ(view.lines.back(),
             "Nadřízená aplikace (popisovač 111) neodpověděla do 5 s; pokračuji.");
-  EXPECT_EQ(window->HostWnd, 222);
+  EXPECT_EQ(window->Config().HostWnd, 222);
 }
 
 TEST_F(RunLoop, CloseDuringAPassEndsItWithPrerusenoAndClosesTheWindow) {
@@ -213,13 +213,13 @@ TEST_F(RunLoop, CloseDuringAPassEndsItWithPrerusenoAndClosesTheWindow) {
   Read(P);
   Write(Q, 1);
   Advance(100);
-  EXPECT_FALSE(window->TimerRun->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerRun").Enabled());
   EXPECT_EQ(controller.requests.size(), 1u) << "the rest of the pass is dropped";
   EXPECT_TRUE(view.closed);
   EXPECT_EQ(Answers(), std::vector<std::string>{"KORVEX CLOSED|"});
   // The engine's own notice is gone with its log, which the close took away.
   EXPECT_EQ(view.lines, std::vector<std::string>{"Přerušeno."});
-  EXPECT_FALSE(window->Run.Busy());
+  EXPECT_FALSE(window->RunPassBusy());
   EXPECT_TRUE(boxes.shown.empty());
 }
 

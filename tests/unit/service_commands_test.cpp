@@ -14,8 +14,7 @@ class ServiceCommands : public WindowFixture {
  protected:
   void SetUp() override {
     Create();
-    window->LinkSetup.Timeout = 0.5;
-    OpenTcpLink();
+    OpenTcpLink("TIMEOUT 0.5");
   }
 
   // Every request is answered with a frame carrying `data`.
@@ -56,8 +55,8 @@ TEST_F(ServiceCommands, CanButtonsQueueTheirSwitchAndSendNothing) {
   socket.written.clear();
   window->CAN1Click();
   window->CAN0Click();
-  ASSERT_EQ(TranCount(window->Fronta), 2);
-  const TTranFronta& start = *window->Fronta.Head();
+  ASSERT_EQ(TranCount(window->Queue()), 2);
+  const TTranFronta& start = *window->Queue().Head();
   EXPECT_EQ(start.Key1, 1);
   EXPECT_EQ(start.Kind, kKindWrite);
   EXPECT_EQ(start.Key2, 0);
@@ -71,7 +70,7 @@ TEST_F(ServiceCommands, CanButtonsQueueTheirSwitchAndSendNothing) {
 
   window->Image1DblClick();
   window->CAN1Click();
-  EXPECT_EQ(TranCount(window->Fronta), 2) << "closing permitted: nothing new is queued";
+  EXPECT_EQ(TranCount(window->Queue()), 2) << "closing permitted: nothing new is queued";
 }
 
 }  // namespace

@@ -222,7 +222,6 @@ TEST_P(Startup, OutcomeByModeAndConfiguration) {
   controller.unanswered = c.unanswered;
   boxes.answers.assign(c.answers.begin(), c.answers.end());
   Create(c.arguments);
-  window->TimerStartup->SetEnabled(false);
 
   window->TimerStartupTimer();
 
@@ -237,25 +236,25 @@ TEST_P(Startup, OutcomeByModeAndConfiguration) {
   const bool upload = c.next == Next::kUpload;
   const bool run = c.next == Next::kRun || c.next == Next::kRunAndClose;
   const bool close = c.next == Next::kClose || c.next == Next::kRunAndClose;
-  EXPECT_EQ(window->Timer1->Enabled(), upload);
-  EXPECT_EQ(window->TimerRun->Enabled(), run);
-  EXPECT_EQ(window->TimerRemote->Enabled(), close);
+  EXPECT_EQ(loop.TimerNamed("Timer1").Enabled(), upload);
+  EXPECT_EQ(loop.TimerNamed("TimerRun").Enabled(), run);
+  EXPECT_EQ(loop.TimerNamed("TimerRemote").Enabled(), close);
   EXPECT_EQ(window->IsUploadConfirmed(), upload || (run && close && c.framed));
   EXPECT_EQ(view.can_enabled, c.can_enabled);
-  EXPECT_EQ(TranCount(window->Fronta), c.queued);
+  EXPECT_EQ(TranCount(window->Queue()), c.queued);
   EXPECT_EQ(window->Result(), c.outcome);
   const bool announced = std::any_of(desktop.outgoing.begin(), desktop.outgoing.end(),
                                      [this](const FakeHostDesktop::Outgoing& o) {
-                                       return o.window == window->HostWnd && o.wparam == 0 &&
+                                       return o.window == window->Config().HostWnd && o.wparam == 0 &&
                                               o.lparam == FakeHostDesktop::kOwnHandle;
                                      });
-  EXPECT_EQ(announced, window->IsDdeMode() && window->HostWnd != 0);
+  EXPECT_EQ(announced, window->IsDdeMode() && window->Config().HostWnd != 0);
   if (c.framed) {
     ASSERT_EQ(c.queued, 4);
-    EXPECT_EQ(window->Fronta.Head()->Data, Hex("00 00 00 00 00 00 00"));
-    EXPECT_EQ(window->Fronta.Head()->Next->Data,
+    EXPECT_EQ(window->Queue().Head()->Data, Hex("00 00 00 00 00 00 00"));
+    EXPECT_EQ(window->Queue().Head()->Next->Data,
               Hex("01 00 00 0A 00 00 00 01 00 01 14 00 00 00 01 00 02 1E 00 00 00"));
-    EXPECT_EQ(window->Fronta.Head()->Next->Next->Data, Hex("00 00 03 3C 00 00 00"));
+    EXPECT_EQ(window->Queue().Head()->Next->Next->Data, Hex("00 00 03 3C 00 00 00"));
   }
 
   Advance(5000);
@@ -282,7 +281,6 @@ TEST_F(StartupClose, SignalDuringTheConnectWaitEndsTheSequenceThenCloses) {
   WriteConfig(kLink);
   socket.behaviour = FakeSocketClient::ConnectBehaviour::kNever;
   Create({"/DDE"});
-  window->TimerStartup->SetEnabled(false);
   auto signal = loop.CreateTimer("signal", 2000, [this] { window->TerminationSignal(SIGTERM); });
   signal->SetEnabled(true);
 
@@ -296,7 +294,7 @@ TEST_F(StartupClose, SignalDuringTheConnectWaitEndsTheSequenceThenCloses) {
   EXPECT_FALSE(view.closed) << "not while the sequence ran";
   Advance(100);
   EXPECT_TRUE(view.closed);
-  EXPECT_FALSE(window->TimerRun->Enabled());
+  EXPECT_FALSE(loop.TimerNamed("TimerRun").Enabled());
 }
 
 }  // namespace
