@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <string>
 
 namespace korvex {
@@ -14,13 +13,31 @@ std::atomic<bool> told{false};
 void TellStandardOutputFailed(int error) {
   if (told.exchange(true)) return;
   std::string line = program_name + ": standardní výstup nelze zapsat";
-  if (error != 0) line += std::string(" (") + std::strerror(error) + ")";
+  if (error != 0) line += " (" + OutputErrorText(StandardOutputError(error)) + ")";
   line += ".\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }
 
 }  // namespace
+
+SystemError StandardOutputError(int code) {
+  switch (code) {
+    // Standard output closed before the program started.
+    case EBADF:
+      return {ErrorKind::kNotFound, code};
+    case EPIPE:
+      return {ErrorKind::kBroken, code};
+    case EACCES:
+    case EPERM:
+      return {ErrorKind::kAccessDenied, code};
+    case ENOSPC:
+    case EFBIG:
+      return {ErrorKind::kNoSpace, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
+}
 
 void SetOutputProgramName(std::string_view program) {
   program_name = program;

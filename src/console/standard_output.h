@@ -7,7 +7,13 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/system_error.h"
+
 namespace korvex {
+
+// The C library's errno after a failed write or flush, as the project's
+// error: the same codes on every platform, so one mapping serves them all.
+SystemError StandardOutputError(int code);
 
 // The program named at the start of the line that tells of the failure.
 void SetOutputProgramName(std::string_view program);

@@ -129,17 +129,17 @@ struct RotatingLogFile::Writer {
   }
 
   bool Rotate(std::string& reason) {
-    std::error_code error;
     for (int index = settings.keep - 1; index >= 1; --index) {
-      const std::filesystem::path from = PathFromUtf8(RotatedName(settings.path, index - 1));
-      if (!std::filesystem::exists(from, error)) continue;
-      std::filesystem::rename(from, PathFromUtf8(RotatedName(settings.path, index)), error);
-      if (error) {
-        reason = LogFileErrorText(LogFileError(error.value()));
+      const SystemError error =
+          RenameLogFile(RotatedName(settings.path, index - 1), RotatedName(settings.path, index));
+      // A file not there yet is a rotation not yet that far.
+      if (error.kind != ErrorKind::kNone && error.kind != ErrorKind::kNotFound) {
+        reason = LogFileErrorText(error);
         return false;
       }
     }
-    if (settings.keep == 1) std::filesystem::remove(PathFromUtf8(settings.path), error);
+    std::error_code ignored;
+    if (settings.keep == 1) std::filesystem::remove(PathFromUtf8(settings.path), ignored);
     LogFileRefusal refusal{};
     std::unique_ptr<LogFileHandle> next =
         LogFileHandle::Open(settings.path, file.get(), refusal, reason);

@@ -10,7 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system_error.h"
+
 namespace korvex {
+
+// This platform's code of a failed call joining the desktop, as the
+// project's error.
+SystemError DesktopError(int code);
 
 // A message as a window procedure gets it. `text` is the text that came in
 // place of an atom (at most 254 bytes); `sent` tells a sent message, whose

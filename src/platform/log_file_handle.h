@@ -20,6 +20,11 @@ enum class LogFileRefusal { kCannotOpen, kNotRegular, kHeldByAnother };
 // This platform's code of a failed file call, as the project's error.
 SystemError LogFileError(int code);
 
+// Gives a log file the next name in the rotation, replacing a file that had
+// it; kNone when done. Done here, not through std::filesystem, whose errors
+// on Windows are C library codes and not the system's.
+SystemError RenameLogFile(const std::string& from, const std::string& to);
+
 class LogFileHandle {
  public:
   // Null when refused, with why in `refusal` and the cause's Czech text in

@@ -35,5 +35,6 @@ std::string SerialErrorText(SystemError error);
 std::string SocketErrorText(SystemError error);
 std::string LogFileErrorText(SystemError error);
 std::string DesktopErrorText(SystemError error);
+std::string OutputErrorText(SystemError error);
 
 }  // namespace korvex

@@ -65,4 +65,9 @@ std::string DesktopErrorText(SystemError error) {
                         {ErrorKind::kBusy, "používá ji jiný program"}});
 }
 
+std::string OutputErrorText(SystemError error) {
+  return TextOf(error, {{ErrorKind::kNotFound, "výstup není otevřen"},
+                        {ErrorKind::kBroken, "výstup už nikdo nečte"}});
+}
+
 }  // namespace korvex

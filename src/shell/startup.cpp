@@ -94,7 +94,9 @@ void TDlgKORVEX::OpenLinkAtStartup() {
     LinkReady = TcpSetup.Active ? Link.Comm->WaitConnect() : true;
   }
   if (opened && !LinkReady) {
-    WriteLog(Link.Comm->AbortFlag() ? "Přerušeno uživatelem." : "Chyba při připojování.");
+    WriteLog(Link.Comm->AbortFlag()
+                 ? "Přerušeno uživatelem."
+                 : "Chyba při připojování. (" + Link.Comm->Client()->LastError() + ")");
   }
 }
 

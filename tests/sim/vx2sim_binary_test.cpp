@@ -258,7 +258,7 @@ TEST(Vx2simOnALine, ServesAnExistingDevice) {
 
   const Finished missing = RunToEnd(VX2SIM_BINARY, {"--serial", "/dev/korvex-no-such-line"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_TRUE(Contains(missing.output, "nelze otevřít")) << missing.output;
+  EXPECT_TRUE(Contains(missing.output, "nelze otevřít (zařízení neexistuje)")) << missing.output;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "logfile/rotating_log_file.h"
 #include "support/recording_view.h"
@@ -130,6 +131,20 @@ TEST(RotatingLogFileOnDisk, KeepsTheNewestFilesOfTheSizeGiven) {
   EXPECT_TRUE(lines[lines.size() - 2].ends_with(" řádek 199")) << lines[lines.size() - 2];
   EXPECT_TRUE(lines.back().ends_with(" a\\x0A2026-01-01T00:00:00.000+00:00 b\\x7F|"))
       << lines.back();
+}
+
+// A folder holds the name the file rotates to: the same Czech on every platform.
+TEST(RotatingLogFileOnDisk, RefusedRotationSaysWhy) {
+  TempDirectory directory;
+  std::filesystem::create_directories(directory.Path() / "k.1.log" / "taken");
+  std::string problem;
+  auto file = RotatingLogFile::Open({(directory.Path() / "k.log").string(), 100, 2}, problem);
+  ASSERT_NE(file, nullptr) << problem;
+  for (int i = 0; i < 10; ++i) file->WriteLine(std::chrono::system_clock::now(), "řádek");
+  for (int waited = 0; waited < 500 && file->Now().stops == 0; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(file->Now().last_problem, "přístup odepřen");
 }
 
 }  // namespace

@@ -5,15 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "console/standard_output.h"
+#include "platform/host_desktop.h"
 #include "platform/log_file_handle.h"
 #include "platform/socket_shim.h"
 #include "platform/system_serial_port.h"
+
+#include <cerrno>
 
 #ifdef _WIN32
 #include <winerror.h>
 #define OS_CODE(posix, windows) windows
 #else
-#include <cerrno>
 #define OS_CODE(posix, windows) posix
 #endif
 
@@ -72,10 +75,32 @@ TEST(SystemErrors, LogFile) {
   ExpectRows(LogFileError, LogFileErrorText,
              {{OS_CODE(ENOENT, ERROR_PATH_NOT_FOUND), ErrorKind::kNotFound, "složka neexistuje"},
               {OS_CODE(EACCES, ERROR_ACCESS_DENIED), ErrorKind::kAccessDenied, "přístup odepřen"},
+              {OS_CODE(EISDIR, ERROR_ACCESS_DENIED), ErrorKind::kAccessDenied, "přístup odepřen"},
               {OS_CODE(ENOSPC, ERROR_DISK_FULL), ErrorKind::kNoSpace, "disk je plný"},
               {OS_CODE(EIO, ERROR_WRITE_FAULT), ErrorKind::kBroken, "chyba zápisu na disk"},
               {OS_CODE(EBADF, ERROR_INVALID_HANDLE), ErrorKind::kOther,
                "chyba systému " + std::to_string(OS_CODE(EBADF, ERROR_INVALID_HANDLE))}});
+}
+
+TEST(SystemErrors, HostDesktop) {
+  ExpectRows(DesktopError, DesktopErrorText,
+             {{OS_CODE(ENOENT, ERROR_PATH_NOT_FOUND), ErrorKind::kNotFound, "složka neexistuje"},
+              {OS_CODE(EACCES, ERROR_ACCESS_DENIED), ErrorKind::kAccessDenied, "přístup odepřen"},
+              {OS_CODE(EINVAL, ERROR_INVALID_PARAMETER), ErrorKind::kOther,
+               "chyba systému " + std::to_string(OS_CODE(EINVAL, ERROR_INVALID_PARAMETER))}});
+#ifndef _WIN32
+  ExpectRows(DesktopError, DesktopErrorText,
+             {{EADDRINUSE, ErrorKind::kBusy, "používá ji jiný program"}});
+#endif
+}
+
+// The C library's codes, the same on both platforms; a full disk is a row
+// through the real binary.
+TEST(SystemErrors, StandardOutput) {
+  ExpectRows(StandardOutputError, OutputErrorText,
+             {{EPIPE, ErrorKind::kBroken, "výstup už nikdo nečte"},
+              {EBADF, ErrorKind::kNotFound, "výstup není otevřen"},
+              {EINVAL, ErrorKind::kOther, "chyba systému " + std::to_string(EINVAL)}});
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/posix/host_desktop_posix.h"
 
@@ -62,7 +61,8 @@ bool DesktopTurn::Take(const std::string& desktop, int wait_ms, std::string& err
   if (fd >= 0 && LockWithin(fd, wait_ms)) return true;
   error = errno == EINTR ? "plochu " + directory + " ani za " + Seconds(wait_ms) +
                                " neuvolnil jiný běh tolma"
-                         : "plochu " + directory + " nelze zamknout: " + std::strerror(errno);
+                         : "plochu " + directory + " nelze zamknout (" +
+                               korvex::DesktopErrorText(korvex::DesktopError(errno)) + ")";
   End();
   return false;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "desktop_turn.h"
+#include "platform/host_desktop.h"
 
 namespace tolma {
 
@@ -11,7 +12,8 @@ bool DesktopTurn::Take(const std::string& desktop, int wait_ms, std::string& err
   const std::string name = "Local\\tolma-turn-" + (desktop.empty() ? "Default" : desktop);
   const HANDLE mutex = CreateMutexA(nullptr, FALSE, name.c_str());
   if (mutex == nullptr) {
-    error = "plochu " + name + " nelze zamknout (chyba " + std::to_string(GetLastError()) + ")";
+    error = "plochu " + name + " nelze zamknout (" +
+            korvex::DesktopErrorText(korvex::DesktopError(static_cast<int>(GetLastError()))) + ")";
     return false;
   }
   held_ = reinterpret_cast<std::intptr_t>(mutex);

@@ -7,16 +7,20 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/posix/line_rate_linux.h"
 #include "platform/posix/serial_port_posix.h"
+#include "platform/system_serial_port.h"
 
 namespace vx2::sim {
 namespace {
 
-std::string Reason(const std::string& what) {
-  return what + ": " + std::strerror(errno);
+std::string Cause(int code) {
+  return korvex::SerialErrorText(korvex::SerialPortError(code));
+}
+
+std::string Reason(const std::string& what, int code = errno) {
+  return what + " (" + Cause(code) + ")";
 }
 
 // Raw 8N1 at `rate`, no flow control: the line the communicator expects.
@@ -62,7 +66,7 @@ bool SerialLine::OpenDevice(const std::string& device, std::uint32_t rate, std::
     return false;
   }
   if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    error = "linku " + device + " už používá jiný program";
+    error = Reason("linku " + device + " nelze otevřít", errno == EWOULDBLOCK ? EBUSY : errno);
     return false;
   }
   if (!MakeRaw(fd_, rate)) {
@@ -79,7 +83,7 @@ ReadOutcome ReadLine(korvex::IoHandle line, char* buffer, std::size_t size) {
     if (received < 0 && errno == EINTR) continue;
     if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
       return {ReadStatus::kNothingNow, 0, {}};
-    if (received < 0) return {ReadStatus::kFailed, 0, std::strerror(errno)};
+    if (received < 0) return {ReadStatus::kFailed, 0, Cause(errno)};
     if (received == 0) return {ReadStatus::kEnd, 0, {}};
     return {ReadStatus::kData, static_cast<std::size_t>(received), {}};
   }

@@ -59,6 +59,11 @@ std::string OctalMode(mode_t mode) {
   return text;
 }
 
+// Why a call failed, for the end of a Czech line.
+std::string Cause(int code) {
+  return " (" + DesktopErrorText(DesktopError(code)) + ").";
+}
+
 std::int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
@@ -66,6 +71,27 @@ std::int64_t NowMs() {
 }
 
 }  // namespace
+
+SystemError DesktopError(int code) {
+  switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+      return {ErrorKind::kNotFound, code};
+    // A window's socket name that another window holds.
+    case EADDRINUSE:
+    case EEXIST:
+      return {ErrorKind::kBusy, code};
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return {ErrorKind::kAccessDenied, code};
+    case ENOSPC:
+    case EDQUOT:
+      return {ErrorKind::kNoSpace, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
+}
 
 std::string DefaultDesktopDirectory() {
   if (std::string own = Environment("TOLMA_DESKTOP"); !own.empty()) return own;
@@ -117,12 +143,12 @@ bool PrepareDesktopDirectory(const std::string& directory, std::string& problem)
   const std::string where = "Plocha kanálu " + directory;
   // Created private from the start; an existing one is checked, never changed.
   if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
-    problem = where + " nelze vytvořit: " + std::strerror(errno) + ".";
+    problem = where + " nelze vytvořit" + Cause(errno);
     return false;
   }
   struct stat info {};
   if (lstat(directory.c_str(), &info) != 0) {
-    problem = where + " není přístupná: " + std::strerror(errno) + ".";
+    problem = where + " není přístupná" + Cause(errno);
     return false;
   }
   if (!S_ISDIR(info.st_mode)) {
@@ -180,8 +206,7 @@ bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
     const int cause = errno;
     unlink(hidden.c_str());
     if (rc != 0) {
-      problem =
-          "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(cause) + ".";
+      problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno" + Cause(cause);
       close(fd);
       return false;
     }
@@ -191,7 +216,7 @@ bool PosixHostDesktop::BindOwnSocket(std::string& problem) {
     WatchListeningSocket();
     return true;
   }
-  problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno: " + std::strerror(errno) + ".";
+  problem = "Na ploše kanálu " + directory_ + " nelze vytvořit okno" + Cause(errno);
   return false;
 }
 

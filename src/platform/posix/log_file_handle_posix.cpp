@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace korvex {
 
@@ -16,6 +17,8 @@ SystemError LogFileError(int code) {
       return {ErrorKind::kNotFound, code};
     case EWOULDBLOCK:
       return {ErrorKind::kBusy, code};
+    // A rotation onto a name a folder holds, as Windows says it.
+    case EISDIR:
     case EACCES:
     case EPERM:
     case EROFS:
@@ -29,6 +32,10 @@ SystemError LogFileError(int code) {
     default:
       return {ErrorKind::kOther, code};
   }
+}
+
+SystemError RenameLogFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 ? SystemError{} : LogFileError(errno);
 }
 
 std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path,

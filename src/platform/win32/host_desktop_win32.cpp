@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "common/host_record.h"
-#include "platform/win32/windows_error_text.h"
 
 namespace korvex {
 namespace {
@@ -50,6 +49,11 @@ void CALLBACK DeleteAtomWhenDone(HWND, UINT, ULONG_PTR atom, LRESULT) {
   GlobalDeleteAtom(static_cast<ATOM>(atom));
 }
 
+// Why the last call failed, for the inside of a Czech line's parentheses.
+std::string LastCause() {
+  return DesktopErrorText(DesktopError(static_cast<int>(GetLastError())));
+}
+
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
@@ -67,6 +71,18 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARA
 }
 
 }  // namespace
+
+SystemError DesktopError(int code) {
+  switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return {ErrorKind::kNotFound, code};
+    case ERROR_ACCESS_DENIED:
+      return {ErrorKind::kAccessDenied, code};
+    default:
+      return {ErrorKind::kOther, code};
+  }
+}
 
 Win32HostDesktop::Win32HostDesktop(EventLoop&, std::string desktop)
     : desktop_(std::move(desktop)) {}
@@ -91,8 +107,8 @@ std::uint32_t Win32HostDesktop::RegisterMessage(std::string_view name, std::stri
   }
   const UINT number = NumberOf(name);
   if (number == 0) {
-    problem = "Zprávu " + std::string(name) + " nelze zaregistrovat (" +
-              WindowsErrorText(GetLastError()) + "); kanál k nadřízené aplikaci je vypnut.";
+    problem = "Zprávu " + std::string(name) + " nelze zaregistrovat (" + LastCause() +
+              "); kanál k nadřízené aplikaci je vypnut.";
     return 0;
   }
   registered_.insert(number);
@@ -114,15 +130,14 @@ bool Win32HostDesktop::Join(std::string& problem) {
   kind.lpszClassName = kChannelWindowClass;
   // Several windows of one process share the class.
   if (!RegisterClassA(&kind) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    problem = "Třídu okna kanálu nelze zaregistrovat (" + WindowsErrorText(GetLastError()) + ").";
+    problem = "Třídu okna kanálu nelze zaregistrovat (" + LastCause() + ").";
     return false;
   }
   // Top-level and never shown: a broadcast reaches it, the user does not see it.
   window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kChannelWindowClass, "", WS_POPUP, 0, 0, 0, 0,
                             nullptr, nullptr, instance, this);
   if (!window_) {
-    problem = "Okno kanálu k nadřízené aplikaci nelze vytvořit (" +
-              WindowsErrorText(GetLastError()) + ").";
+    problem = "Okno kanálu k nadřízené aplikaci nelze vytvořit (" + LastCause() + ").";
     return false;
   }
   return true;

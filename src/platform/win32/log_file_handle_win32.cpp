@@ -44,6 +44,12 @@ SystemError LogFileError(int code) {
   }
 }
 
+SystemError RenameLogFile(const std::string& from, const std::string& to) {
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING)
+             ? SystemError{}
+             : LogFileError(static_cast<int>(GetLastError()));
+}
+
 // Windows has no owner-only mode to keep: the file takes its folder's rights.
 // Sharing it for reading alone keeps every other writer out.
 std::unique_ptr<LogFileHandle> LogFileHandle::Open(const std::string& path, const LogFileHandle*,
