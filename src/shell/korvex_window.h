@@ -207,9 +207,11 @@ class TDlgKORVEX : public MainViewEvents, private ConfigValues, public LinkWindo
   // says whether it stands, and the log why not.
   void OpenLinkAtStartup();
 
-  // Timer handlers.
-  // The start-up sequence (shell/startup.cpp).
+  // TimerStartup's handler: the start-up sequence (shell/startup.cpp).
   void TimerStartupTimer();
+
+ private:
+  // The other timers' handlers, run by the timers alone.
   void TimerRemoteTimer();
   // One RUN pass (hostlink/run_loop.cpp) while the link stands.
   void TimerRunTimer() {
@@ -227,7 +229,6 @@ class TDlgKORVEX : public MainViewEvents, private ConfigValues, public LinkWindo
   void TimerStatsAnswerTimer() { Report.SendQueuedAnswers(); }
   void WriteStatisticsToFile() { Report.WriteToFile(); }
 
- private:
   // The window's components, in the order they are made: the serial port
   // outlives the engine that uses it, and the timers the parts that hold them.
   TSerial Serial1;
