@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/text_helpers.h"
+#include "platform/system_error.h"
 #include "protocol/answer_fit.h"
 #include "protocol/frame.h"
 #include "protocol/item_layout.h"
@@ -216,7 +217,10 @@ bool TVardosComm::ConnectTcp() {
   // stands, so a refusal counts the same however soon it comes.
   const bool connected = WaitConnect();
   SetTimerMode(eTimerMode::tmIdle);
-  if (!connected) client_->Disconnect();
+  // A wait that no word of the socket ended says itself why it ended.
+  if (!connected) {
+    client_->GiveUp(timed_out_ ? SocketErrorText({ErrorKind::kTimedOut}) : "přerušeno");
+  }
   return connected;
 }
 

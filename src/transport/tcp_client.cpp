@@ -36,6 +36,11 @@ void TMyTCPClient::Disconnect() {
   Connected = false;
 }
 
+void TMyTCPClient::GiveUp(std::string why) {
+  Disconnect();
+  if (last_error_.empty()) last_error_ = std::move(why);
+}
+
 bool TMyTCPClient::WriteString(std::string_view data) {
   if (client_.Write(data)) return true;
   last_error_ = client_.LastError();

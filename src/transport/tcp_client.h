@@ -29,6 +29,9 @@ class TMyTCPClient {
   // (ConnectFailed) later in the event loop.
   bool Connect();
   void Disconnect();
+  // Drops a connect its caller stopped waiting for; `why` becomes the error
+  // unless the socket has given one.
+  void GiveUp(std::string why);
   // Sends the whole of `data` at once; a failed write drops the connection.
   bool WriteString(std::string_view data);
 
