@@ -17,8 +17,9 @@ class SocketClient {
   virtual ~SocketClient() = default;
   // Opens a socket and starts connecting to host:port.
   virtual ConnectState Connect(const std::string& host, int port) = 0;
-  // Called once the descriptor of a connect in progress is ready.
-  virtual ConnectState FinishConnect() = 0;
+  // Called once the descriptor of a connect in progress is ready, with the
+  // readiness the loop reported.
+  virtual ConnectState FinishConnect(IoEvent ready) = 0;
   virtual bool Connected() const = 0;
   // Closes the socket; does nothing when none is open.
   virtual void Disconnect() = 0;

@@ -34,9 +34,9 @@ int LastSocketError();
 bool ConnectInProgress(int error);
 bool WouldBlock(int error);
 bool Interrupted(int error);
-// How the connect of `socket` ended: 0, an error, or one ConnectInProgress
-// accepts while it is still under way.
-int ConnectOutcome(NativeSocket socket);
+// How the connect of `socket` ended, now that the loop reported it `ready`:
+// 0, an error, or one ConnectInProgress accepts while it is still under way.
+int ConnectOutcome(NativeSocket socket, IoEvent ready);
 // Waits at most `wait_ms` for room to send; false when none came.
 bool WaitWritable(NativeSocket socket, int wait_ms);
 // The project's error for a socket call's code, and for a failed lookup's.

@@ -55,9 +55,9 @@ ConnectState TcpSocketClient::Connect(const std::string& host, int port) {
   return Fail(error);
 }
 
-ConnectState TcpSocketClient::FinishConnect() {
+ConnectState TcpSocketClient::FinishConnect(IoEvent ready) {
   if (socket_ == kNoIoHandle) return ConnectState::kFailed;
-  const int error = ConnectOutcome(AsSocket(socket_));
+  const int error = ConnectOutcome(AsSocket(socket_), ready);
   if (ConnectInProgress(error)) return ConnectState::kInProgress;
   if (error != 0) return Fail(error);
   connected_ = true;

@@ -16,7 +16,7 @@ class TcpSocketClient : public SocketClient {
   TcpSocketClient& operator=(const TcpSocketClient&) = delete;
 
   ConnectState Connect(const std::string& host, int port) override;
-  ConnectState FinishConnect() override;
+  ConnectState FinishConnect(IoEvent ready) override;
   bool Connected() const override { return connected_; }
   void Disconnect() override;
   IoHandle Handle() const override { return socket_; }

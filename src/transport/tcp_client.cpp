@@ -67,9 +67,9 @@ void TMyTCPClient::Watch(bool want_write) {
   watch_->SetWantWrite(want_write);
 }
 
-void TMyTCPClient::OnSocketEvent(IoEvent) {
+void TMyTCPClient::OnSocketEvent(IoEvent event) {
   if (connecting_) {
-    switch (client_.FinishConnect()) {
+    switch (client_.FinishConnect(event)) {
       case ConnectState::kConnected:
         ClientConnected();
         break;

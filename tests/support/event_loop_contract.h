@@ -123,6 +123,22 @@ TEST_P(EventLoopContract, TimerReArmedInItsHandlerWaitsOneFullPeriod) {
   EXPECT_EQ(fired, (std::vector<std::string>{"slow", "reference", "slow"}));
 }
 
+TEST_P(EventLoopContract, TimerEnabledAgainBeforeItsTickWaitsOneFullPeriod) {
+  std::vector<std::string> fired;
+  auto timer = loop->CreateTimer("timer", 100, [&] { fired.push_back("timer"); });
+  auto reference = loop->CreateTimer("reference", 120, [&] { fired.push_back("reference"); });
+  auto restart = loop->CreateTimer("restart", 40, {});
+  restart->SetOnTimer([&] {
+    restart->SetEnabled(false);
+    timer->SetEnabled(false);
+    timer->SetEnabled(true);
+  });
+  for (auto* t : {timer.get(), reference.get(), restart.get()}) t->SetEnabled(true);
+  PumpUntil([&] { return fired.size() == 2; });
+  // Enabled again at 40 for 100 ms: due at 140, after the reference at 120, not at 100.
+  EXPECT_EQ(fired, (std::vector<std::string>{"reference", "timer"}));
+}
+
 TEST_P(EventLoopContract, NextTickComesOneIntervalAfterTheHandlerReturned) {
   std::vector<std::string> fired;
   auto reference = loop->CreateTimer("reference", 130, [&] { fired.push_back("reference"); });

@@ -39,7 +39,7 @@ class FakeSocketClient : public SocketClient {
     return ConnectState::kInProgress;
   }
 
-  ConnectState FinishConnect() override {
+  ConnectState FinishConnect(IoEvent) override {
     if (behaviour == ConnectBehaviour::kRefusedLater) {
       Disconnect();
       return ConnectState::kFailed;

@@ -55,7 +55,9 @@ bool Interrupted(int error) {
   return error == EINTR;
 }
 
-int ConnectOutcome(NativeSocket socket) {
+int ConnectOutcome(NativeSocket socket, IoEvent) {
+  // Asked whatever the loop saw: Qt's notifiers may report a failed connect
+  // writable.
   int error = 0;
   socklen_t length = sizeof error;
   if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;

@@ -1,6 +1,7 @@
 #include "platform/win32/event_loop_win32.h"
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 
 #include "platform/recorded_timer.h"
@@ -41,11 +42,19 @@ ATOM RegisterLoopClass() {
 }  // namespace
 
 struct Win32EventLoop::State {
+  using Clock = std::chrono::steady_clock;
+
   struct TimerState : TimerRecord {
     UINT_PTR id = 0;
-    // A disabled timer is left armed until its next tick: a timer enabled
-    // and disabled around every transaction then costs one call, not two.
+    // A disabled timer is left set until its next tick, and a timer enabled
+    // again meanwhile keeps that tick when it comes before the new period
+    // ends: the tick then waits out the rest. A timer enabled and disabled
+    // around every transaction costs no call until its next tick.
     bool armed = false;
+    bool early = false;       // the coming tick may come before `due`
+    int rate = 0;             // the set timer's interval, ms
+    Clock::time_point tick;   // when the set timer ticks next
+    Clock::time_point due;    // when the current period ends
     std::uint64_t arming = 0;  // counts the times the period was restarted
   };
   struct WatchState {
@@ -57,11 +66,25 @@ struct Win32EventLoop::State {
     bool writable = false;
     std::function<void(IoEvent)> handler;
   };
-  // Starts a full period from now; an armed timer is set anew, not killed.
+  // Starts a full period from now.
   void Arm(TimerState& timer) {
     ++timer.arming;
+    const Clock::time_point now = Clock::now();
+    timer.due = now + std::chrono::milliseconds(timer.interval);
+    if (timer.armed && timer.tick <= timer.due) {
+      timer.early = true;
+      return;
+    }
+    SetTicks(timer, timer.interval, now);
+  }
+
+  // Sets the timer anew to tick every `interval` ms from `now`.
+  void SetTicks(TimerState& timer, int interval, Clock::time_point now) {
     timer.armed = true;
-    SetTimer(window, timer.id, static_cast<UINT>(std::max(timer.interval, 1)), nullptr);
+    timer.early = false;
+    timer.rate = std::max(interval, 1);
+    timer.tick = now + std::chrono::milliseconds(timer.rate);
+    SetTimer(window, timer.id, static_cast<UINT>(timer.rate), nullptr);
   }
 
   void Disarm(TimerState& timer) {
@@ -90,7 +113,15 @@ struct Win32EventLoop::State {
       Disarm(*timer);
       return;
     }
+    const Clock::time_point now = Clock::now();
+    timer->tick = now + std::chrono::milliseconds(timer->rate);
     if (timer->running) return;
+    // A tick set for an earlier period: the rest of this one is waited out.
+    if (timer->early && now < timer->due) {
+      const auto rest = std::chrono::ceil<std::chrono::milliseconds>(timer->due - now);
+      SetTicks(*timer, static_cast<int>(rest.count()), now);
+      return;
+    }
     Disarm(*timer);
     const std::uint64_t arming = timer->arming;
     RunTimerHandler(*timer);

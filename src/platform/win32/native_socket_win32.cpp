@@ -59,7 +59,11 @@ bool Interrupted(int error) {
   return error == WSAEINTR;
 }
 
-int ConnectOutcome(NativeSocket socket) {
+int ConnectOutcome(NativeSocket socket, IoEvent ready) {
+  // Both loops here report a failed connect readable (Winsock's FD_CONNECT
+  // with its error, WSAPoll's POLLERR), so a writable one stands; asking the
+  // socket would cost a call into the system for each connection.
+  if (ready == IoEvent::kWritable) return 0;
   int error = 0;
   int length = sizeof error;
   if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) {
