@@ -213,22 +213,30 @@ TEST_P(EventLoopContract, WatchReportsWritableOnlyWhileWanted) {
 }
 
 // Also when the refusal came before the loop watched the socket, which leaves
-// Winsock no connect event to post.
+// Winsock no connect event to post; to a loop that waits and to one that only
+// takes what is pending.
 TEST_P(EventLoopContract, ConnectRefusedBeforeTheWatchReachesItsOwner) {
-  int port = 0;
-  const IoHandle refusing = OpenTestListener(port, false);
-  const IoHandle client = StartTestConnect(port);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  bool told = false;
-  auto watch = loop->WatchIo(client, [&](IoEvent) { told = true; });
-  watch->SetWantWrite(true);
-  // Ticks keep the loop from blocking for good on a lost event.
-  auto timer = loop->CreateTimer("t", 10, [] {});
-  timer->SetEnabled(true);
-  PumpUntil([&] { return told; }, 300);
-  watch.reset();
-  CloseTestHandle(client);
-  CloseTestHandle(refusing);
+  for (const bool waiting : {true, false}) {
+    SCOPED_TRACE(waiting ? "HandleMessage" : "ProcessMessages");
+    int port = 0;
+    const IoHandle refusing = OpenTestListener(port, false);
+    const IoHandle client = StartTestConnect(port);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    bool told = false;
+    auto watch = loop->WatchIo(client, [&](IoEvent) { told = true; });
+    watch->SetWantWrite(true);
+    // Ticks keep the loop from blocking for good on a lost event.
+    auto timer = loop->CreateTimer("t", 10, [] {});
+    timer->SetEnabled(true);
+    for (int i = 0; i < 300 && !told; ++i) {
+      waiting ? loop->HandleMessage() : loop->ProcessMessages();
+      if (!waiting) loop->Sleep(10);
+    }
+    EXPECT_TRUE(told);
+    watch.reset();
+    CloseTestHandle(client);
+    CloseTestHandle(refusing);
+  }
 }
 
 TEST_P(EventLoopContract, SleepDispatchesNothing) {

@@ -22,8 +22,10 @@ constexpr char kWindowClass[] = "KorvexEventLoop";
 
 // Selected once per socket: Winsock posts each event as it happens, and
 // posts again what a call re-enables (FD_READ after a recv that left data),
-// so the loop acts on the events without asking the socket again.
-constexpr long kSocketEvents = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
+// so the loop acts on the events without asking the socket again. Room to
+// send is wanted only for a connect, which FD_CONNECT ends: an FD_WRITE
+// after every connect would cost a message for nothing.
+constexpr long kSocketEvents = FD_READ | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
 
 LRESULT CALLBACK LoopWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -51,19 +53,22 @@ struct Win32EventLoop::State {
     // ends: the tick then waits out the rest. A timer enabled and disabled
     // around every transaction costs no call until its next tick.
     bool armed = false;
-    bool early = false;       // the coming tick may come before `due`
-    int rate = 0;             // the set timer's interval, ms
-    Clock::time_point tick;   // when the set timer ticks next
-    Clock::time_point due;    // when the current period ends
+    bool early = false;        // the coming tick may come before `due`
+    int rate = 0;              // the set timer's interval, ms
+    Clock::time_point tick;    // when the set timer ticks next
+    Clock::time_point due;     // when the current period ends
     std::uint64_t arming = 0;  // counts the times the period was restarted
   };
   struct WatchState {
     SOCKET socket = INVALID_SOCKET;
     UINT message = 0;
     bool want_write = false;
-    // Winsock posts FD_WRITE only when sending becomes possible; whether it
-    // has is kept for write interest that comes later.
+    // A connect's end is posted once; whether it has come is kept for write
+    // interest that comes later.
     bool writable = false;
+    // Write interest came before the connect's end; the socket is asked if
+    // that has not come by the time the loop would wait.
+    bool unsure = false;
     std::function<void(IoEvent)> handler;
   };
   // Starts a full period from now.
@@ -103,6 +108,39 @@ struct Win32EventLoop::State {
     PostMessageA(window, watch.message, watch.socket, WSAMAKESELECTREPLY(event, error));
   }
 
+  // Winsock posts no FD_CONNECT for a connect that ended before the socket
+  // was selected (wine not even for a refused one), so the sockets whose end
+  // has not come are asked once, and their end is posted as it would have
+  // been. Asked only before the loop waits: the end is mostly there by then.
+  static bool Unsure(const WatchState& watch) {
+    return watch.unsure && watch.want_write && !watch.writable;
+  }
+
+  bool ConnectsToCheck() const {
+    return std::any_of(watches.begin(), watches.end(),
+                       [](const auto& entry) { return Unsure(*entry.second); });
+  }
+
+  void CheckConnects() {
+    for (auto& [socket, watch] : watches) {
+      if (!Unsure(*watch)) continue;
+      watch->unsure = false;
+      WSAPOLLFD poll{socket, POLLWRNORM, 0};
+      const bool failed =
+          WSAPoll(&poll, 1, 0) < 0 || (poll.revents & (POLLERR | POLLHUP | POLLNVAL));
+      if (!failed && (poll.revents & POLLWRNORM)) {
+        PostSocketEvent(*watch, FD_CONNECT, 0);
+        continue;
+      }
+      int error = 0;
+      int length = sizeof error;
+      if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) {
+        error = WSAGetLastError();
+      }
+      if (error != 0) PostSocketEvent(*watch, FD_CONNECT, error);
+    }
+  }
+
   void FireTimer(UINT_PTR id) {
     const auto found = timers.find(id);
     if (found == timers.end()) return;
@@ -136,6 +174,7 @@ struct Win32EventLoop::State {
     const std::shared_ptr<WatchState> watch = found->second;
     const long event = WSAGETSELECTEVENT(reply);
     const bool failed = WSAGETSELECTERROR(reply) != 0;
+    if (event & FD_CONNECT) watch->unsure = false;
     if ((event & (FD_WRITE | FD_CONNECT)) && !failed) watch->writable = true;
     auto handler = watch->handler;
     // A failure, like a close, is for the owner to read.
@@ -222,16 +261,7 @@ class LoopWatch : public IoWatch {
       loop_.PostSocketEvent(*state_, FD_WRITE, 0);
       return;
     }
-    // Write interest waits for a connect. Winsock posts its end as FD_CONNECT,
-    // but wine posts nothing for a connect refused before the socket was
-    // selected, so that one is looked for here once.
-    int error = 0;
-    int length = sizeof error;
-    if (getsockopt(state_->socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error),
-                   &length) != 0) {
-      error = WSAGetLastError();
-    }
-    if (error != 0) loop_.PostSocketEvent(*state_, FD_CONNECT, error);
+    state_->unsure = true;
   }
 
  private:
@@ -280,14 +310,23 @@ std::unique_ptr<IoWatch> Win32EventLoop::WatchIo(IoHandle handle,
 
 void Win32EventLoop::ProcessMessages() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (!state_->Dispatch(message)) Quit();
+  for (;;) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (!state_->Dispatch(message)) Quit();
+    }
+    if (!state_->ConnectsToCheck()) return;
+    state_->CheckConnects();
   }
 }
 
 void Win32EventLoop::HandleMessage() {
   MSG message;
-  if (GetMessageA(&message, nullptr, 0, 0) < 0) return;
+  // An event already there makes asking the sockets needless.
+  const bool check = state_->ConnectsToCheck();
+  if (!check || !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (check) state_->CheckConnects();
+    if (GetMessageA(&message, nullptr, 0, 0) < 0) return;
+  }
   if (!state_->Dispatch(message)) Quit();
 }
 
