@@ -109,36 +109,30 @@ struct Win32EventLoop::State {
   }
 
   // Winsock posts no FD_CONNECT for a connect that ended before the socket
-  // was selected (wine not even for a refused one), so the sockets whose end
-  // has not come are asked once, and their end is posted as it would have
-  // been. Asked only before the loop waits: the end is mostly there by then.
-  static bool Unsure(const WatchState& watch) {
-    return watch.unsure && watch.want_write && !watch.writable;
-  }
-
-  bool ConnectsToCheck() const {
-    return std::any_of(watches.begin(), watches.end(),
-                       [](const auto& entry) { return Unsure(*entry.second); });
-  }
-
-  void CheckConnects() {
+  // was selected (wine not even for a refused one, and under load it mostly
+  // ends before), so before the loop waits, a socket whose end has not come
+  // is asked once, and an end found is handled as the event waited for.
+  // False when no end was found.
+  bool HandleConnectFound() {
     for (auto& [socket, watch] : watches) {
-      if (!Unsure(*watch)) continue;
+      if (!watch->unsure || !watch->want_write || watch->writable) continue;
       watch->unsure = false;
       WSAPOLLFD poll{socket, POLLWRNORM, 0};
       const bool failed =
           WSAPoll(&poll, 1, 0) < 0 || (poll.revents & (POLLERR | POLLHUP | POLLNVAL));
-      if (!failed && (poll.revents & POLLWRNORM)) {
-        PostSocketEvent(*watch, FD_CONNECT, 0);
-        continue;
-      }
       int error = 0;
-      int length = sizeof error;
-      if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0) {
-        error = WSAGetLastError();
+      if (failed || !(poll.revents & POLLWRNORM)) {
+        int length = sizeof error;
+        if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length)) {
+          error = WSAGetLastError();
+        }
+        if (error == 0) continue;  // still under way: Winsock posts its end
       }
-      if (error != 0) PostSocketEvent(*watch, FD_CONNECT, error);
+      // The handler may end this watch and others.
+      SocketEvent(watch->message, socket, WSAMAKESELECTREPLY(FD_CONNECT, error));
+      return true;
     }
+    return false;
   }
 
   void FireTimer(UINT_PTR id) {
@@ -310,23 +304,17 @@ std::unique_ptr<IoWatch> Win32EventLoop::WatchIo(IoHandle handle,
 
 void Win32EventLoop::ProcessMessages() {
   MSG message;
-  for (;;) {
+  do {
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (!state_->Dispatch(message)) Quit();
     }
-    if (!state_->ConnectsToCheck()) return;
-    state_->CheckConnects();
-  }
+  } while (state_->HandleConnectFound());
 }
 
 void Win32EventLoop::HandleMessage() {
+  if (state_->HandleConnectFound()) return;
   MSG message;
-  // An event already there makes asking the sockets needless.
-  const bool check = state_->ConnectsToCheck();
-  if (!check || !PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (check) state_->CheckConnects();
-    if (GetMessageA(&message, nullptr, 0, 0) < 0) return;
-  }
+  if (GetMessageA(&message, nullptr, 0, 0) < 0) return;
   if (!state_->Dispatch(message)) Quit();
 }
 
