@@ -109,8 +109,8 @@ struct Win32EventLoop::State {
   }
 
   // Winsock posts no FD_CONNECT for a connect that ended before the socket
-  // was selected (wine not even for a refused one, and under load it mostly
-  // ends before), so before the loop waits, a socket whose end has not come
+  // was selected (wine not even for a refused one), and over loopback most
+  // end that soon. So before the loop waits, a socket whose end has not come
   // is asked once, and an end found is handled as the event waited for.
   // False when no end was found.
   bool HandleConnectFound() {
