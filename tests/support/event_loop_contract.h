@@ -232,6 +232,29 @@ TEST_P(EventLoopContract, ConnectRefusedBeforeTheWatchReachesItsOwner) {
   CloseTestHandle(refusing);
 }
 
+// A connect still under way is no event, whether the loop looks without
+// waiting or as it waits: the listener's queue is full, so the last client's
+// connect stays pending until its first retry, a second later.
+TEST_P(EventLoopContract, ConnectStillUnderWayIsNotReported) {
+  int port = 0;
+  const IoHandle listener = OpenTestListener(port);
+  std::vector<IoHandle> clients;
+  for (int i = 0; i < 12; ++i) clients.push_back(StartTestConnect(port));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  bool told = false;
+  auto watch = loop->WatchIo(clients.back(), [&](IoEvent) { told = true; });
+  watch->SetWantWrite(true);
+  loop->ProcessMessages();
+  bool ended = false;
+  auto end = loop->CreateTimer("end", 300, [&] { ended = true; });
+  end->SetEnabled(true);
+  PumpUntil([&] { return ended; });
+  EXPECT_FALSE(told);
+  watch.reset();
+  for (const IoHandle client : clients) CloseTestHandle(client);
+  CloseTestHandle(listener);
+}
+
 TEST_P(EventLoopContract, SleepDispatchesNothing) {
   int ticks = 0;
   auto timer = loop->CreateTimer("t", 1, [&] { ++ticks; });
